@@ -1,0 +1,33 @@
+// Abstract byte stream: every byte the system stores or reloads passes
+// through it (archives, settings files, images, drive images, sound logs).
+//
+// Counts, sizes and positions are unsigned 64-bit; Read and Write answer the
+// number of bytes actually moved and callers compare it with what they asked.
+#pragma once
+
+#include "base/types.h"
+
+class StreamInterface {
+public:
+    virtual ~StreamInterface() = default;
+
+    virtual bool IsOpen() const = 0;
+    virtual bool IsGrowable() const = 0;  // writing past the end enlarges it
+    virtual bool IsSeekable() const = 0;
+    virtual bool CanRead() const = 0;
+    virtual bool CanWrite() const = 0;
+    virtual u64 GetSize() const = 0;
+    virtual bool SetSize(u64 size) = 0;
+    virtual u64 GetPosition() const = 0;
+    virtual bool Seek(u64 position) = 0;  // absolute, from the start
+    virtual u64 Read(void* buffer, u64 count) = 0;
+    virtual u64 Write(const void* buffer, u64 count) = 0;
+    // Seek, then Read or Write; 0 when the seek fails.
+    virtual u64 ReadAt(void* buffer, u64 offset, u64 count);
+    virtual u64 WriteAt(const void* buffer, u64 offset, u64 count);
+
+protected:
+    StreamInterface() = default;
+    StreamInterface(const StreamInterface&) = delete;
+    StreamInterface& operator=(const StreamInterface&) = delete;
+};
