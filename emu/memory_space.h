@@ -1,0 +1,138 @@
+// Service "_MEM": the CPU's address space in blocks of 1 KB.
+//
+// One backing memory (a multiple of 1024 bytes, possibly larger than the CPU's space) and
+// one MemoryBlockEntry per block of it. Each entry says, for reads and writes apart,
+// whether the block is reachable, whether its bytes are served straight from memory or by
+// a device handler, and whether it borrows the mapping of another block (an alias, one
+// level deep). A machine with banked memory keeps every bank in the backing memory and
+// aliases the CPU-visible blocks onto the selected banks.
+//
+// What the CPU relies on (see memory_block_entry.h): on Connect with flag 0x02 it copies
+// GetHighestAddress() + 1, GetMemory() and GetBlockTable(); addresses at or past that
+// size, and every block that is not plainly direct, go through Read8 / Write8 here.
+// Allocate asks the system to Connect with 0x02 so that the copy is never stale.
+//
+// Fall-backs: a refused read of a mapped block yields the backing byte, an unmapped one
+// the default value 0xFF; writes nobody takes are dropped. Wider reads and writes that are
+// refused or cross a block edge split into byte accesses, low part first.
+//
+// Saved state "_MEMS": only the backing memory, in runs of saved blocks; the mapping is
+// rebuilt by the machine at every start.
+#pragma once
+
+#include "base/types.h"
+#include "emu/component.h"
+#include "emu/memory_block_entry.h"
+
+class Archive;
+class StreamInterface;
+class SystemBase;
+
+// Holds what the CPU reads directly; its only virtual operation is the destructor.
+class MemorySpaceBase {
+public:
+    virtual ~MemorySpaceBase() = default;
+
+    u32 GetSize() const { return size_; }                 // bytes of backing memory
+    u32 GetBlockCount() const { return blockCount_; }
+    u32 GetHighestAddress() const { return highest_; }    // last address inside memory
+    u8* GetMemory() const { return memory_; }
+    MemoryBlockEntry* GetBlockTable() const { return table_; }
+
+protected:
+    u32 size_ = 0;
+    u32 blockCount_ = 0;
+    u32 highest_ = 0;
+    u8* memory_ = nullptr;
+    MemoryBlockEntry* table_ = nullptr;
+};
+
+class MemorySpace final : public MemorySpaceBase, public Component {
+public:
+    // Larger backing memories are refused (by Allocate and by a saved state).
+    static constexpr u32 kMaxSize = 64u << 20;
+
+    MemorySpace();
+    ~MemorySpace() override;
+
+    MemorySpace(const MemorySpace&) = delete;
+    MemorySpace& operator=(const MemorySpace&) = delete;
+
+    // Set by the system base while the machine runs; mapping changes are reported to it.
+    void SetSystem(SystemBase* system) { system_ = system; }
+    SystemBase* GetSystem() const { return system_; }
+
+    // --- access (memory_space_access.cpp) ---
+    u8 Read8(u32 address, bool peek);
+    u16 Read16(u32 address, bool peek);
+    u32 Read32(u32 address, bool peek);
+    void Write8(u32 address, u8 value);
+    void Write16(u32 address, u16 value);
+    void Write32(u32 address, u32 value);
+    // A mask of 0 means the highest address; the run wraps at the mask.
+    bool ReadBlock(u32 address, u8* buffer, u32 count, u32 mask);
+    bool WriteBlock(u32 address, const u8* buffer, u32 count, u32 mask);
+    bool WriteBlockFromStream(u32 address, StreamInterface& stream, u32 count, u32 mask);
+    bool CopyBlock(u32 source, u32 destination, u32 count, u32 mask);
+
+    // --- set-up and mapping (memory_space.cpp); block numbers are address / 1024 ---
+    // Makes a new zeroed backing memory of size bytes rounded up to whole blocks, every
+    // block plain read-write. highest 0 (or not below the size) means size - 1.
+    bool Allocate(u32 size, u32 highest);
+    void Free();
+    // mode: 0 none, 1 read, 2 write, 3 both.
+    bool SetAccess(u32 mode, u32 first, u32 count);
+    u32 GetAccess(u32 block) const;
+    // A null handler serves the blocks from the whole backing memory by address.
+    // passRequested: a handler reached through an alias gets the CPU's address.
+    bool SetReadHandler(u32 first, u32 count, void* context, MemoryReadHandler handler, bool passRequested);
+    bool SetWriteHandler(u32 first, u32 count, void* context, MemoryWriteHandler handler, bool passRequested);
+    // Blocks first.. take their reads (writes) from target..; first == target removes it.
+    void AliasRead(u32 first, u32 target, u32 count);
+    void AliasWrite(u32 first, u32 target, u32 count);
+    bool SetBlockAttribute(bool saved, u32 first, u32 count);
+    // Back to each block's own bytes, keeping access, alias and save bits.
+    void ResetBlocks(u32 first, u32 count);
+    // Serves the blocks from consecutive 1 KB pieces of an outside buffer (not saved).
+    void MapBuffer(u32 first, u32 count, u8* buffer);
+    void SetSlowWrite(u32 first, u32 count, bool on);
+    // Reads items of itemSize bytes straight into the backing memory, address += step.
+    bool LoadFromStream(StreamInterface& stream, u32 address, i32 itemSize, u32 step);
+
+    // --- component operations ---
+    bool Start(i32* rate) override;
+    void Stop() override;
+    // memory_space_state.cpp
+    bool SaveState(Archive& archive) override;
+    bool LoadState(Archive& archive, LoadContext context) override;
+
+private:
+    struct ReadAccess {
+        void* context;
+        MemoryReadHandler handler;
+        u32 alias;
+    };
+    struct WriteAccess {
+        void* context;
+        MemoryWriteHandler handler;
+        u32 alias;
+    };
+
+    void ResetRecords();
+    void MakeDefaultEntry(u32 block);
+    // Clamps [first, first + count) to the table; answers the number of blocks inside.
+    u32 ClampCount(u32 first, u32 count) const;
+    void TellCpu(u32 block);
+
+    // Dispatch of one access of size bytes; false when nothing took it (the caller falls
+    // back or splits).
+    bool DispatchRead(u32 address, i32 size, u8* buffer, bool peek, bool fallBack);
+    bool DispatchWrite(u32 address, i32 size, const u8* buffer, bool fallBack);
+
+    u64 defaultValue_ = ~u64{0};
+    ReadAccess outOfRangeRead_{};
+    WriteAccess outOfRangeWrite_{};
+    ReadAccess unmappedRead_{};
+    WriteAccess unmappedWrite_{};
+    SystemBase* system_ = nullptr;
+};
