@@ -1,0 +1,139 @@
+// Device: the base of every emulated chip, of the CPU base and of the system base.
+//
+// On top of the component group it holds the pointers to the services of its system, its
+// own parameter set (the named resource bindings the system installs while it runs), a
+// running flag, the "IRQ" output binding, the "_DEV" state block, the Connect broadcast
+// through which the system tells every device that its wiring changed, and the walk of a
+// device tree through a settings dictionary.
+//
+// A device's component record holds, in this order: the parameter set's "_CFP" block, the
+// "_DEV" block (F0 "_DEV", "VER" u8 0, FF "_DEV"), the chip's own blocks, the records of
+// its enabled children. Chips override Start, SaveState and LoadState and call the
+// Device version first; BindSettings binds their own keys and then calls the group's.
+//
+// Connect flags (sent by the system base):
+//   0x0140 end of Start             0x0100 display changed
+//   0x0200 before a medium change    0x0040 after it
+//   0xFFFF after a state was loaded  0x008E after all parameters were applied
+//   0x0082 / 0x0084 / 0x0088 / 0x0080 after memory / port / value and interrupt /
+//                                     value-pair parameters were applied
+// Bit 0x02 goes with memory-map changes: the CPU copies the block table anew.
+#pragma once
+
+#include "base/types.h"
+#include "emu/component.h"
+
+class DriveBay;
+class EventBus;
+class InterruptLines;
+class KeyboardService;
+class LockedDisplaySurface;
+class MemorySpace;
+class MouseService;
+class ObjectList;
+class ParamSet;
+class PortSpace;
+class StreamInterface;
+class SystemInterface;
+
+inline constexpr u32 kConnectStarted = 0x0140;
+inline constexpr u32 kConnectDisplay = 0x0100;
+inline constexpr u32 kConnectMediaBefore = 0x0200;
+inline constexpr u32 kConnectMediaAfter = 0x0040;
+inline constexpr u32 kConnectStateLoaded = 0xFFFF;
+inline constexpr u32 kConnectParams = 0x0080;
+inline constexpr u32 kConnectMemoryMap = 0x0002;
+inline constexpr u32 kConnectPorts = 0x0004;
+inline constexpr u32 kConnectInterrupts = 0x0008;
+inline constexpr u32 kConnectAllParams = kConnectParams | kConnectMemoryMap | kConnectPorts | kConnectInterrupts;
+
+class Device : public ComponentGroup {
+public:
+    // Menu kind of the debugger's trace and break entries: every sub-unit with entries
+    // gets a submenu named after it.
+    static constexpr i32 kMenuDebug = 6;
+
+    Device();
+    ~Device() override;
+
+    // Sets running, then starts the enabled children (running stays set when one fails).
+    bool Start(i32* rate) override;
+    // Stops the enabled children last first, marks every binding not applied (bound
+    // variables restored), clears running.
+    void Stop() override;
+    void BuildMenu(OptionItem* menu, i32 kind) override;
+    bool IsDevice() const override { return true; }
+    // The "_CFP" block of the parameter set, then "_DEV".
+    bool SaveState(Archive& archive) override;
+    bool LoadState(Archive& archive, LoadContext context) override;
+
+    // The system's wiring changed (flags above). Base: passes the flags to every enabled
+    // child device in order; the first false stops the pass and is answered.
+    virtual bool Connect(u32 flags);
+    virtual bool IsSelectable() const { return false; }
+    // Appends the device's register lines; full asks for the debugger's register panel.
+    // Base: adds nothing and answers false.
+    virtual bool DumpRegisters(ObjectList& lines, bool full);
+
+    // Stores the service pointers (note: drive bay before mouse) and gives the host to the
+    // parameter set.
+    void SetServices(SystemInterface* host, EventBus* bus, MemorySpace* memory, PortSpace* ports,
+                     InterruptLines* interrupts, LockedDisplaySurface* display,
+                     KeyboardService* keyboard, DriveBay* driveBay, MouseService* mouse);
+
+    // Binds the device's interrupt output to line: the "IRQ" binding is replaced (a
+    // negative line leaves none). The output is live (IsIrqConnected) only while the
+    // system has the binding applied.
+    void ConnectIrq(i32 line, bool connected, bool option);
+
+    // Snapshot of a device tree's settings: the device's own keys (and those of every
+    // descendant that is not a device), then one child node per device child that has
+    // any keys, named after it. False on a name clash among device children.
+    bool BindSettingsTree(Dictionary* dict, bool enabledOnly);
+    // The reverse: reads one node from stream into this device and, through the child
+    // loader, into its device children; validates each device's settings when its values
+    // are over. tracked: only enabled nodes bind and validate, and *changed is raised
+    // when a value differs.
+    bool LoadSettingsTree(StreamInterface& stream, bool tracked, bool* changed);
+
+    // Hooks of the settings dictionary (context: the device).
+    static bool LoadChildSettings(void* device, StreamInterface& stream, const StringA& name, bool& changed);
+    static bool LoadChildSettingsTracked(void* device, StreamInterface& stream, const StringA& name,
+                                         bool& changed);
+    static bool ValidateAllHook(void* device, const StringA* childName);
+    static bool ValidateEnabledHook(void* device, const StringA* childName);
+
+    ParamSet* GetParamSet() const { return params_; }
+    SystemInterface* GetHost() const { return host_; }
+    EventBus* GetEventBus() const { return bus_; }
+    MemorySpace* GetMemory() const { return memory_; }
+    PortSpace* GetPorts() const { return ports_; }
+    InterruptLines* GetInterrupts() const { return interrupts_; }
+    LockedDisplaySurface* GetDisplay() const { return display_; }
+    KeyboardService* GetKeyboard() const { return keyboard_; }
+    MouseService* GetMouse() const { return mouse_; }
+    DriveBay* GetDriveBay() const { return driveBay_; }
+    bool IsRunning() const { return running_; }
+    bool IsIrqConnected() const { return irqConnected_; }
+    u64 GetIrqLine() const { return irqLine_; }
+
+protected:
+    ParamSet* params_;
+    SystemInterface* host_ = nullptr;
+    EventBus* bus_ = nullptr;
+    MemorySpace* memory_ = nullptr;
+    PortSpace* ports_ = nullptr;
+    InterruptLines* interrupts_ = nullptr;
+    LockedDisplaySurface* display_ = nullptr;
+    KeyboardService* keyboard_ = nullptr;
+    MouseService* mouse_ = nullptr;
+    DriveBay* driveBay_ = nullptr;
+    bool running_ = false;
+    bool irqConnected_ = false; // the "IRQ" binding is applied: the chip may raise its line
+    u64 irqLine_ = 0;           // interrupt line of the "IRQ" binding
+
+private:
+    static bool LoadChild(void* device, StreamInterface& stream, const StringA& name, bool& changed,
+                          bool tracked);
+    static bool Validate(void* device, const StringA* childName, bool enabledOnly);
+};
