@@ -1,0 +1,177 @@
+// Debugger console object of one emulation core: where every log, trace and break line
+// of the machine ends up, the one-line command editor, and the table of host keys held.
+//
+// Lines flow one way: Print (any thread) -> pending list -> FlushPending (the drawing
+// thread, at the start of every Draw) -> scroll-back buffer -> dropped when pushed out
+// past the capacity or by Clear. A print only appends under the short pending lock, so
+// the emulation worker never waits for the drawing; the drawing thread moves the
+// pending lines over in one batch. Both lists hold at most kCapacity lines.
+//
+// Locks: the pending lock before the buffer lock. The owner calls SetKeyState and Draw
+// under its own core lock, so the command line, cursor, selection and scroll fields are
+// touched only there; the key lock is taken inside it. The command callback runs inside
+// OnKey with the key lock (and the owner's core lock) held, so a command must not wait
+// for a thread that needs either.
+//
+// The console knows no commands: Enter hands the line to the owner's command callback.
+#pragma once
+
+#include <atomic>
+#include <deque>
+
+#include "base/scoped_lock.h"
+#include "base/string_a.h"
+#include "base/types.h"
+
+class ImageHolder;
+class ObjectList;
+class StringBase;
+
+class CommandInterpreter {
+public:
+    using CommandCallback = void (*)(void* context, const StringA& commandLine);
+    using RedrawCallback = void (*)(void* context);
+
+    static constexpr u32 kDefaultColor = 0xFFC8C8C8;
+    static constexpr i32 kCapacity = 10000;
+
+    // Host key codes the editor acts on (the system's 8-bit key codes).
+    static constexpr u8 kKeyBackspace = 0x08;
+    static constexpr u8 kKeyEnter = 0x0D;
+    static constexpr u8 kKeyEscape = 0x1B;
+    static constexpr u8 kKeyPageUp = 0x21;
+    static constexpr u8 kKeyPageDown = 0x22;
+    static constexpr u8 kKeyEnd = 0x23;
+    static constexpr u8 kKeyHome = 0x24;
+    static constexpr u8 kKeyLeft = 0x25;
+    static constexpr u8 kKeyUp = 0x26;
+    static constexpr u8 kKeyRight = 0x27;
+    static constexpr u8 kKeyDown = 0x28;
+    static constexpr u8 kKeyDelete = 0x2E;
+    static constexpr u8 kKeyPad1 = 0x61;      // acts as End
+    static constexpr u8 kKeyPadEnter = 0x6C;  // acts as Enter
+    static constexpr u8 kKeyLeftShift = 0xE0;
+    static constexpr u8 kKeyRightShift = 0xE1;
+    static constexpr u8 kKeyLeftCtrl = 0xE2;
+    static constexpr u8 kKeyRightCtrl = 0xE3;
+    static constexpr u8 kKeyLeftAlt = 0xE4;
+    static constexpr u8 kKeyRightAlt = 0xE5;
+
+    CommandInterpreter();
+
+    // A key change, after the key table was updated (previous: the key was already down,
+    // an auto-repeat). Base: line editing and scrolling; consumes every key (true)
+    // unless observeOnly, which does nothing and answers false.
+    virtual bool OnKey(u8 key, bool down, bool previous, bool observeOnly);
+    // Called at the end of every Draw so that a derived console can draw over the text.
+    virtual void DrawOverlay(ImageHolder* image, i32 visibleLines, i32 columns, const u32 colors[2]);
+    virtual ~CommandInterpreter();
+
+    CommandInterpreter(const CommandInterpreter&) = delete;
+    CommandInterpreter& operator=(const CommandInterpreter&) = delete;
+
+    // --- output, from any thread ---
+    // One line in the default colour. With lineComplete false the next print replaces
+    // this line's text (keeping its colour).
+    void Print(const StringBase& text, bool lineComplete = true);
+    void PrintColored(const StringBase& text, const u32* color, bool lineComplete = true);
+    void PrintColored(const StringBase& text, u32 color, bool lineComplete = true)
+    {
+        PrintColored(text, &color, lineComplete);
+    }
+    // Every string of the list as one line in the default colour.
+    void PrintLines(const ObjectList& strings);
+    // Empties the buffer and the pending list.
+    void Clear();
+    // Moves the pending lines into the buffer and makes the view follow the newest line.
+    // The drawing thread's first step; public for the owner and the tests.
+    void FlushPending();
+
+    // --- keys, under the owner's core lock ---
+    // Records the key's state and runs OnKey, unless the key was up and stays up
+    // (answers true then). Only the low byte of each argument is used.
+    bool SetKeyState(u32 key, u32 down, u32 observeOnly);
+    // Clears the key table (without calling OnKey) when doIt is set.
+    void ReleaseAllKeys(bool doIt);
+    bool IsKeyDown(u8 key) const;
+
+    // --- owner settings ---
+    void SetCommandCallback(CommandCallback callback, void* context);
+    void SetRedrawCallback(RedrawCallback callback, void* context);
+    // Drop a printed line equal to the newest one.
+    void SetIgnoreDuplicates(bool on) { ignoreDuplicates_.store(on); }
+    bool GetIgnoreDuplicates() const { return ignoreDuplicates_.load(); }
+    // Draw short lines and short buffers centred.
+    void SetCentred(bool centred);
+    bool IsCentred() const { return centred_; }
+    // Set whenever anything visible changed; cleared by Draw.
+    bool NeedsRedraw() const { return redraw_.load(); }
+    void ClearRedraw() { redraw_.store(false); }
+
+    // --- read access for drawing, the owner and the tests ---
+    i32 GetLineCount() const;     // buffered lines
+    i32 GetPendingCount() const;
+    // Copies buffered line index (0 = oldest); false out of range.
+    bool GetLine(i32 index, StringA* text, u32* color) const;
+    bool GetPendingLine(i32 index, StringA* text, u32* color) const;
+    const StringA& GetCommandLine() const { return commandLine_; }
+    i32 GetCursor() const { return cursor_; }
+    i32 GetSelection() const { return selection_; }
+    i32 GetTopLine() const { return topLine_; }
+    i32 GetScrollDelta() const { return scrollDelta_; }
+    void SetPageRows(i32 rows) { pageRows_ = rows; }
+    i32 GetPageRows() const { return pageRows_; }
+
+protected:
+    struct Line {
+        StringA text;
+        u64 tag;  // low 32 bits: the ARGB colour
+    };
+
+    // Raises the redraw flag; calls the redraw callback when the flag goes from clear to set.
+    void RaiseRedraw();
+    // Print steps 2 to 5 for one line; the pending lock is held.
+    void AddPendingLocked(const StringBase& text, u32 color);
+    // The selection's range [start, start + count) clipped to the line.
+    void GetSelectionRange(i32* start, i32* count) const;
+    // Deletes the selection (true) or nothing (false when there is none).
+    bool DeleteSelection();
+    void RunCommandLine();
+    void InsertCharacter(char c);
+    bool IsShiftDown() const { return keyDown_[kKeyLeftShift] || keyDown_[kKeyRightShift]; }
+    bool IsCtrlDown() const { return keyDown_[kKeyLeftCtrl] || keyDown_[kKeyRightCtrl]; }
+
+    CommandCallback commandCallback_ = nullptr;
+    void* commandContext_ = nullptr;
+    RedrawCallback redrawCallback_ = nullptr;
+    void* redrawContext_ = nullptr;
+
+    std::deque<Line> lines_;     // the scroll-back buffer, oldest first
+    std::deque<Line> pending_;   // printed, not yet moved into lines_
+    i32 capacity_ = kCapacity;
+    i32 topLine_ = 0;            // index of the first line shown; -1 = follow the newest
+    i32 scrollDelta_ = 0;        // scrolling asked for by keys, applied by Draw
+    i32 pageRows_ = 0;           // text rows of the last Draw (PageUp/PageDown step)
+    i32 columns_ = 0;            // characters per row at the last Draw
+    i32 visibleLines_ = 0;       // rows that fit at the last Draw
+    std::atomic<bool> redraw_{true};
+    bool lineComplete_ = true;   // false: the next print replaces the newest pending line
+    bool centred_ = false;
+
+    mutable LockRecord bufferLock_;   // guards lines_
+    mutable LockRecord pendingLock_;  // guards pending_ and lineComplete_
+    mutable LockRecord keyLock_;      // guards keyDown_
+
+    StringA commandLine_;
+    i32 cursor_ = 0;             // insertion point, 0..length
+    i32 selection_ = 0;          // signed extent from the cursor; anchor = cursor + selection
+    bool commandLineShown_ = true;
+    bool commandLineEditable_ = true;
+
+    u8 keyDown_[256] = {};
+    std::atomic<bool> ignoreDuplicates_{false};
+};
+
+// The character a key code types on the command line (digits, upper-case letters, space
+// and the punctuation keys); false, with out untouched, for any other code.
+bool VirtualKeyToChar(u32 code, char* out);
