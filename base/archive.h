@@ -17,10 +17,10 @@
 // trusted.
 #pragma once
 
+#include "base/string_a.h"
 #include "base/types.h"
 
 class StreamInterface;
-class StringBase;
 
 class Archive {
 public:
@@ -98,6 +98,48 @@ public:
     bool ReadStringValue(StringBase& value, const StringBase& key);
     // The stored size must equal expectedSize exactly.
     bool ReadBlob(void* buffer, u64 expectedSize, const StringBase& key);
+
+    // Keys and block names are most often literals.
+    bool WriteMarker(const char* name, u8 marker) { return WriteMarker(StringA(name), marker); }
+    bool ReadMarker(const char* expectedName, u8 marker, StringBase* nameOut = nullptr)
+    {
+        return ReadMarker(StringA(expectedName), marker, nameOut);
+    }
+    bool ReadName(const char* expectedName) { return ReadName(StringA(expectedName)); }
+    bool WriteUInt8(const u8* value, const char* key) { return WriteUInt8(value, StringA(key)); }
+    bool WriteUInt16(const u16* value, const char* key) { return WriteUInt16(value, StringA(key)); }
+    bool WriteUInt32(const u32* value, const char* key) { return WriteUInt32(value, StringA(key)); }
+    bool WriteUInt64(const u64* value, const char* key) { return WriteUInt64(value, StringA(key)); }
+    bool WriteInt8(const i8* value, const char* key) { return WriteInt8(value, StringA(key)); }
+    bool WriteInt16(const i16* value, const char* key) { return WriteInt16(value, StringA(key)); }
+    bool WriteInt32(const i32* value, const char* key) { return WriteInt32(value, StringA(key)); }
+    bool WriteInt64(const i64* value, const char* key) { return WriteInt64(value, StringA(key)); }
+    bool WriteBool(const bool* value, const char* key) { return WriteBool(value, StringA(key)); }
+    bool ReadUInt8(u8* value, const char* key) { return ReadUInt8(value, StringA(key)); }
+    bool ReadUInt16(u16* value, const char* key) { return ReadUInt16(value, StringA(key)); }
+    bool ReadUInt32(u32* value, const char* key) { return ReadUInt32(value, StringA(key)); }
+    bool ReadUInt64(u64* value, const char* key) { return ReadUInt64(value, StringA(key)); }
+    bool ReadInt8(i8* value, const char* key) { return ReadInt8(value, StringA(key)); }
+    bool ReadInt16(i16* value, const char* key) { return ReadInt16(value, StringA(key)); }
+    bool ReadInt32(i32* value, const char* key) { return ReadInt32(value, StringA(key)); }
+    bool ReadInt64(i64* value, const char* key) { return ReadInt64(value, StringA(key)); }
+    bool ReadBool(bool* value, const char* key) { return ReadBool(value, StringA(key)); }
+    bool WriteStringValue(const StringBase& value, const char* key)
+    {
+        return WriteStringValue(value, StringA(key));
+    }
+    bool ReadStringValue(StringBase& value, const char* key)
+    {
+        return ReadStringValue(value, StringA(key));
+    }
+    bool WriteBlob(const void* data, u64 size, const char* key)
+    {
+        return WriteBlob(data, size, StringA(key));
+    }
+    bool ReadBlob(void* buffer, u64 expectedSize, const char* key)
+    {
+        return ReadBlob(buffer, expectedSize, StringA(key));
+    }
 
 private:
     bool WriteKeyed(const StringBase& key, u8 type, const void* payload, u64 size);

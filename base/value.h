@@ -158,7 +158,7 @@ private:
     bool Load(ValueNumber& n) const;
 
     union {
-        u64 number_; // integers, zero- or sign-extended
+        u64 number_ = 0; // integers, zero- or sign-extended
         bool flag_;
         StringBase* string_; // owned while the type is kValueString
         void* child_;
