@@ -86,6 +86,11 @@ public:
     bool SetLineHandler(u32 line, void* context, InterruptLineHandler handler);
     bool SetAcknowledgeHandler(u32 line, void* context, InterruptLineHandler handler);
 
+    // Empty a line when its handler is still the one installed with context; false for
+    // a line above 255.
+    bool RemoveLineHandler(u32 line, const void* context);
+    bool RemoveAcknowledgeHandler(u32 line, const void* context);
+
     void SetSystem(SystemInterface* system) { system_ = system; }
 
     // Empties both handler tables (contexts stay) and the listener list.

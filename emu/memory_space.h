@@ -87,6 +87,10 @@ public:
     // passRequested: a handler reached through an alias gets the CPU's address.
     bool SetReadHandler(u32 first, u32 count, void* context, MemoryReadHandler handler, bool passRequested);
     bool SetWriteHandler(u32 first, u32 count, void* context, MemoryWriteHandler handler, bool passRequested);
+    // Blocks whose handler is still the one installed with context go back to their own
+    // bytes (a binding withdrawn while the machine runs); the range is clamped.
+    void RemoveReadHandler(u32 first, u32 count, const void* context);
+    void RemoveWriteHandler(u32 first, u32 count, const void* context);
     // Blocks first.. take their reads (writes) from target..; first == target removes it.
     void AliasRead(u32 first, u32 target, u32 count);
     void AliasWrite(u32 first, u32 target, u32 count);

@@ -76,6 +76,10 @@ public:
     bool SetReadHandler(u32 port, void* context, PortReadHandler handler);
     bool SetReadHandlerEx(u32 port, void* context, PortReadHandlerEx handler);
     bool SetWriteHandler(u32 port, void* context, PortWriteHandler handler);
+    // Take out the handler of one port when it is still the one installed with context
+    // (a binding that is withdrawn while the machine runs); false for a port above 0xFFFF.
+    bool RemoveReadHandler(u32 port, const void* context);
+    bool RemoveWriteHandler(u32 port, const void* context);
     // Consulted for every port whose own entry did not answer.
     void SetDefaultReadHandler(void* context, PortReadHandler handler, PortReadHandlerEx handlerEx);
     void SetDefaultWriteHandler(void* context, PortWriteHandler handler);
