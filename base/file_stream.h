@@ -42,12 +42,18 @@ public:
     u64 WriteAt(const void* buffer, u64 offset, u64 count) override;
 
 private:
+    // The C library needs a seek between a write and a following read (and
+    // the reverse) on a stream opened for update.
+    enum class Direction { None, Reading, Writing };
+
     bool OpenMode(const StringBase& path, const char* mode);
     bool MeasureSize();
+    void Turn(Direction direction);
 
     PathString name_;
     std::FILE* file_ = nullptr;
     u64 size_ = 0;
     bool readable_ = false;
     bool writable_ = false;
+    Direction direction_ = Direction::None;
 };

@@ -1,0 +1,11 @@
+#include "base/stream_interface.h"
+
+u64 StreamInterface::ReadAt(void* buffer, u64 offset, u64 count) {
+    if (!Seek(offset)) return 0;
+    return Read(buffer, count);
+}
+
+u64 StreamInterface::WriteAt(const void* buffer, u64 offset, u64 count) {
+    if (!Seek(offset)) return 0;
+    return Write(buffer, count);
+}

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "base/file_stream.h"
+#include "base/string_a.h"
+#include "base/system_utils.h"
+
+
+namespace {
+
+class FileStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("kuv_file_stream_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::permissions(dir_ / "ro.bin", std::filesystem::perms::owner_all, ec);
+        std::filesystem::remove_all(dir_, ec);
+    }
+    std::string Path(const char* name) const { return (dir_ / name).string(); }
+    void WriteFile(const char* name, const std::string& bytes) const {
+        std::FILE* f = std::fopen(Path(name).c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+
+    std::filesystem::path dir_;
+};
+
+TEST_F(FileStreamTest, OpenMissingCreatesOnlyWhenAsked) {
+    FileStream s;
+    const StringA path(Path("new.bin").c_str());
+    EXPECT_FALSE(s.Open(path, false));
+    EXPECT_FALSE(s.IsOpen());
+    ASSERT_TRUE(s.Open(path, true));
+    EXPECT_TRUE(s.CanRead());
+    EXPECT_TRUE(s.CanWrite());
+    EXPECT_EQ(s.GetSize(), 0u);
+    EXPECT_FALSE(s.Open(path, true));  // already open
+    EXPECT_FALSE(FileStream().Open(StringA(""), true));
+}
+
+TEST_F(FileStreamTest, WideAndNarrowPathsReachTheSameFile) {
+    WriteFile("data.rom", "ABCDEFGH");
+    FileStream s;
+    ASSERT_TRUE(s.Open(PathString(Path("data.rom").c_str())));
+    EXPECT_EQ(s.GetSize(), 8u);
+    EXPECT_EQ(s.GetName().Compare(StringA(Path("data.rom").c_str())), 0);
+    char out[4] = {};
+    EXPECT_EQ(s.ReadAt(out, 6, 4), 2u);
+    EXPECT_EQ(std::string(out, 2), "GH");
+    EXPECT_EQ(s.GetPosition(), 8u);
+    s.Close();
+    EXPECT_FALSE(s.IsOpen());
+    EXPECT_EQ(s.GetSize(), 0u);
+    EXPECT_EQ(s.GetPosition(), 0u);
+}
+
+TEST_F(FileStreamTest, ReadOnlyFileOpensWithoutWriting) {
+    WriteFile("ro.bin", "xyz");
+    std::filesystem::permissions(Path("ro.bin"), std::filesystem::perms::owner_read);
+    if (std::FILE* probe = std::fopen(Path("ro.bin").c_str(), "r+b")) {
+        std::fclose(probe);
+        GTEST_SKIP() << "this user may write read-only files (root)";
+    }
+    FileStream s;
+    ASSERT_TRUE(s.Open(StringA(Path("ro.bin").c_str())));
+    EXPECT_TRUE(s.CanRead());
+    EXPECT_FALSE(s.CanWrite());
+    EXPECT_EQ(s.GetSize(), 3u);
+}
+
+TEST_F(FileStreamTest, CreateTruncatesOrRefusesAnExistingFile) {
+    WriteFile("state.sav", "old contents");
+    const StringA path(Path("state.sav").c_str());
+    FileStream s;
+    EXPECT_FALSE(s.Create(path, false));
+    EXPECT_FALSE(s.IsOpen());
+    EXPECT_EQ(FileSizeOf(Path("state.sav").c_str()), 12u);
+    ASSERT_TRUE(s.Create(path));
+    EXPECT_EQ(s.GetSize(), 0u);
+    EXPECT_EQ(s.Write("new", 3), 3u);
+    // Reading right after writing works on an update stream.
+    ASSERT_TRUE(s.Seek(1));
+    char c = 0;
+    EXPECT_EQ(s.Read(&c, 1), 1u);
+    EXPECT_EQ(c, 'e');
+    EXPECT_EQ(s.Write("W", 1), 1u);
+    s.Close();
+    char out[8] = {};
+    EXPECT_EQ(ReadFileBytes(Path("state.sav").c_str(), out, sizeof(out)), 3u);
+    EXPECT_EQ(std::string(out, 3), "neW");
+}
+
+TEST_F(FileStreamTest, SetSizeOnlyGrowsAndPadsWithZeros) {
+    WriteFile("grow.bin", "abcd");
+    FileStream s;
+    ASSERT_TRUE(s.Open(StringA(Path("grow.bin").c_str())));
+    EXPECT_FALSE(s.SetSize(2));
+    EXPECT_TRUE(s.SetSize(4));
+    ASSERT_TRUE(s.SetSize(10000));
+    EXPECT_EQ(s.GetSize(), 10000u);
+    u8 tail[4] = {1, 1, 1, 1};
+    EXPECT_EQ(s.ReadAt(tail, 9996, 4), 4u);
+    EXPECT_EQ(tail[0] | tail[1] | tail[2] | tail[3], 0);
+    char head[4] = {};
+    EXPECT_EQ(s.ReadAt(head, 0, 4), 4u);
+    EXPECT_EQ(std::string(head, 4), "abcd");
+}
+
+TEST_F(FileStreamTest, SetSizeKeepsBytesWrittenPastTheMeasuredEnd) {
+    FileStream s;
+    ASSERT_TRUE(s.Create(StringA(Path("log.bin").c_str())));
+    EXPECT_EQ(s.Write("12345678", 8), 8u);
+    EXPECT_EQ(s.GetSize(), 0u);  // not updated by Write
+    ASSERT_TRUE(s.SetSize(12));
+    char out[12] = {};
+    EXPECT_EQ(s.ReadAt(out, 0, 12), 12u);
+    EXPECT_EQ(std::string(out, 8), "12345678");
+    EXPECT_EQ(out[8], 0);
+}
+
+TEST_F(FileStreamTest, FolderIsNoFile) {
+    FileStream s;
+    EXPECT_FALSE(s.Open(StringA(dir_.string().c_str())));
+}
+
+}  // namespace
