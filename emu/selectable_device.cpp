@@ -1,0 +1,78 @@
+// Selectable device: one of several alternative child devices is in force.
+#include "emu/selectable_device.h"
+
+#include "base/dictionary.h"
+#include "base/value.h"
+
+namespace {
+
+const char kSelectedKey[] = "SelectedIndex";
+
+} // namespace
+
+bool SelectableDevice::BindSettings(Dictionary* dict, bool enabledOnly)
+{
+    if (dict != nullptr) {
+        const StringA key(kSelectedKey);
+        if (dict->FindValue(key) == nullptr) {
+            if (ValueRef* ref = dict->NewBinding(key))
+                ref->Bind(kValueInt32, &selected_);
+        }
+    }
+    return ComponentGroup::BindSettings(dict, enabledOnly);
+}
+
+bool SelectableDevice::ValidateSettings(bool enabledOnly)
+{
+    if (selected_ >= 0 && selected_ < GetChildCount())
+        return ComponentGroup::ValidateSettings(enabledOnly);
+    selected_ = 0;
+    ComponentGroup::ValidateSettings(enabledOnly);
+    return false;
+}
+
+void SelectableDevice::EnableOnly(i32 index)
+{
+    for (i32 i = 0; i < GetChildCount(); ++i) {
+        if (Component* child = GetChild(i))
+            child->SetEnabled(i == index);
+    }
+}
+
+bool SelectableDevice::Start(i32* rate)
+{
+    if (selected_ >= GetChildCount())
+        return false;
+    EnableOnly(selected_);
+    running_ = true;
+    return ComponentGroup::Start(rate);
+}
+
+void SelectableDevice::BuildMenu(OptionItem* menu, i32 kind)
+{
+    ComponentGroup::BuildMenu(menu, kind);
+}
+
+bool SelectableDevice::ApplySelection()
+{
+    EnableOnly(selected_);
+    return selected_ >= 0 && selected_ < GetChildCount();
+}
+
+void SelectableDevice::SetChoiceName(i32 index, const char* text)
+{
+    if (index < 0 || index >= GetChildCount())
+        return;
+    if (choiceNames_.size() <= static_cast<size_t>(index))
+        choiceNames_.resize(static_cast<size_t>(index) + 1);
+    choiceNames_[static_cast<size_t>(index)].Assign(text);
+}
+
+const char* SelectableDevice::GetChoiceName(i32 index) const
+{
+    if (index >= 0 && static_cast<size_t>(index) < choiceNames_.size() &&
+        !choiceNames_[static_cast<size_t>(index)].IsEmpty())
+        return choiceNames_[static_cast<size_t>(index)].GetNarrow();
+    const Component* child = GetChild(index);
+    return child != nullptr ? child->GetName() : "";
+}
