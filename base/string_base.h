@@ -14,6 +14,7 @@
 // %lx, %lX, %lo, %li) takes a 32-bit argument (i32/u32), as long is on
 // Windows. 64-bit values use %lld/%llu/%llx. The Microsoft modifiers I32 and
 // I64 are accepted too (32-bit and 64-bit arguments); a lone I means size_t.
+// %ls and %lc take the platform's wchar_t, not wchar16: pass GetNarrow().
 #pragma once
 
 #include <cstdarg>

