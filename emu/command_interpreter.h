@@ -79,8 +79,9 @@ public:
     {
         PrintColored(text, &color, lineComplete);
     }
-    // Every string of the list as one line in the default colour.
-    void PrintLines(const ObjectList& strings);
+    // Every string of the list as one line in the default colour (walking the list
+    // moves its cursor, hence the non-const list).
+    void PrintLines(ObjectList& strings);
     // Empties the buffer and the pending list.
     void Clear();
     // Moves the pending lines into the buffer and makes the view follow the newest line.

@@ -22,7 +22,7 @@
 // Everything runs on the emulation worker thread; no locks.
 #pragma once
 
-#include <vector>
+#include <deque>
 
 #include "base/string_a.h"
 #include "base/types.h"
@@ -176,8 +176,7 @@ public:
 
 private:
     struct NamedEvent {
-        StringA name;         // the event's name (owned copy)
-        StringA ownerName;    // the owner's component name at registration
+        StringA name;         // the event's name (owned copy, handed out by FindNamedEvent)
         StringA ownerPath;    // the owner's dotted name at registration
         Component* target;
         u32 kind;
@@ -198,7 +197,7 @@ private:
     // A stream timer's call: flip, let the channel render, fill unless held.
     bool FireStream(BusTimer* node);
 
-    std::vector<NamedEvent> named_;
+    std::deque<NamedEvent> named_;  // a deque: handed-out names must not move
     BusTimer* head_ = nullptr;
     BusTimer* tail_ = nullptr;
     BusTimer* free_ = nullptr;

@@ -1,0 +1,243 @@
+// Event bus: the "_EVT" block.
+//
+// Timer record, 40 bytes little-endian:
+//    0 u32  kind in bits 0-7; bit 8 set while the timer waits for its first tick
+//    4 i32  achieved rate        8 i32 reload        12 i32 countdown
+//   16 i32  requested rate
+//   20 u32  stream timers: (streamParam2 << 24) | streamParam1; 0 for timers
+//   24 u64  fire count          32 u32 user word 0  36 u32 user word 1
+#include <cstring>
+
+#include "base/archive.h"
+#include "base/stream_interface.h"
+#include "emu/event_bus.h"
+
+namespace {
+
+constexpr u64 kRecordSize = 40;
+constexpr u32 kNotStartedBit = 0x100;
+// A timer's "DTEVT" value alone takes this many bytes (marker, key record of at least
+// six characters, type, length, record); a count that the stream cannot hold is refused
+// before anything is added.
+constexpr u64 kMinTimerBytes = 1 + 4 + 6 + 1 + 4 + kRecordSize;
+
+const StringA kBlockName("_EVT");
+
+void Put32(u8* p, u32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<u8>(v >> (8 * i));
+}
+
+void Put64(u8* p, u64 v)
+{
+    for (int i = 0; i < 8; ++i)
+        p[i] = static_cast<u8>(v >> (8 * i));
+}
+
+u32 Get32(const u8* p)
+{
+    u32 v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+u64 Get64(const u8* p)
+{
+    u64 v = 0;
+    for (int i = 7; i >= 0; --i)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+bool IsBusRate(i32 hz)
+{
+    for (const i32 rate : EventBus::kBusRates) {
+        if (hz == rate)
+            return true;
+    }
+    return false;
+}
+
+struct TimerRecord {
+    u32 kind = 0;
+    bool notStarted = false;
+    i32 achievedRate = 0;
+    i32 reload = 0;
+    i32 countdown = 0;
+    i32 requestedRate = 0;
+    u32 streamWord = 0;
+    u64 fireCount = 0;
+    u32 userWords[2] = {0, 0};
+
+    void Pack(u8* p) const
+    {
+        Put32(p + 0, kind | (notStarted ? kNotStartedBit : 0));
+        Put32(p + 4, static_cast<u32>(achievedRate));
+        Put32(p + 8, static_cast<u32>(reload));
+        Put32(p + 12, static_cast<u32>(countdown));
+        Put32(p + 16, static_cast<u32>(requestedRate));
+        Put32(p + 20, streamWord);
+        Put64(p + 24, fireCount);
+        Put32(p + 32, userWords[0]);
+        Put32(p + 36, userWords[1]);
+    }
+
+    void Unpack(const u8* p)
+    {
+        const u32 word0 = Get32(p + 0);
+        kind = word0 & 0xFF;
+        notStarted = (word0 & kNotStartedBit) != 0;
+        achievedRate = static_cast<i32>(Get32(p + 4));
+        reload = static_cast<i32>(Get32(p + 8));
+        countdown = static_cast<i32>(Get32(p + 12));
+        requestedRate = static_cast<i32>(Get32(p + 16));
+        streamWord = Get32(p + 20);
+        fireCount = Get64(p + 24);
+        userWords[0] = Get32(p + 32);
+        userWords[1] = Get32(p + 36);
+    }
+
+    // Values that later ticks and frequency changes divide by or count with.
+    bool IsPlausible(i32 busFrequency) const
+    {
+        if (requestedRate < 1 || reload < 0 || achievedRate < 0 || achievedRate > EventBus::kBusRates[4])
+            return false;
+        return busFrequency == 0 || reload >= 1;
+    }
+};
+
+}  // namespace
+
+bool EventBus::SaveState(Archive& archive)
+{
+    u32 count = 0;
+    for (const BusTimer* node = head_; node; node = node->next) {
+        if (node->kind != BusTimer::kTimer && node->kind != BusTimer::kStream)
+            return false;
+        // A timer without an owner could never be re-bound: the state would not load.
+        if (!(node->kind == BusTimer::kTimer ? node->user : node->streamTarget))
+            return false;
+        ++count;
+    }
+
+    const u8 version = 0;
+    if (!archive.WriteMarker(kBlockName, Archive::kBlockOpen) || !archive.WriteUInt8(&version, StringA("VER")) ||
+        !archive.WriteInt32(&busFrequency_, StringA("CRFRQ")) || !archive.WriteInt32(&tickCount_, StringA("CNFRQ")) ||
+        !archive.WriteUInt32(&count, StringA("CNEVT")))
+        return false;
+
+    StringA key;
+    StringA owner;
+    i32 index = 0;
+    for (const BusTimer* node = head_; node; node = node->next, ++index) {
+        const bool isStream = node->kind == BusTimer::kStream;
+        (isStream ? node->streamTarget : node->user)->GetFullName(owner);
+        key.Format("DVEVT%ld", index);
+        if (!archive.WriteStringValue(owner, key))
+            return false;
+        key.Format("NMEVT%ld", index);
+        if (!archive.WriteStringValue(StringA(node->name), key))
+            return false;
+
+        TimerRecord record;
+        record.kind = node->kind;
+        record.notStarted = !node->started;
+        record.achievedRate = node->achievedRate;
+        record.reload = node->reload;
+        record.countdown = node->countdown;
+        record.requestedRate = node->requestedRate;
+        record.streamWord = isStream ? (node->streamParams[1] << 24) | (node->streamParams[0] & 0xFFFFFF) : 0;
+        record.fireCount = node->fireCount;
+        record.userWords[0] = node->userWords[0];
+        record.userWords[1] = node->userWords[1];
+        u8 bytes[kRecordSize];
+        record.Pack(bytes);
+        key.Format("DTEVT%ld", index);
+        if (!archive.WriteBlob(bytes, kRecordSize, key))
+            return false;
+    }
+    return archive.WriteMarker(kBlockName, Archive::kBlockClose);
+}
+
+bool EventBus::LoadState(Archive& archive, LoadContext /*context*/)
+{
+    RemoveAllTimers();
+
+    u8 version = 0;
+    i32 frequency = 0;
+    i32 ticks = 0;
+    u32 count = 0;
+    if (!archive.ReadMarker(kBlockName, Archive::kBlockOpen) || !archive.ReadUInt8(&version, StringA("VER")) ||
+        version != 0 || !archive.ReadInt32(&frequency, StringA("CRFRQ")) ||
+        !archive.ReadInt32(&ticks, StringA("CNFRQ")) || !archive.ReadUInt32(&count, StringA("CNEVT")))
+        return false;
+    // Taken as stored (the bus tick comes back with the CPU's events), but only a rate
+    // the bus can run at.
+    if ((frequency != 0 && !IsBusRate(frequency)) || ticks < 0)
+        return false;
+    StreamInterface* stream = archive.GetStream();
+    if (!stream)
+        return false;
+    const u64 size = stream->GetSize();
+    const u64 position = stream->GetPosition();
+    if (position > size || count > (size - position) / kMinTimerBytes)
+        return false;
+    busFrequency_ = frequency;
+    tickCount_ = ticks;
+
+    StringA key;
+    StringA owner;
+    StringA name;
+    for (u32 i = 0; i < count; ++i) {
+        const i32 index = static_cast<i32>(i);
+        key.Format("DVEVT%ld", index);
+        if (!archive.ReadStringValue(owner, key))
+            return false;
+        key.Format("NMEVT%ld", index);
+        if (!archive.ReadStringValue(name, key))
+            return false;
+        NamedEventMatch match;
+        const char* registryName = nullptr;
+        if (!FindNamedEvent(owner, name, &match, &registryName))
+            return false;
+        u8 bytes[kRecordSize];
+        key.Format("DTEVT%ld", index);
+        if (!archive.ReadBlob(bytes, kRecordSize, key))
+            return false;
+        TimerRecord record;
+        record.Unpack(bytes);
+        if (!record.IsPlausible(busFrequency_))
+            return false;
+
+        // The registered callback must be of the timer's own kind: calling a CPU event
+        // or a bus timer as a stream callback (or the reverse) would crash.
+        bool added = false;
+        if (record.kind == BusTimer::kTimer) {
+            if (match.kind != kNamedBusTimer || (record.notStarted && tickCount_ != 0))
+                return false;
+            added = AddTimer(record.requestedRate, match.AsBusTimer(), match.target, registryName,
+                             record.userWords[0], record.userWords[1], record.notStarted);
+        } else if (record.kind == BusTimer::kStream) {
+            if (match.kind != kNamedStreamTimer)
+                return false;
+            added = AddTimerWithCallback(record.streamWord & 0xFFFFFF, record.streamWord >> 24,
+                                         match.AsStreamTimer(), match.target, registryName,
+                                         record.userWords[0], record.userWords[1]);
+        }
+        if (!added)
+            return false;
+        BusTimer* node = tail_;
+        node->kind = record.kind;
+        node->achievedRate = record.achievedRate;
+        node->reload = record.reload;
+        node->countdown = record.countdown;
+        node->requestedRate = record.requestedRate;
+        node->fireCount = record.fireCount;
+        node->userWords[0] = record.userWords[0];
+        node->userWords[1] = record.userWords[1];
+        node->started = !record.notStarted;
+    }
+    return archive.ReadMarker(kBlockName, Archive::kBlockClose);
+}

@@ -1,0 +1,131 @@
+// Keyboard service: key-down table, listeners and the "_KEYS" block.
+#include "emu/keyboard_service.h"
+
+#include <algorithm>
+
+#include "base/archive.h"
+
+namespace {
+
+const StringA kBlockName("_KEYS");
+const StringA kVersionKey("VER");
+
+}  // namespace
+
+KeyboardService::KeyboardService()
+{
+    SetName("_KEYB");
+}
+
+i32 KeyboardService::SetKeyState(u8 key, bool down)
+{
+    const i32 downValue = down ? 1 : 0;
+    if (key == kNoKey)
+        return downValue;
+    if (down) {
+        if (keyDown_[key])
+            return downValue;
+        ++downCount_;
+    } else {
+        if (!keyDown_[key])
+            return downValue;
+        if (downCount_ > 0)
+            --downCount_;
+    }
+    keyDown_[key] = down ? 1 : 0;
+
+    // Listeners may add or remove listeners while being told: walk by index, and stay
+    // on an index whose listener just removed itself.
+    i32 result = downValue;
+    for (size_t i = 0; i < listeners_.size();) {
+        const Listener listener = listeners_[i];
+        result = listener.callback(listener.user, key, static_cast<u8>(downValue));
+        if (i < listeners_.size() && listeners_[i].user == listener.user &&
+            listeners_[i].callback == listener.callback)
+            ++i;
+    }
+    return result;
+}
+
+bool KeyboardService::AddListener(void* user, KeyListener listener)
+{
+    const auto same = [&](const Listener& l) { return l.user == user && l.callback == listener; };
+    if (listener && std::none_of(listeners_.begin(), listeners_.end(), same))
+        listeners_.push_back(Listener{user, listener});
+    return true;
+}
+
+void KeyboardService::RemoveListener(void* user, KeyListener listener)
+{
+    const auto same = [&](const Listener& l) { return l.user == user && l.callback == listener; };
+    const auto it = std::find_if(listeners_.begin(), listeners_.end(), same);
+    if (it != listeners_.end())
+        listeners_.erase(it);
+}
+
+void KeyboardService::ReleaseAllKeys()
+{
+    if (downCount_ < 1)
+        return;
+    for (int key = 0; key < 256; ++key) {
+        if (keyDown_[key])
+            SetKeyState(static_cast<u8>(key), false);
+    }
+}
+
+bool KeyboardService::Start(i32* /*rate*/)
+{
+    std::fill(std::begin(keyDown_), std::end(keyDown_), u8{0});
+    downCount_ = 0;
+    listeners_.clear();
+    return true;
+}
+
+void KeyboardService::Stop()
+{
+    listeners_.clear();
+}
+
+bool KeyboardService::SaveState(Archive& archive)
+{
+    if (!archive.WriteMarker(kBlockName, Archive::kBlockOpen))
+        return false;
+    const u8 version = 0;
+    if (!archive.WriteUInt8(&version, kVersionKey))
+        return false;
+    StringA key;
+    for (int row = 0; row < 8; ++row) {
+        u32 bits = 0;
+        for (int bit = 0; bit < 32; ++bit) {
+            if (keyDown_[row * 32 + bit])
+                bits |= 1u << bit;
+        }
+        key.Format("L%.1ld", static_cast<i32>(row));
+        if (!archive.WriteUInt32(&bits, key))
+            return false;
+    }
+    return archive.WriteMarker(kBlockName, Archive::kBlockClose);
+}
+
+bool KeyboardService::LoadState(Archive& archive, LoadContext /*context*/)
+{
+    if (!archive.ReadMarker(kBlockName, Archive::kBlockOpen))
+        return false;
+    u8 version = 0;
+    if (!archive.ReadUInt8(&version, kVersionKey) || version != 0)
+        return false;
+    downCount_ = 0;
+    StringA key;
+    for (int row = 0; row < 8; ++row) {
+        u32 bits = 0;
+        key.Format("L%.1ld", static_cast<i32>(row));
+        if (!archive.ReadUInt32(&bits, key))
+            return false;
+        for (int bit = 0; bit < 32; ++bit) {
+            const u8 down = (bits >> bit) & 1u;
+            keyDown_[row * 32 + bit] = down;
+            downCount_ += down;
+        }
+    }
+    return archive.ReadMarker(kBlockName, Archive::kBlockClose);
+}

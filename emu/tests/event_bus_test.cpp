@@ -1,0 +1,570 @@
+// Event bus: bus rates, timer periods and removal, stream timers, the named-event
+// registry, and the "_EVT" block (round trip, re-binding, damaged states).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "emu/component.h"
+#include "emu/event_bus.h"
+#include "emu/sound_stream.h"
+#include "record_helpers.h"
+
+namespace {
+
+// A plain node to own timers.
+class Owner : public ComponentGroup {
+public:
+    std::vector<i32> fires;  // tick numbers at which timers of this owner fired
+    i32 tick = 0;            // set by the test before each tick
+    bool keep = true;
+};
+
+bool RecordTick(Component* user, u64*, u32*)
+{
+    auto* owner = static_cast<Owner*>(user);
+    owner->fires.push_back(owner->tick);
+    return owner->keep;
+}
+
+bool OtherCallback(Component*, u64*, u32*)
+{
+    return true;
+}
+
+bool CpuCallback(Component*, i32*, u32*, ClockInterface*)
+{
+    return true;
+}
+
+// A sound stream that counts what the bus asks of it.
+struct StreamLog {
+    int live = 0;
+    int opened = 0;
+    int flips = 0;
+    int fills = 0;
+    int silences = 0;
+    bool refuseOpen = false;
+    i32 lastTotal = 0;
+    i32 lastWidth = 0;
+    i32 lastCount = 0;
+};
+
+class FakeStream : public SoundStreamInterface {
+public:
+    explicit FakeStream(StreamLog* log) : log_(log) { ++log_->live; }
+    ~FakeStream() override { --log_->live; }
+    SoundStreamInterface* Clone() override { return new FakeStream(log_); }
+    bool Open(i32 total, i32 width, i32 count) override
+    {
+        log_->lastTotal = total;
+        log_->lastWidth = width;
+        log_->lastCount = count;
+        if (log_->refuseOpen)
+            return false;
+        ++log_->opened;
+        return true;
+    }
+    void Silence() override { ++log_->silences; }
+    i32* FlipBuffer(i32* count, i32* minimum, i32* maximum) override
+    {
+        ++log_->flips;
+        *count = 882;
+        *minimum = -32768;
+        *maximum = 32767;
+        return buffer_;
+    }
+    void FillBuffer() override { ++log_->fills; }
+
+private:
+    StreamLog* log_;
+    i32 buffer_[882] = {};
+};
+
+struct StreamCalls {
+    int calls = 0;
+    i32 lastCount = 0;
+    i32 lastRate = 0;
+    bool keep = true;
+};
+
+class StreamOwner : public ComponentGroup {
+public:
+    StreamCalls calls;
+};
+
+bool StreamCallback(Component* target, i32*, i32 count, i32, i32, i32 rate, u32*)
+{
+    auto* owner = static_cast<StreamOwner*>(target);
+    ++owner->calls.calls;
+    owner->calls.lastCount = count;
+    owner->calls.lastRate = rate;
+    return owner->calls.keep;
+}
+
+// Ticks the bus n times, telling the owners the tick number first.
+void RunTicks(EventBus& bus, std::vector<Owner*> owners, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        for (Owner* owner : owners)
+            owner->tick = bus.GetTickCount();
+        bus.Tick();
+    }
+}
+
+// A machine-like tree: root > "Chip" > "Unit", and the bus beside them.
+struct Tree {
+    ComponentGroup root;
+    Owner* chip = new Owner();
+    Owner* unit = new Owner();
+    EventBus* bus = new EventBus();
+
+    Tree()
+    {
+        root.AddChild(bus, nullptr, nullptr);
+        root.AddChild(chip, "Chip", nullptr);
+        chip->AddChild(unit, "Unit", nullptr);
+    }
+};
+
+}  // namespace
+
+TEST(EventBusFrequency, QuantisesToTheFiveBusRates)
+{
+    const i32 requested[] = {1, 2450, 2451, 7350, 14701, 22050, 22051, 100000};
+    const i32 expected[] = {2450, 2450, 7350, 7350, 22050, 22050, 44100, 44100};
+    for (size_t i = 0; i < std::size(requested); ++i)
+        EXPECT_EQ(EventBus::QuantiseFrequency(requested[i]), expected[i]) << requested[i];
+}
+
+TEST(EventBusFrequency, WithoutAClockAnswersTheTicksPerFiftiethOfASecond)
+{
+    EventBus bus;
+    EXPECT_EQ(bus.SetBusFrequency(2450, nullptr), 49);
+    EXPECT_EQ(bus.SetBusFrequency(7350, nullptr), 147);
+    EXPECT_EQ(bus.SetBusFrequency(14700, nullptr), 294);
+    EXPECT_EQ(bus.SetBusFrequency(22050, nullptr), 441);
+    EXPECT_EQ(bus.SetBusFrequency(44100, nullptr), 882);
+    EXPECT_EQ(bus.GetBusFrequency(), 44100);
+}
+
+struct RateCase {
+    i32 busRate;
+    i32 timerRate;
+    i32 reload;
+    i32 achieved;
+    i32 firesPerSecond;  // started at the first tick, over busRate ticks
+};
+
+class EventBusRates : public ::testing::TestWithParam<RateCase> {};
+
+TEST_P(EventBusRates, TimerFiresTheRightNumberOfTimesPerEmulatedSecond)
+{
+    const RateCase c = GetParam();
+    EventBus bus;
+    Owner owner;
+    bus.SetBusFrequency(c.busRate, nullptr);
+    ASSERT_TRUE(bus.AddTimer(c.timerRate, RecordTick, &owner, "T", 0, 0, true));
+    const BusTimer* timer = bus.GetFirstTimer();
+    EXPECT_EQ(timer->reload, c.reload);
+    EXPECT_EQ(timer->achievedRate, c.achieved);
+    RunTicks(bus, {&owner}, c.busRate);
+    ASSERT_EQ(static_cast<i32>(owner.fires.size()), c.firesPerSecond);
+    EXPECT_EQ(owner.fires.front(), 0);
+    for (size_t i = 1; i < owner.fires.size(); ++i)
+        ASSERT_EQ(owner.fires[i] - owner.fires[i - 1], c.reload);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllBusRates, EventBusRates,
+    ::testing::Values(RateCase{2450, 50, 49, 50, 50}, RateCase{7350, 50, 147, 50, 50},
+                      RateCase{14700, 50, 294, 50, 50}, RateCase{22050, 50, 441, 50, 50},
+                      RateCase{44100, 50, 882, 50, 50}, RateCase{2450, 60, 40, 61, 62},
+                      RateCase{7350, 60, 122, 60, 61}, RateCase{14700, 60, 245, 60, 60},
+                      RateCase{22050, 60, 367, 60, 61}, RateCase{44100, 60, 735, 60, 60},
+                      RateCase{2450, 100000, 1, 2450, 2450}, RateCase{44100, 100000, 1, 44100, 44100},
+                      RateCase{44100, 0, 1, 44100, 44100}, RateCase{7350, 1000, 7, 1050, 1050}));
+
+TEST(EventBusTimers, ZeroRateMeansEveryTick)
+{
+    EventBus bus;
+    Owner owner;
+    bus.SetBusFrequency(44100, nullptr);
+    bus.AddTimer(0, RecordTick, &owner, "T", 0, 0, false);
+    EXPECT_EQ(bus.GetFirstTimer()->requestedRate, 0x7FFFFFFF);
+    EXPECT_EQ(bus.GetFirstTimer()->reload, 1);
+}
+
+TEST(EventBusTimers, FirstTickAfterAFrequencyChangeStartsEachTimerAfresh)
+{
+    EventBus bus;
+    Owner early, late;
+    bus.SetBusFrequency(2450, nullptr);
+    // Both added before the first tick: one fires at it, the other after a full reload.
+    bus.AddTimer(50, RecordTick, &early, "E", 0, 0, true);
+    bus.AddTimer(50, RecordTick, &late, "L", 0, 0, false);
+    RunTicks(bus, {&early, &late}, 100);
+    EXPECT_EQ(early.fires, (std::vector<i32>{0, 49, 98}));
+    EXPECT_EQ(late.fires, (std::vector<i32>{49, 98}));
+}
+
+TEST(EventBusTimers, TimersAddedBeforeTheFrequencyAreTimedWhenItIsSet)
+{
+    EventBus bus;
+    Owner owner;
+    bus.AddTimer(50, RecordTick, &owner, "T", 0, 0, true);
+    EXPECT_EQ(bus.GetFirstTimer()->countdown, 50);  // holds the rate until the bus has one
+    bus.SetBusFrequency(7350, nullptr);
+    EXPECT_EQ(bus.GetFirstTimer()->reload, 147);
+    RunTicks(bus, {&owner}, 300);
+    EXPECT_EQ(owner.fires, (std::vector<i32>{0, 147, 294}));
+}
+
+TEST(EventBusTimers, CallbackAnsweringFalseIsRemovedAtOnceAndItsNodeReused)
+{
+    EventBus bus;
+    Owner once, steady;
+    once.keep = false;
+    bus.SetBusFrequency(2450, nullptr);
+    bus.AddTimer(0, RecordTick, &once, "O", 0, 0, true);
+    bus.AddTimer(0, RecordTick, &steady, "S", 0, 0, true);
+    RunTicks(bus, {&once, &steady}, 5);
+    EXPECT_EQ(once.fires, (std::vector<i32>{0}));
+    EXPECT_EQ(steady.fires.size(), 5u);
+    EXPECT_EQ(bus.GetTimerCount(), 1);
+    const BusTimer* spent = nullptr;
+    for (const BusTimer* t = bus.GetFirstTimer(); t; t = t->next)
+        spent = t;
+    bus.AddTimer(0, RecordTick, &once, "O", 0, 0, true);
+    EXPECT_EQ(bus.GetTimerCount(), 2);
+    EXPECT_NE(spent, nullptr);
+}
+
+TEST(EventBusTimers, TimerWithoutCallbackIsRefused)
+{
+    EventBus bus;
+    Owner owner;
+    EXPECT_FALSE(bus.AddTimer(50, nullptr, &owner, "T", 0, 0, true));
+    EXPECT_EQ(bus.GetTimerCount(), 0);
+    bus.SetBusFrequency(2450, nullptr);
+    bus.Tick();
+}
+
+TEST(EventBusTimers, TickCallbackTicksTheBusAndKeepsTheEvent)
+{
+    EventBus bus;
+    Owner owner;
+    bus.SetBusFrequency(2450, nullptr);
+    bus.AddTimer(0, RecordTick, &owner, "T", 0, 0, true);
+    i32 period = 1461;
+    u32 words[2] = {0, 0};
+    EXPECT_TRUE(EventBus::TickCallback(&bus, &period, words, nullptr));
+    EXPECT_TRUE(EventBus::TickCallback(&bus, &period, words, nullptr));
+    EXPECT_EQ(owner.fires.size(), 2u);
+    EXPECT_EQ(bus.GetTickCount(), 2);
+}
+
+TEST(EventBusTimers, StopRemovesEveryTimerAndTheFrequency)
+{
+    EventBus bus;
+    Owner owner;
+    bus.SetBusFrequency(44100, nullptr);
+    bus.AddTimer(50, RecordTick, &owner, "T", 0, 0, true);
+    bus.Tick();
+    bus.Stop();
+    EXPECT_EQ(bus.GetTimerCount(), 0);
+    EXPECT_EQ(bus.GetBusFrequency(), 0);
+    EXPECT_EQ(bus.GetTickCount(), 0);
+}
+
+TEST(EventBusStreams, NeedASoundOutputThatOpens)
+{
+    EventBus bus;
+    StreamOwner owner;
+    EXPECT_FALSE(bus.AddTimerWithCallback(44100, 16, StreamCallback, &owner, "SoundEvent", 0, 0));
+
+    StreamLog log;
+    FakeStream prototype(&log);
+    bus.SetSoundOutput(&prototype);
+    log.refuseOpen = true;
+    EXPECT_FALSE(bus.AddTimerWithCallback(44100, 16, StreamCallback, &owner, "SoundEvent", 0, 0));
+    EXPECT_EQ(log.live, 1);  // the refused clone was destroyed
+    EXPECT_EQ(bus.GetTimerCount(), 0);
+
+    log.refuseOpen = false;
+    EXPECT_TRUE(bus.AddTimerWithCallback(44100, 16, StreamCallback, &owner, "SoundEvent", 0, 0));
+    EXPECT_EQ(log.lastTotal, 44100);
+    EXPECT_EQ(log.lastWidth, 16);
+    EXPECT_EQ(log.lastCount, 50);
+    EXPECT_EQ(log.live, 2);
+    bus.Stop();
+    EXPECT_EQ(log.live, 1);
+}
+
+TEST(EventBusStreams, FeedTheirStreamFiftyTimesASecondAndSkipFillingWhileHeld)
+{
+    EventBus bus;
+    StreamOwner owner;
+    StreamLog log;
+    FakeStream prototype(&log);
+    bus.SetSoundOutput(&prototype);
+    bus.SetBusFrequency(22050, nullptr);
+    ASSERT_TRUE(bus.AddTimerWithCallback(44100, 16, StreamCallback, &owner, "SoundEvent", 0, 0));
+    EXPECT_EQ(bus.GetFirstTimer()->reload, 441);
+    for (int i = 0; i < 22050; ++i)
+        bus.Tick();
+    EXPECT_EQ(owner.calls.calls, 50);
+    EXPECT_EQ(owner.calls.lastCount, 882);
+    EXPECT_EQ(owner.calls.lastRate, 50);
+    EXPECT_EQ(log.fills, 50);
+
+    bus.SetHold(true);
+    bus.SetHold(true);
+    EXPECT_EQ(log.silences, 1);
+    for (int i = 0; i < 441; ++i)
+        bus.Tick();
+    EXPECT_EQ(owner.calls.calls, 51);
+    EXPECT_EQ(log.fills, 50);
+    bus.SetHold(false);
+    for (int i = 0; i < 441; ++i)
+        bus.Tick();
+    EXPECT_EQ(log.fills, 51);
+}
+
+TEST(EventBusStreams, EndingAStreamTimerDestroysItsStream)
+{
+    EventBus bus;
+    StreamOwner owner;
+    owner.calls.keep = false;
+    StreamLog log;
+    FakeStream prototype(&log);
+    bus.SetSoundOutput(&prototype);
+    bus.SetBusFrequency(2450, nullptr);
+    bus.AddTimerWithCallback(22050, 8, StreamCallback, &owner, "SoundEvent", 0, 0);
+    bus.Tick();
+    EXPECT_EQ(owner.calls.calls, 1);
+    EXPECT_EQ(bus.GetTimerCount(), 0);
+    EXPECT_EQ(log.live, 1);
+    EXPECT_EQ(log.fills, 0);
+}
+
+TEST(EventBusRegistry, RegistersOnlyInsideTheWindow)
+{
+    Tree t;
+    t.bus->AddTimer(50, RecordTick, t.chip, "Outside", 0, 0, true);
+    EXPECT_EQ(t.bus->GetNamedEventCount(), 0);
+    t.bus->SetRegistrationOpen(true);
+    EXPECT_TRUE(t.bus->AddTimer(50, RecordTick, t.chip, "Inside", 0, 0, true));
+    EXPECT_FALSE(t.bus->AddTimer(50, RecordTick, t.chip, nullptr, 0, 0, true));  // added, not named
+    EXPECT_TRUE(t.bus->AddTimer(50, RecordTick, nullptr, "NoOwner", 0, 0, true));
+    EXPECT_EQ(t.bus->GetNamedEventCount(), 1);
+    EXPECT_EQ(t.bus->GetTimerCount(), 4);
+}
+
+TEST(EventBusRegistry, SameEventTwiceIsOneEntryAndAClashIsRefused)
+{
+    Tree t;
+    EXPECT_TRUE(t.bus->RegisterNamedEventKind0("Update", RecordTick, t.unit));
+    EXPECT_TRUE(t.bus->RegisterNamedEventKind0("Update", RecordTick, t.unit));
+    EXPECT_EQ(t.bus->GetNamedEventCount(), 1);
+    EXPECT_FALSE(t.bus->RegisterNamedEventKind0("Update", OtherCallback, t.unit));
+    EXPECT_FALSE(t.bus->RegisterNamedEventKind2("Update", CpuCallback, t.unit));
+    EXPECT_FALSE(t.bus->RegisterNamedEventKind0(nullptr, RecordTick, t.unit));
+    EXPECT_FALSE(t.bus->RegisterNamedEventKind0("Update", nullptr, t.unit));
+    EXPECT_FALSE(t.bus->RegisterNamedEventKind0("Update", RecordTick, nullptr));
+
+    // Another component that a saved state would name the same way cannot register; one
+    // of the same short name elsewhere in the tree can.
+    Owner* twin = new Owner();
+    t.chip->AddChild(twin, "Unit", nullptr);
+    EXPECT_FALSE(t.bus->RegisterNamedEventKind0("Update", RecordTick, twin));
+    EXPECT_FALSE(t.bus->RegisterNamedEventKind0("Other", RecordTick, twin));
+    Owner* cousin = new Owner();
+    t.root.AddChild(cousin, "Unit", nullptr);
+    EXPECT_TRUE(t.bus->RegisterNamedEventKind0("Update", RecordTick, cousin));
+    EXPECT_EQ(t.bus->GetNamedEventCount(), 2);
+}
+
+TEST(EventBusRegistry, FindsEventsByDottedOwnerName)
+{
+    Tree t;
+    t.bus->Start(nullptr);
+    ASSERT_TRUE(t.bus->RegisterNamedEventKind0("Update", RecordTick, t.unit));
+    NamedEventMatch match;
+    const char* name = nullptr;
+    EXPECT_TRUE(t.bus->FindNamedEvent(StringA("Unit.Chip"), StringA("Update"), &match, &name));
+    EXPECT_EQ(match.target, t.unit);
+    EXPECT_EQ(match.kind, kNamedBusTimer);
+    EXPECT_EQ(match.AsBusTimer(), &RecordTick);
+    EXPECT_STREQ(name, "Update");
+    EXPECT_FALSE(t.bus->FindNamedEvent(StringA("Unit"), StringA("Update"), &match, &name));
+    EXPECT_FALSE(t.bus->FindNamedEventKind2(StringA("Unit.Chip"), StringA("Update"), &match, &name));
+
+    // Start registered the bus tick as a CPU event.
+    EXPECT_TRUE(t.bus->FindNamedEventKind2(StringA("_BUS"), StringA("_BusFreqEvent"), &match, &name));
+    EXPECT_EQ(match.AsCpuEvent(), &EventBus::TickCallback);
+}
+
+// --- "_EVT" -------------------------------------------------------------------------------
+
+namespace {
+
+// Registers the timers a chip and a unit would add in their Start, and adds them.
+struct SavedMachine : Tree {
+    StreamLog log;
+    FakeStream prototype{&log};
+    StreamOwner* voice = new StreamOwner();
+
+    SavedMachine()
+    {
+        chip->AddChild(voice, "Voice", nullptr);
+        bus->SetSoundOutput(&prototype);
+        bus->Start(nullptr);
+        bus->SetRegistrationOpen(true);
+    }
+
+    void AddTimers()
+    {
+        EXPECT_TRUE(bus->AddTimer(60, RecordTick, chip, "UpdateEvent", 7, 9, false));
+        EXPECT_TRUE(bus->AddTimer(1000, RecordTick, unit, "Fast", 0, 1, true));
+        EXPECT_TRUE(bus->AddTimerWithCallback(22050, 8, StreamCallback, voice, "SoundEvent", 3, 4));
+    }
+};
+
+ByteVec SaveBus(EventBus& bus)
+{
+    StateBuffer state;
+    EXPECT_TRUE(bus.SaveState(state.archive));
+    return state.Bytes();
+}
+
+bool LoadBus(EventBus& bus, const ByteVec& bytes)
+{
+    StateBuffer state(bytes);
+    return bus.LoadState(state.archive, nullptr);
+}
+
+}  // namespace
+
+TEST(EventBusState, EmptyBusBytes)
+{
+    EventBus bus;
+    bus.SetBusFrequency(7350, nullptr);
+    const ByteVec expected = Cat({Marker(0xF0, "_EVT"), Keyed("VER", 0x00, {0}),
+                                  Keyed("CRFRQ", 0x43, {0xB6, 0x1C, 0, 0}), Keyed("CNFRQ", 0x43, {0, 0, 0, 0}),
+                                  Keyed("CNEVT", 0x03, {0, 0, 0, 0}), Marker(0xFF, "_EVT")});
+    EXPECT_EQ(SaveBus(bus), expected);
+}
+
+TEST(EventBusState, TimerRecordLayout)
+{
+    SavedMachine m;
+    m.bus->SetBusFrequency(44100, nullptr);
+    ASSERT_TRUE(m.bus->AddTimer(60, RecordTick, m.chip, "UpdateEvent", 7, 9, true));
+    const ByteVec record = {0x01, 0x01, 0, 0,            // kind 1, waits for its first tick
+                            60, 0, 0, 0,                 // achieved rate
+                            0xDF, 0x02, 0, 0,            // reload 735
+                            0, 0, 0, 0,                  // countdown
+                            60, 0, 0, 0,                 // requested rate
+                            0, 0, 0, 0,                  // no stream
+                            0, 0, 0, 0, 0, 0, 0, 0,      // fire count
+                            7, 0, 0, 0, 9, 0, 0, 0};     // user words
+    const ByteVec expected =
+        Cat({Marker(0xF0, "_EVT"), Keyed("VER", 0x00, {0}), Keyed("CRFRQ", 0x43, {0x44, 0xAC, 0, 0}),
+             Keyed("CNFRQ", 0x43, {0, 0, 0, 0}), Keyed("CNEVT", 0x03, {1, 0, 0, 0}),
+             Keyed("DVEVT0", 0x80, Cat({{5, 0, 0, 0}, {'C', 'h', 'i', 'p', 0}})),
+             Keyed("NMEVT0", 0x80, Cat({{12, 0, 0, 0}, {'U', 'p', 'd', 'a', 't', 'e', 'E', 'v', 'e', 'n', 't', 0}})),
+             Keyed("DTEVT0", 0xC0, Cat({{40, 0, 0, 0}, record})), Marker(0xFF, "_EVT")});
+    EXPECT_EQ(SaveBus(*m.bus), expected);
+}
+
+TEST(EventBusState, RoundTripRebindsByNameAndKeepsEveryPhase)
+{
+    SavedMachine a;
+    a.bus->SetBusFrequency(44100, nullptr);
+    a.AddTimers();
+    RunTicks(*a.bus, {a.chip, a.unit}, 1000);
+    const ByteVec saved = SaveBus(*a.bus);
+
+    // A fresh machine of the same shape registers the same events while it starts.
+    SavedMachine b;
+    b.AddTimers();
+    b.bus->SetRegistrationOpen(false);
+    ASSERT_TRUE(LoadBus(*b.bus, saved));
+    EXPECT_EQ(b.bus->GetTimerCount(), 3);
+    EXPECT_EQ(b.bus->GetBusFrequency(), 44100);
+    EXPECT_EQ(b.bus->GetTickCount(), 1000);
+    EXPECT_EQ(SaveBus(*b.bus), saved);
+
+    // Both go on firing on the same ticks, into their own owners.
+    a.chip->fires.clear();
+    a.unit->fires.clear();
+    a.voice->calls.calls = 0;
+    RunTicks(*a.bus, {a.chip, a.unit}, 3000);
+    RunTicks(*b.bus, {b.chip, b.unit}, 3000);
+    EXPECT_EQ(b.chip->fires, a.chip->fires);
+    EXPECT_EQ(b.unit->fires, a.unit->fires);
+    EXPECT_EQ(b.voice->calls.calls, a.voice->calls.calls);
+    EXPECT_GT(b.voice->calls.calls, 0);
+    EXPECT_FALSE(b.chip->fires.empty());
+    EXPECT_EQ(b.log.live, 2);  // prototype and the re-made stream
+}
+
+TEST(EventBusState, RefusesDamagedOrForeignStates)
+{
+    SavedMachine a;
+    a.bus->SetBusFrequency(44100, nullptr);
+    a.AddTimers();
+    RunTicks(*a.bus, {a.chip, a.unit}, 10);
+    const ByteVec good = SaveBus(*a.bus);
+
+    auto load = [](const ByteVec& bytes) {
+        SavedMachine b;
+        b.AddTimers();
+        b.bus->SetRegistrationOpen(false);
+        return LoadBus(*b.bus, bytes);
+    };
+    ASSERT_TRUE(load(good));
+
+    // Offsets of values inside the block.
+    auto find = [&](const ByteVec& bytes, const char* key) {
+        const ByteVec k = NarrowRecord(key);
+        const auto it = std::search(bytes.begin(), bytes.end(), k.begin(), k.end());
+        return static_cast<size_t>(it - bytes.begin()) + k.size() + 1;  // past the type byte
+    };
+    auto patched = [&](const char* key, size_t offset, std::initializer_list<u8> values) {
+        ByteVec bytes = good;
+        size_t at = find(bytes, key) + offset;
+        for (u8 v : values)
+            bytes[at++] = v;
+        return bytes;
+    };
+
+    EXPECT_TRUE(load(patched("DTEVT0", 4 + 32, {8})));                 // control: a user word
+    EXPECT_FALSE(load(patched("VER", 0, {1})));
+    EXPECT_FALSE(load(patched("CRFRQ", 0, {0x45})));                  // not a bus rate
+    EXPECT_FALSE(load(patched("CNFRQ", 0, {0xFF, 0xFF, 0xFF, 0xFF})));   // negative tick counter
+    EXPECT_FALSE(load(patched("CNEVT", 0, {0xFF, 0xFF, 0xFF, 0x7F})));   // more timers than bytes
+    EXPECT_FALSE(load(patched("CNEVT", 0, {4})));                       // one more than written
+    EXPECT_FALSE(load(patched("DVEVT0", 4, {'X'})));                    // owner not registered
+    EXPECT_FALSE(load(patched("DTEVT0", 4, {3})));                      // kind 3
+    EXPECT_FALSE(load(patched("DTEVT0", 4, {2})));                      // a timer saved as a stream
+    EXPECT_FALSE(load(patched("DTEVT0", 4 + 16, {0, 0, 0, 0})));        // requested rate 0
+    EXPECT_FALSE(load(patched("DTEVT0", 4 + 8, {0, 0, 0, 0})));         // reload 0 at 44100 Hz
+    EXPECT_FALSE(load(patched("DTEVT0", 4 + 1, {1})));                  // unstarted after ticks
+    EXPECT_FALSE(load(patched("DTEVT2", 4, {1})));                      // a stream saved as a timer
+    EXPECT_FALSE(load(ByteVec(good.begin(), good.end() - 3)));          // truncated
+
+    // An event registered as a CPU event cannot come back as a bus timer.
+    SavedMachine c;
+    EXPECT_TRUE(c.bus->RegisterNamedEventKind2("UpdateEvent", CpuCallback, c.chip));
+    EXPECT_FALSE(LoadBus(*c.bus, good));
+}
+
+TEST(EventBusState, TimerWithoutOwnerCannotBeSaved)
+{
+    EventBus bus;
+    bus.AddTimer(50, RecordTick, nullptr, "T", 0, 0, true);
+    StateBuffer state;
+    EXPECT_FALSE(bus.SaveState(state.archive));
+}
