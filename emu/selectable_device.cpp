@@ -3,6 +3,7 @@
 
 #include "base/dictionary.h"
 #include "base/value.h"
+#include "emu/option_item.h"
 
 namespace {
 
@@ -50,7 +51,38 @@ bool SelectableDevice::Start(i32* rate)
 
 void SelectableDevice::BuildMenu(OptionItem* menu, i32 kind)
 {
-    ComponentGroup::BuildMenu(menu, kind);
+    if ((kind != selectionMenuKind_ && kind != kMenuDebug) || menu == nullptr) {
+        ComponentGroup::BuildMenu(menu, kind);
+        return;
+    }
+    const bool own = kind == selectionMenuKind_;
+    bool addedOne = false;
+    DeviceOption* pending = nullptr;
+    for (i32 i = 0; i < GetChildCount(); ++i) {
+        Component* child = GetChild(i);
+        if (child == nullptr)
+            continue;
+        if (pending == nullptr)
+            pending = new DeviceOption;
+        if (own) {
+            // Picking another alternative is allowed only while the device is stopped.
+            OptionItem* choice = pending->AddRadioItem("Selected", reinterpret_cast<u32*>(&selected_),
+                                                       static_cast<u32>(i), reinterpret_cast<u8*>(&running_), 0);
+            pending->AddCheckedIfItem(choice, 1);
+            pending->AddSeparator();
+        }
+        child->BuildMenu(pending, kind);
+        if (pending->GetChildCount() == 0)
+            continue;
+        pending->SetName(own ? GetChoiceName(i) : child->GetName());
+        if (own && !addedOne && menu->GetChildCount() > 0)
+            menu->AddSeparator();
+        if (menu->AddChildItem(pending) == nullptr)
+            delete pending;
+        pending = nullptr;
+        addedOne = true;
+    }
+    delete pending;
 }
 
 bool SelectableDevice::ApplySelection()
