@@ -35,7 +35,9 @@ wchar16 WidenByte(char c) {
     std::mbstate_t state{};
     const size_t r = std::mbrtowc(&wc, &c, 1, &state);
     const u32 code = static_cast<u32>(wc);
-    if (r == 1 && code <= 0xFFFFu) return static_cast<wchar16>(code);
+    bool fits = true;
+    if constexpr (sizeof(wchar_t) > 2) fits = code <= 0xFFFFu;
+    if (r == 1 && fits) return static_cast<wchar16>(code);
     return static_cast<wchar16>(static_cast<u8>(c));
 }
 
