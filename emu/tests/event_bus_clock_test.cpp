@@ -1,0 +1,125 @@
+// The event bus ticked by the CPU: the repeating "_BusFreqEvent" at every bus rate, and
+// the bus tick re-bound by name when a CPU state is loaded.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "cpu/cpu_base.h"
+#include "emu/component.h"
+#include "emu/event_bus.h"
+#include "record_helpers.h"
+
+namespace {
+
+// A processor whose instructions do nothing: a slice uses its whole budget.
+class IdleCpu : public CpuBase {
+public:
+    i32 Execute(i32 cycles) override
+    {
+        const i32 budget = cycles > 0 ? cycles : 1;
+        cycles_ += static_cast<u64>(budget);
+        return budget;
+    }
+};
+
+struct Counter : ComponentGroup {
+    std::vector<u64> firedAt;  // CPU cycle of every call
+    CpuBase* cpu = nullptr;
+};
+
+bool CountFire(Component* user, u64*, u32*)
+{
+    auto* counter = static_cast<Counter*>(user);
+    counter->firedAt.push_back(counter->cpu->GetCycleCount());
+    return true;
+}
+
+// A machine-like tree with a bus and an idle CPU at the MSX clock.
+struct ClockedBus {
+    ComponentGroup root;
+    EventBus* bus = new EventBus();
+    IdleCpu* cpu = new IdleCpu();
+    Counter* counter = new Counter();
+
+    ClockedBus()
+    {
+        root.AddChild(bus, nullptr, nullptr);
+        root.AddChild(cpu, "CPU Z80", nullptr);
+        root.AddChild(counter, "Chip", nullptr);
+        counter->cpu = cpu;
+        cpu->SetServices(nullptr, bus, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+        cpu->SetFrequency(3579545);
+        EXPECT_TRUE(bus->Start(nullptr));
+        EXPECT_TRUE(cpu->Start(nullptr));
+    }
+
+    // The run loop's use of the clock, for cycles CPU cycles in slices of at most 1000.
+    void Run(u64 cycles)
+    {
+        const u64 end = cpu->GetCycleCount() + cycles;
+        while (cpu->GetCycleCount() < end) {
+            const i64 left = static_cast<i64>(end - cpu->GetCycleCount());
+            const i32 budget = static_cast<i32>(std::min<i64>({left, 1000, cpu->CyclesToNextEvent()}));
+            cpu->CyclesToNextEvent() -= cpu->Execute(budget);
+            if (cpu->CyclesToNextEvent() <= 0)
+                cpu->RunDueEvents();
+        }
+    }
+};
+
+struct ClockCase {
+    i32 busRate;
+    i32 period;     // CPU cycles per bus tick
+    i32 ticks;      // bus ticks in one emulated second of 3,579,545 cycles
+};
+
+class EventBusClock : public ::testing::TestWithParam<ClockCase> {};
+
+}  // namespace
+
+TEST_P(EventBusClock, BusTickIsACpuEventEveryRoundedPeriod)
+{
+    const ClockCase c = GetParam();
+    ClockedBus m;
+    EXPECT_EQ(m.bus->SetBusFrequency(c.busRate, m.cpu), 1);
+    ASSERT_TRUE(m.bus->AddTimer(0, CountFire, m.counter, "Every", 0, 0, true));
+    m.cpu->FindNextEvent();
+    m.Run(3579545);
+    EXPECT_EQ(m.bus->GetTickCount(), c.ticks);
+    ASSERT_GE(m.counter->firedAt.size(), 2u);
+    EXPECT_EQ(m.counter->firedAt[0], 0u);
+    for (size_t i = 1; i < m.counter->firedAt.size(); ++i)
+        ASSERT_EQ(m.counter->firedAt[i] - m.counter->firedAt[i - 1], static_cast<u64>(c.period));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllBusRates, EventBusClock,
+                         ::testing::Values(ClockCase{2450, 1461, 2451}, ClockCase{7350, 487, 7351},
+                                           ClockCase{14700, 244, 14671}, ClockCase{22050, 162, 22096},
+                                           ClockCase{44100, 81, 44192}));
+
+TEST(EventBusClockState, SavedBusTickComesBackThroughTheRegistry)
+{
+    ClockedBus a;
+    a.bus->SetBusFrequency(22050, a.cpu);
+    a.bus->SetRegistrationOpen(true);
+    ASSERT_TRUE(a.bus->AddTimer(50, CountFire, a.counter, "Frame", 0, 0, false));
+    a.cpu->FindNextEvent();
+    a.Run(100000);
+    StateBuffer state;
+    ASSERT_TRUE(a.cpu->SaveState(state.archive));
+    ASSERT_TRUE(a.bus->SaveState(state.archive));
+
+    ClockedBus b;
+    b.bus->SetRegistrationOpen(true);
+    ASSERT_TRUE(b.bus->AddTimer(50, CountFire, b.counter, "Frame", 0, 0, false));
+    state.Rewind();
+    ASSERT_TRUE(b.cpu->LoadState(state.archive, nullptr));
+    ASSERT_TRUE(b.bus->LoadState(state.archive, nullptr));
+
+    a.counter->firedAt.clear();
+    a.Run(400000);
+    b.Run(400000);
+    EXPECT_EQ(b.counter->firedAt, a.counter->firedAt);
+    EXPECT_EQ(b.bus->GetTickCount(), a.bus->GetTickCount());
+    EXPECT_FALSE(b.counter->firedAt.empty());
+}
