@@ -142,7 +142,12 @@ protected:
     // Cycle conversion for off-frequency running: n cycles of the nominal clock become
     // floor(n / period + 0.5) when the current frequency differs.
     i32 ConvertCycles(i32 n) const;
-    // Slow path of the byte accessors: the memory space (0xFF without one).
+    // Byte accesses off the direct path: a block handler when the entry's kind (flags &
+    // kindMask) says so, else the memory space (0xFF without one). The caller masked the
+    // address and checks the abort flag afterwards.
+    u8 ReadNonDirect(u32 address, u32 kindMask, bool peek);
+    bool ReadByte(u32 address, u32 kindMask, bool peek, u8* out);
+    void WriteNonDirect(u32 address, u8 value);
     u8 SlowRead8(u32 address, bool peek);
     void SlowWrite8(u32 address, u8 value);
     void FreeEvents();

@@ -142,7 +142,9 @@ private:
 
     // Slow paths of the interpreter (z80_execute.cpp): the interpreter keeps the
     // registers in locals and hands them over around these calls.
-    bool ServiceInterrupts(i32* cycles);
+    // At an instruction boundary with an NMI pending or the interrupt check raised:
+    // 1 when an interrupt was taken (cycles set), 0 when none, -1 when abandoned.
+    int ServiceInterrupts(i32* cycles);
     u8 PortRead(u16 port, bool* wait);
     void PortWrite(u16 port, u8 value);
 

@@ -1,0 +1,153 @@
+// CPU base: time base, frequency changes, start and stop.
+#include "cpu/cpu_base.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "emu/memory_space.h"
+
+CpuBase::CpuBase()
+{
+    SetName("CPU");
+    SetDescription("CPU");
+}
+
+CpuBase::~CpuBase()
+{
+    FreeEvents();
+}
+
+bool CpuBase::Start(i32* rate)
+{
+    eventsStarted_ = false;
+    if (!Device::Start(rate))
+        return false;
+    if (nominalFrequency_ == 0)
+        return false;
+    addressMask_ = 0xFFFFFFFF;
+    iff1_ = true;
+    checkInterrupts_ = true;
+    interruptDelay_ = 0;
+    nmiPending_ = false;
+    inExecute_ = false;
+    abort_ = false;
+    instructionStart_ = 0;
+    addedCycles_ = 0;
+    owedCycles_ = 0;
+    sliceLeft_ = 0;
+    sliceBudget_ = 0;
+    cycles_ = 0;
+    std::memset(fmsk_, 0xFF, sizeof(fmsk_));
+    iffreq_ = false;
+    currentFrequency_ = nominalFrequency_;
+    baseTime_ = 0;
+    baseCycles_ = 0;
+    period_ = static_cast<double>(kNanosecondsPerSecond) / nominalFrequency_;
+    Reset();
+    return true;
+}
+
+void CpuBase::Stop()
+{
+    ExtFlush();
+    Reset();
+    eventsStarted_ = false;
+    FreeEvents();
+    Device::Stop();
+}
+
+bool CpuBase::Connect(u32 flags)
+{
+    if (!Device::Connect(flags))
+        return false;
+    if (flags & kConnectMemoryMap) {
+        ExtFlush();
+        // A memory space without memory leaves nothing to read directly: every access
+        // then goes to the memory space, which answers its defaults.
+        if (memory_ && memory_->GetBlockTable() && memory_->GetSize() != 0) {
+            memSize_ = memory_->GetHighestAddress() + 1;
+            ram_ = memory_->GetMemory();
+            blocks_ = memory_->GetBlockTable();
+        } else {
+            memSize_ = 0;
+            ram_ = nullptr;
+            blocks_ = nullptr;
+        }
+    }
+    return true;
+}
+
+void CpuBase::Reset()
+{
+    nmiPending_ = false;
+    iff1_ = true;
+    checkInterrupts_ = true;
+    interruptDelay_ = 0;
+    owedCycles_ = 0;
+}
+
+void CpuBase::ResetProgramCounter()
+{
+    nmiPending_ = false;
+    iff1_ = true;
+    checkInterrupts_ = true;
+    interruptDelay_ = 0;
+}
+
+i32 CpuBase::ConvertCycles(i32 n) const
+{
+    if (currentFrequency_ == nominalFrequency_)
+        return n;
+    return static_cast<i32>(std::floor(n / period_ + 0.5));
+}
+
+i32 CpuBase::AddCycles(i32 cycles)
+{
+    const i32 n = ConvertCycles(cycles);
+    if (n < 1)
+        return n;
+    if (inExecute_)
+        sliceLeft_ -= n;   // the slice ends earlier; GetCycleCount already counts them
+    else
+        addedCycles_ += n;
+    return n;
+}
+
+u64 CpuBase::GetTime() const
+{
+    const u64 d = GetCycleCount() - baseCycles_;
+    return baseTime_ + static_cast<u64>(static_cast<double>(d) * period_);
+}
+
+void CpuBase::ChangeFrequency(i32 hz)
+{
+    baseTime_ = GetTime();
+    baseCycles_ = GetCycleCount();
+    currentFrequency_ = hz;
+    const double newPeriod = hz != 0 ? static_cast<double>(kNanosecondsPerSecond) / hz : 1.0;
+    RescaleEvents(period_ / newPeriod);
+    period_ = newPeriod;
+}
+
+bool CpuBase::SetFrequency(i32 hz)
+{
+    if (hz < 0)
+        return false;
+    ChangeFrequency(currentFrequency_);   // re-base under the old period
+    nominalFrequency_ = hz;
+    ChangeFrequency(currentFrequency_);
+    return true;
+}
+
+void CpuBase::ExtPair(u32* a, u32* b)
+{
+    if (a)
+        *a = 0;
+    if (b)
+        *b = 0;
+}
+
+i32 CpuBase::GetEffectiveFrequency() const
+{
+    return UsesTimeBase() ? kNanosecondsPerSecond : nominalFrequency_;
+}

@@ -1,0 +1,194 @@
+// The "_CPU" state block: time base, slice bookkeeping, interrupt flags and every pending
+// event, stored by its owner's dotted name and its own name so that loading binds it to
+// the live callback through the event bus's registry.
+//
+//   "VER" u8 0, "FREQ" i64, "CYCL" u64, "FFREQ" i64, "LCYCL" u64, "LSCYCL" u64,
+//   "CFREQ" blob 8 (double), "IFFREQ" bool, "MCYCL" i32, "ECYCL" i32, "SCYCL" i32,
+//   "PCYCL" i32, "AMSK" u64, "MESZ" u64, "NMI" bool, "CRID" u32, "CHWI" bool, "AHWI" bool,
+//   "HWID" i32, "FMSK" u64, "WFLT" bool, "STEVT" bool, "CNEVT" u32,
+//   per event i: "DVEVT%ld" string, "NMEVT%ld" string, "DTEVT%ld" blob 36,
+//   "CBEVT" i32
+//
+// Event record (little-endian): reserved A u32, reserved B u32, due u64, reserved C u32,
+// reserved D u32, period i32, user word 0 u32, user word 1 u32.
+#include <cmath>
+#include <cstring>
+
+#include "base/archive.h"
+#include "base/string_a.h"
+#include "cpu/cpu_base.h"
+#include "emu/event_bus.h"
+
+namespace {
+
+constexpr const char* kBlock = "_CPU";
+constexpr u32 kEventRecordSize = 36;
+
+void Put32(u8* p, u32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<u8>(v >> (8 * i));
+}
+
+void Put64(u8* p, u64 v)
+{
+    for (int i = 0; i < 8; ++i)
+        p[i] = static_cast<u8>(v >> (8 * i));
+}
+
+u32 Get32(const u8* p)
+{
+    u32 v = 0;
+    for (int i = 0; i < 4; ++i)
+        v |= static_cast<u32>(p[i]) << (8 * i);
+    return v;
+}
+
+u64 Get64(const u8* p)
+{
+    u64 v = 0;
+    for (int i = 0; i < 8; ++i)
+        v |= static_cast<u64>(p[i]) << (8 * i);
+    return v;
+}
+
+StringA IndexedKey(const char* pattern, u32 index)
+{
+    StringA key;
+    key.Format(pattern, index);   // %ld takes 32 bits on every host
+    return key;
+}
+
+} // namespace
+
+bool CpuBase::SaveState(Archive& archive)
+{
+    if (!Device::SaveState(archive) || !archive.WriteMarker(kBlock, Archive::kBlockOpen))
+        return false;
+    const u8 version = 0;
+    const i64 freq = nominalFrequency_;
+    const i64 currentFreq = currentFrequency_;
+    u8 period[8];
+    u64 periodBits;
+    std::memcpy(&periodBits, &period_, 8);
+    Put64(period, periodBits);
+    const u64 mask = addressMask_;
+    const u64 memSize = memSize_;
+    u64 fmsk = 0;
+    for (int i = 0; i < 8; ++i)
+        fmsk |= static_cast<u64>(fmsk_[i]) << (8 * i);
+    u32 count = 0;
+    for (const CpuEvent* e = eventHead_; e; e = e->next)
+        ++count;
+
+    if (!archive.WriteUInt8(&version, "VER") || !archive.WriteInt64(&freq, "FREQ") ||
+        !archive.WriteUInt64(&cycles_, "CYCL") || !archive.WriteInt64(&currentFreq, "FFREQ") ||
+        !archive.WriteUInt64(&baseCycles_, "LCYCL") || !archive.WriteUInt64(&baseTime_, "LSCYCL") ||
+        !archive.WriteBlob(period, sizeof(period), "CFREQ") || !archive.WriteBool(&iffreq_, "IFFREQ") ||
+        !archive.WriteInt32(&sliceBudget_, "MCYCL") || !archive.WriteInt32(&sliceLeft_, "ECYCL") ||
+        !archive.WriteInt32(&addedCycles_, "SCYCL") || !archive.WriteInt32(&owedCycles_, "PCYCL") ||
+        !archive.WriteUInt64(&mask, "AMSK") || !archive.WriteUInt64(&memSize, "MESZ") ||
+        !archive.WriteBool(&nmiPending_, "NMI") || !archive.WriteUInt32(&crid_, "CRID") ||
+        !archive.WriteBool(&checkInterrupts_, "CHWI") || !archive.WriteBool(&iff1_, "AHWI") ||
+        !archive.WriteInt32(&interruptDelay_, "HWID") || !archive.WriteUInt64(&fmsk, "FMSK") ||
+        !archive.WriteBool(&abort_, "WFLT") || !archive.WriteBool(&eventsStarted_, "STEVT") ||
+        !archive.WriteUInt32(&count, "CNEVT"))
+        return false;
+
+    u32 index = 0;
+    for (const CpuEvent* e = eventHead_; e; e = e->next, ++index) {
+        StringA owner;
+        if (e->target)
+            e->target->GetFullName(owner);
+        const StringA name(e->name ? e->name : "");
+        u8 record[kEventRecordSize];
+        Put32(record + 0, e->reservedA);
+        Put32(record + 4, e->reservedB);
+        Put64(record + 8, e->due);
+        Put32(record + 16, e->reservedC);
+        Put32(record + 20, e->reservedD);
+        Put32(record + 24, static_cast<u32>(e->period));
+        Put32(record + 28, e->userWords[0]);
+        Put32(record + 32, e->userWords[1]);
+        if (!archive.WriteStringValue(owner, IndexedKey("DVEVT%ld", index)) ||
+            !archive.WriteStringValue(name, IndexedKey("NMEVT%ld", index)) ||
+            !archive.WriteBlob(record, sizeof(record), IndexedKey("DTEVT%ld", index)))
+            return false;
+    }
+    return archive.WriteInt32(&cyclesToNextEvent_, "CBEVT") && archive.WriteMarker(kBlock, Archive::kBlockClose);
+}
+
+bool CpuBase::LoadState(Archive& archive, LoadContext context)
+{
+    if (!Device::LoadState(archive, context) || !archive.ReadMarker(kBlock, Archive::kBlockOpen))
+        return false;
+    u8 version = 0xFF;
+    if (!archive.ReadUInt8(&version, "VER") || version != 0)
+        return false;
+
+    i64 freq = 0, currentFreq = 0;
+    u64 mask = 0, memSize = 0, fmsk = 0;
+    u8 period[8];
+    if (!archive.ReadInt64(&freq, "FREQ") || !archive.ReadUInt64(&cycles_, "CYCL") ||
+        !archive.ReadInt64(&currentFreq, "FFREQ") || !archive.ReadUInt64(&baseCycles_, "LCYCL") ||
+        !archive.ReadUInt64(&baseTime_, "LSCYCL") || !archive.ReadBlob(period, sizeof(period), "CFREQ"))
+        return false;
+    nominalFrequency_ = static_cast<i32>(freq);
+    currentFrequency_ = static_cast<i32>(currentFreq);
+    const u64 periodBits = Get64(period);
+    double loadedPeriod;
+    std::memcpy(&loadedPeriod, &periodBits, 8);
+    // The period feeds every time and cycle conversion: only a finite positive value is
+    // a clock.
+    if (!std::isfinite(loadedPeriod) || loadedPeriod <= 0.0)
+        return false;
+    period_ = loadedPeriod;
+    if (!archive.ReadBool(&iffreq_, "IFFREQ") || !archive.ReadInt32(&sliceBudget_, "MCYCL") ||
+        !archive.ReadInt32(&sliceLeft_, "ECYCL") || !archive.ReadInt32(&addedCycles_, "SCYCL") ||
+        !archive.ReadInt32(&owedCycles_, "PCYCL") || !archive.ReadUInt64(&mask, "AMSK"))
+        return false;
+    SetAddressMask(static_cast<u32>(mask));
+    if (!archive.ReadUInt64(&memSize, "MESZ") || memSize != memSize_)
+        return false;   // saved by a machine with another memory layout
+    if (!archive.ReadBool(&nmiPending_, "NMI") || !archive.ReadUInt32(&crid_, "CRID") ||
+        !archive.ReadBool(&checkInterrupts_, "CHWI") || !archive.ReadBool(&iff1_, "AHWI") ||
+        !archive.ReadInt32(&interruptDelay_, "HWID") || !archive.ReadUInt64(&fmsk, "FMSK") ||
+        !archive.ReadBool(&abort_, "WFLT"))
+        return false;
+    for (int i = 0; i < 8; ++i)
+        fmsk_[i] = static_cast<u8>(fmsk >> (8 * i));
+
+    while (eventHead_)
+        UnlinkEvent(eventHead_);
+
+    u32 count = 0;
+    if (!archive.ReadBool(&eventsStarted_, "STEVT") || !archive.ReadUInt32(&count, "CNEVT"))
+        return false;
+    for (u32 i = 0; i < count; ++i) {
+        StringA owner, name;
+        if (!archive.ReadStringValue(owner, IndexedKey("DVEVT%ld", i)) || owner.IsEmpty() ||
+            !archive.ReadStringValue(name, IndexedKey("NMEVT%ld", i)))
+            return false;
+        NamedEventMatch match;
+        const char* registryName = nullptr;
+        if (!bus_ || !bus_->FindNamedEventKind2(owner, name, &match, &registryName))
+            return false;
+        u8 record[kEventRecordSize];
+        if (!archive.ReadBlob(record, sizeof(record), IndexedKey("DTEVT%ld", i)))
+            return false;
+        const i32 recordPeriod = static_cast<i32>(Get32(record + 24));
+        if (!AddEvent(recordPeriod, match.AsCpuEvent(), match.target, registryName, Get32(record + 28),
+                      Get32(record + 32)))
+            return false;
+        CpuEvent* e = eventTail_;
+        e->reservedA = Get32(record + 0);
+        e->reservedB = Get32(record + 4);
+        e->due = Get64(record + 8);
+        e->reservedC = Get32(record + 16);
+        e->reservedD = Get32(record + 20);
+        e->period = recordPeriod;
+        e->userWords[0] = Get32(record + 28);
+        e->userWords[1] = Get32(record + 32);
+    }
+    return archive.ReadInt32(&cyclesToNextEvent_, "CBEVT") && archive.ReadMarker(kBlock, Archive::kBlockClose);
+}

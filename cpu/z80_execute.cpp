@@ -1,0 +1,131 @@
+// Z80 execution: the slice loop, suspension across slices, stop requests.
+#include "cpu/z80_core.h"
+#include "cpu/z80_ops_index.h"
+#include "cpu/z80_ops_main.h"
+#include "cpu/z80_ops_prefixed.h"
+#include "emu/port_space.h"
+
+Z80_INLINE i32 Z80Core::Run(i32 cycles)
+{
+    Z80Cpu& c = cpu_;
+    c.inExecute_ = true;
+    c.abort_ = false;
+    // 0 is a single step: one instruction, never suspended.
+    const bool singleStep = cycles == 0;
+    const i32 budget = singleStep ? 1 : cycles;
+    c.sliceBudget_ = budget;
+    c.sliceLeft_ = budget;
+    LoadRegs();
+    start_ = pc;
+
+    u8 op = 0;
+    i32 owed = c.owedCycles_;
+    if (owed != 0 && left_ > 0) {
+        // Finish the instruction suspended at the end of an earlier slice: its opcode was
+        // fetched then, and no interrupt comes between.
+        op = c.regs_.pendingOpcode;
+        pc = c.regs_.pendingPC;
+        goto execute;
+    }
+    owed = 0;
+
+    while (left_ > 0) {
+        start_ = pc;
+        if (Z80_UNLIKELY(c.nmiPending_ | (c.checkInterrupts_ & c.iff1_))) {
+            const int taken = Boundary();
+            if (taken < 0)
+                break;
+            if (taken > 0)
+                continue;
+        }
+        if (!Fetch8(op))
+            break;
+        ++rCount_;
+    execute: {
+        i32 cost = static_cast<i32>(z80::kMainCycles[op]) - owed;
+        if (Z80_UNLIKELY(cost > left_) && !singleStep) {
+            // Does not fit: pay what is left now and the rest in a later slice. PC shows
+            // the instruction meanwhile.
+            c.regs_.pendingOpcode = op;
+            c.regs_.pendingPC = pc;
+            c.owedCycles_ = owed + left_;
+            left_ = 0;
+            pc = start_;
+            break;
+        }
+        if (!Dispatch(op, cost))
+            break;
+        left_ -= cost;
+        if (Z80_UNLIKELY(owed != 0)) {
+            c.owedCycles_ = 0;
+            owed = 0;
+        }
+    }
+    }
+    return Finish();
+}
+
+Z80_INLINE i32 Z80Core::Finish()
+{
+    Z80Cpu& c = cpu_;
+    SaveRegs();
+    i32 executed = c.sliceBudget_ - c.sliceLeft_;
+    if (executed == 0)
+        executed = c.abort_ ? 0 : 1;   // an unstopped call always moves time on
+    c.cycles_ += static_cast<u64>(static_cast<i64>(executed));
+    c.sliceBudget_ = 0;
+    c.sliceLeft_ = 0;
+    if (c.abort_) {
+        // The abandoned instruction runs again in full next time.
+        c.abort_ = false;
+        c.regs_.PC = start_;
+    }
+    c.inExecute_ = false;
+    return executed;
+}
+
+i32 Z80Cpu::Execute(i32 cycles)
+{
+    Z80Core core(*this);
+    return core.Run(cycles);
+}
+
+// The slice ends after the current instruction; what it executed so far still counts.
+// ECYCL and MCYCL move together, so the executed count MCYCL - ECYCL is kept; a second
+// request in the same instruction finds ECYCL already at the end mark and changes nothing.
+u32 Z80Cpu::EndSlice()
+{
+    if (inExecute_) {
+        const i32 shift = sliceLeft_ + 32767;
+        sliceLeft_ -= shift;
+        sliceBudget_ -= shift;
+    }
+    return GetPC();
+}
+
+bool Z80Cpu::RequestStop()
+{
+    if (!inExecute_)
+        return false;
+    abort_ = true;
+    EndSlice();
+    regs_.PC = static_cast<u16>(instructionStart_);
+    return true;
+}
+
+u8 Z80Cpu::PortRead(u16 port, bool* wait)
+{
+    *wait = false;
+    if (!ports_)
+        return 0xFF;
+    u8 w = 0;
+    const u8 value = ports_->Read8(port, false, &w);
+    *wait = w != 0;
+    return value;
+}
+
+void Z80Cpu::PortWrite(u16 port, u8 value)
+{
+    if (ports_)
+        ports_->Write8(port, value);
+}
