@@ -1,0 +1,72 @@
+// Computer: start and stop lines, the "_MCH" block, the speed and description texts.
+#include "emu/computer.h"
+
+#include "base/archive.h"
+#include "base/object_list.h"
+#include "base/string_w.h"
+#include "cpu/cpu_base.h"
+
+namespace {
+
+const char* const kMachineBlock = "_MCH";
+
+} // namespace
+
+Computer::Computer()
+{
+    SetDescription("PC");
+}
+
+Computer::~Computer() = default;
+
+bool Computer::Start(i32* rate)
+{
+    LogF("[INIT] Started emulation of %s", GetName());
+    return SystemBase::Start(rate);
+}
+
+void Computer::Stop()
+{
+    SystemBase::Stop();
+    LogF("[DONE] Emulation stopped!");
+}
+
+bool Computer::SaveState(Archive& archive)
+{
+    const u8 version = 0;
+    return SystemBase::SaveState(archive) && archive.WriteMarker(kMachineBlock, Archive::kBlockOpen) &&
+           archive.WriteUInt8(&version, "VER") && archive.WriteMarker(kMachineBlock, Archive::kBlockClose);
+}
+
+bool Computer::LoadState(Archive& archive, LoadContext context)
+{
+    u8 version = 0;
+    return SystemBase::LoadState(archive, context) && archive.ReadMarker(kMachineBlock, Archive::kBlockOpen) &&
+           archive.ReadUInt8(&version, "VER") && version == 0 &&
+           archive.ReadMarker(kMachineBlock, Archive::kBlockClose);
+}
+
+void Computer::GetSpeedText(StringA& out)
+{
+    out.Clear();
+    CpuBase* cpu = GetCpu(0);
+    if (!cpu)
+        return;
+    if (IsRunning()) {
+        out.Format("%s=%.2f MHz", cpu->GetDescription().GetNarrow(), cpu->GetFrequency() * 0.000001);
+        return;
+    }
+    // The CPU base never runs off its nominal clock; a processor that does says so.
+    const bool overridden = cpu->UsesTimeBase();
+    out.Format(overridden ? "%s=@%.2f MHz" : "%s=%.2f MHz", cpu->GetDescription().GetNarrow(),
+               cpu->GetNominalFrequency() * 0.000001);
+}
+
+void Computer::GetDescription(ObjectList& lines)
+{
+    StringA narrow;
+    narrow.Format("Computer \"%s\"", GetName());
+    StringW text;
+    text.Assign(narrow);
+    lines.Add(text);
+}
