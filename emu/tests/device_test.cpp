@@ -4,11 +4,9 @@
 
 #include "base/dictionary.h"
 #include "base/memory_stream.h"
-#include "base/object_list.h"
 #include "base/string_a.h"
 #include "emu/device.h"
 #include "emu/option_item.h"
-#include "emu/param_set.h"
 #include "emu/selectable_device.h"
 #include "emu/tests/record_helpers.h"
 
@@ -74,29 +72,6 @@ TEST(DeviceState, WrongVersionOrBlockNameFails)
     EXPECT_FALSE(chip.LoadState(cfpOnly.archive, nullptr));
 }
 
-TEST(DeviceState, MachineRecordRoundTripsByteForByte)
-{
-    auto build = [](Device& machine) {
-        machine.SetName("MACHINE");
-        auto* vdp = new Chip;
-        machine.AddChild(vdp, "VDP TMS9918", "VDP");
-        vdp->AddChild(new Chip, "UNIT", nullptr);
-        machine.AddChild(new Chip, "PSG", nullptr);
-    };
-    Device first;
-    build(first);
-    StateBuffer saved;
-    ASSERT_TRUE(first.SaveComponent(saved.archive));
-
-    Device second;
-    build(second);
-    saved.Rewind();
-    ASSERT_TRUE(second.LoadComponent(saved.archive, nullptr));
-    StateBuffer again;
-    ASSERT_TRUE(second.SaveComponent(again.archive));
-    EXPECT_EQ(again.Bytes(), saved.Bytes());
-}
-
 TEST(DeviceConnect, SkipsDisabledAndPlainChildrenAndStopsAtFalse)
 {
     std::vector<u32> seen;
@@ -113,44 +88,6 @@ TEST(DeviceConnect, SkipsDisabledAndPlainChildrenAndStopsAtFalse)
 
     EXPECT_FALSE(root.Connect(0x140));
     EXPECT_EQ(seen, (std::vector<u32>{0x41000140u, 0x43000140u}));
-}
-
-TEST(DeviceIrq, BindingIsLiveOnlyWhileApplied)
-{
-    Chip chip;
-    chip.ConnectIrq(0, true, false);
-    ParamNode* irq = chip.GetParamSet()->Find("IRQ");
-    ASSERT_NE(irq, nullptr);
-    EXPECT_EQ(irq->GetType(), ParamNode::kValue);
-    EXPECT_TRUE(irq->IsLocked());
-    EXPECT_FALSE(chip.IsIrqConnected());
-
-    ParamApplier applier;
-    ASSERT_TRUE(applier.ApplyValue(irq));
-    EXPECT_TRUE(chip.IsIrqConnected());
-    EXPECT_EQ(chip.GetIrqLine(), 0u);
-
-    // Stopping the device takes every binding out of force.
-    i32 rate = 0;
-    chip.Start(&rate);
-    EXPECT_TRUE(chip.IsRunning());
-    chip.Stop();
-    EXPECT_FALSE(chip.IsRunning());
-    EXPECT_FALSE(chip.IsIrqConnected());
-
-    chip.ConnectIrq(-1, true, false);
-    EXPECT_EQ(chip.GetParamSet()->Find("IRQ"), nullptr);
-    EXPECT_EQ(chip.GetParamSet()->GetCount(), 0);
-}
-
-TEST(DeviceMisc, BaseDumpAddsNothing)
-{
-    Chip chip;
-    ObjectList lines;
-    EXPECT_FALSE(chip.DumpRegisters(lines, true));
-    EXPECT_EQ(lines.Count(), 0);
-    EXPECT_TRUE(chip.IsDevice());
-    EXPECT_FALSE(chip.IsSelectable());
 }
 
 // --- settings tree ---
@@ -239,16 +176,6 @@ TEST(DeviceSettings, DamagedSettingsAreRefusedWithoutHarm)
     machine.AddChild(new Component, "CPU", nullptr);
     StateBuffer in(bytes);
     EXPECT_TRUE(machine.LoadSettingsTree(in.stream, false, nullptr));
-}
-
-TEST(DeviceSettings, BindingTwiceBindsEachKeyOnce)
-{
-    Chip chip("Speed");
-    Dictionary dict;
-    chip.BindSettings(&dict, false);
-    chip.BindSettings(&dict, false);
-    EXPECT_EQ(dict.Values().size(), 1u);
-    EXPECT_FALSE(chip.BindSettingsTree(nullptr, false));
 }
 
 // --- debugger menu ---
@@ -352,21 +279,6 @@ TEST(SelectableDeviceTest, SelectionIsValidatedAndStarted)
     sel.SetChoiceName(7, "ignored");
     EXPECT_STREQ(sel.GetChoiceName(0), "First");
     EXPECT_STREQ(sel.GetChoiceName(1), "B");
-}
-
-TEST(SelectableDeviceTest, SelectedIndexIsASigned32BitSetting)
-{
-    SelectableDevice sel;
-    sel.SetSelectedIndex(1);
-    Dictionary dict;
-    ASSERT_TRUE(sel.BindSettings(&dict, false));
-    MemoryStream stream;
-    stream.Allocate(0, -1);
-    ASSERT_TRUE(dict.Save(stream));
-    const u8* data = stream.GetBuffer();
-    const ByteVec bytes(data, data + stream.GetSize());
-    // header, 01, key, value record: check 07, type 34, four bytes.
-    EXPECT_EQ(bytes, Cat({{0, 0, 0, 0, 0x01}, NarrowRecord("SelectedIndex"), {0x07, 0x34, 1, 0, 0, 0}, {0xFF}}));
 }
 
 } // namespace
