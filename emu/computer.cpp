@@ -52,14 +52,10 @@ void Computer::GetSpeedText(StringA& out)
     CpuBase* cpu = GetCpu(0);
     if (!cpu)
         return;
-    if (IsRunning()) {
-        out.Format("%s=%.2f MHz", cpu->GetDescription().GetNarrow(), cpu->GetFrequency() * 0.000001);
-        return;
-    }
-    // The CPU base never runs off its nominal clock; a processor that does says so.
-    const bool overridden = cpu->UsesTimeBase();
-    out.Format(overridden ? "%s=@%.2f MHz" : "%s=%.2f MHz", cpu->GetDescription().GetNarrow(),
-               cpu->GetNominalFrequency() * 0.000001);
+    // A processor counting time apart from its nominal clock marks the figure with "@".
+    const i32 hz = IsRunning() ? cpu->GetFrequency() : cpu->GetNominalFrequency();
+    out.Format(cpu->UsesTimeBase() ? "%s=@%.2f MHz" : "%s=%.2f MHz", cpu->GetDescription().GetNarrow(),
+               hz * 0.000001);
 }
 
 void Computer::GetDescription(ObjectList& lines)

@@ -88,6 +88,9 @@ TEST(ComputerMilestone, EmptyMachineStartsTicksAndStops)
 
     m.machine.Stop();
     EXPECT_FALSE(m.machine.IsRunning());
+    StringA speed;
+    m.machine.GetSpeedText(speed);
+    EXPECT_STREQ(speed.CStr(), "CPU=3.58 MHz");
     const std::vector<std::string> lines = ConsoleLines(m.console);
     EXPECT_EQ(lines, (std::vector<std::string>{"[INIT] Started emulation of TestPC", "[DONE] Emulation stopped!"}));
 }
