@@ -1,0 +1,257 @@
+// TMS9918: one scanline of the picture, sprites, vertical blank.
+//
+// Table addresses (14 bits):
+//   name       (R2 & 15) << 10, 32 names a row (Text: 40)
+//   colour     Graphics I R3 << 6, one byte per 8 names
+//   pattern    (R4 & 7) << 11, 8 bytes a name
+//   Graphics II  pattern (R4 & 4) << 11, colour (R3 & 0x80) << 6; the character index
+//              (third of the screen << 8 | name) is ANDed with (R4 & 3) << 8 | 0xFF for
+//              the pattern table and with (R3 & 0x7F) << 3 | 7 for the colour table
+//   sprites    attributes (R5 & 127) << 7, patterns (R6 & 7) << 11
+#include "emu/interrupt_lines.h"
+#include "video/tms9918.h"
+
+namespace {
+
+constexpr i32 kTerminator = 208;   // a sprite Y of 208 ends the sprite list
+constexpr i32 kSpriteCount = 32;
+
+// Eight pixels of a pattern byte, bit 7 leftmost.
+inline void Put8(u32* out, u32 pattern, u32 one, u32 zero)
+{
+    for (int bit = 7; bit >= 0; --bit)
+        *out++ = ((pattern >> bit) & 1) ? one : zero;
+}
+
+} // namespace
+
+i32 Tms9918Vdp::ScreenMode() const
+{
+    return ((reg_[1] >> 4) & 1) | (reg_[0] & 2) | ((reg_[1] >> 1) & 4);
+}
+
+i32 Tms9918Vdp::SpriteSize() const
+{
+    switch (reg_[1] & 3) {
+    case 0: return 8;
+    case 3: return 32;
+    default: return 16;
+    }
+}
+
+void Tms9918Vdp::DrawGraphics1(i32 line, u32* row) const
+{
+    const u8* vram = vram_.get();
+    const u32 names = ((reg_[2] & 15) << 10) + static_cast<u32>(line >> 3) * 32;
+    const u32 colours = (reg_[3] << 6) & kAddressMask;
+    const u32 patterns = ((reg_[4] & 7) << 11) + static_cast<u32>(line & 7);
+    for (u32 column = 0; column < 32; ++column, row += 8) {
+        const u32 name = vram[(names + column) & kAddressMask];
+        const u32 colour = vram[(colours + (name >> 3)) & kAddressMask];
+        const u32 pattern = vram[(patterns + name * 8) & kAddressMask];
+        Put8(row, pattern, Colour(colour >> 4), Colour(colour & 15));
+    }
+}
+
+void Tms9918Vdp::DrawGraphics2(i32 line, u32* row) const
+{
+    const u8* vram = vram_.get();
+    const u32 names = ((reg_[2] & 15) << 10) + static_cast<u32>(line >> 3) * 32;
+    const u32 third = static_cast<u32>(line >> 6) << 8;
+    const u32 patternBase = ((reg_[4] & 4) << 11) + static_cast<u32>(line & 7);
+    const u32 colourBase = ((reg_[3] & 0x80) << 6) + static_cast<u32>(line & 7);
+    const u32 patternMask = ((reg_[4] & 3) << 8) | 0xFF;
+    const u32 colourMask = ((reg_[3] & 0x7F) << 3) | 7;
+    for (u32 column = 0; column < 32; ++column, row += 8) {
+        const u32 index = third | vram[(names + column) & kAddressMask];
+        const u32 pattern = vram[(patternBase + ((index & patternMask) << 3)) & kAddressMask];
+        const u32 colour = vram[(colourBase + ((index & colourMask) << 3)) & kAddressMask];
+        Put8(row, pattern, Colour(colour >> 4), Colour(colour & 15));
+    }
+}
+
+void Tms9918Vdp::DrawMulticolor(i32 line, u32* row) const
+{
+    const u8* vram = vram_.get();
+    const u32 names = ((reg_[2] & 15) << 10) + static_cast<u32>(line >> 3) * 32;
+    const u32 patterns = ((reg_[4] & 7) << 11) + static_cast<u32>((line >> 2) & 7);
+    for (u32 column = 0; column < 32; ++column, row += 8) {
+        const u32 name = vram[(names + column) & kAddressMask];
+        const u32 colours = vram[(patterns + name * 8) & kAddressMask];
+        const u32 left = Colour(colours >> 4);
+        const u32 right = Colour(colours & 15);
+        for (int i = 0; i < 4; ++i) {
+            row[i] = left;
+            row[4 + i] = right;
+        }
+    }
+}
+
+// 40 characters of 6 pixels (the pattern's six left bits) make 240 pixels, centred with
+// the backdrop in an 8-pixel margin on each side, as the chip shows them.
+void Tms9918Vdp::DrawText(i32 line, u32* row) const
+{
+    const u8* vram = vram_.get();
+    const u32 names = ((reg_[2] & 15) << 10) + static_cast<u32>(line >> 3) * 40;
+    const u32 patterns = ((reg_[4] & 7) << 11) + static_cast<u32>(line & 7);
+    const u32 one = kPalette[reg_[7] >> 4 & 15];
+    const u32 zero = kPalette[reg_[7] & 15];
+    for (int i = 0; i < 8; ++i) {
+        row[i] = zero;
+        row[kWidth - 8 + i] = zero;
+    }
+    u32* out = row + 8;
+    for (u32 column = 0; column < 40; ++column) {
+        const u32 name = vram[(names + column) & kAddressMask];
+        const u32 pattern = vram[(patterns + name * 8) & kAddressMask];
+        for (int bit = 7; bit >= 2; --bit)
+            *out++ = ((pattern >> bit) & 1) ? one : zero;
+    }
+}
+
+bool Tms9918Vdp::PositionsCollide(const i32* x, i32 count, i32 distance)
+{
+    for (i32 a = 0; a + 1 < count; ++a) {
+        for (i32 b = a + 1; b < count; ++b) {
+            const i32 d = x[a] > x[b] ? x[a] - x[b] : x[b] - x[a];
+            if (d < distance)
+                return true;
+        }
+    }
+    return false;
+}
+
+// The chip shows four sprites on a line. A fifth one on the line raises the fifth-sprite
+// flag with its number; while the flag stands (until the status is read) the number
+// stays, otherwise it follows the last sprite looked at.
+i32 Tms9918Vdp::FindSprites(i32 line, SpriteOnLine* found, bool updateStatus)
+{
+    const u8* vram = vram_.get();
+    const i32 size = SpriteSize();
+    const bool magnified = (reg_[1] & 1) != 0;
+    const u32 attributes = (reg_[5] & 127) << 7;
+    const u32 patterns = (reg_[6] & 7) << 11;
+    i32 count = 0;
+    i32 fifth = -1;
+    i32 sprite = 0;
+    for (; sprite < kSpriteCount; ++sprite) {
+        const u32 entry = attributes + static_cast<u32>(sprite) * 4;
+        i32 y = vram[entry & kAddressMask];
+        if (y == kTerminator)
+            break;
+        // A sprite running past line 255 comes in again at the top.
+        if (y + size - 1 >= 256)
+            y -= 256;
+        i32 patternRow = line - y;
+        if (patternRow < 0 || patternRow >= size)
+            continue;
+        if (count == kSpritesPerLine) {
+            fifth = sprite;
+            break;
+        }
+        if (magnified)
+            patternRow >>= 1;
+        const u32 x = vram[(entry + 1) & kAddressMask];
+        const u32 name = vram[(entry + 2) & kAddressMask];
+        const u32 colour = vram[(entry + 3) & kAddressMask];
+        SpriteOnLine& s = found[count++];
+        s.x = static_cast<i32>(x) - ((colour & 0x80) ? 32 : 0);
+        s.colour = colour & 15;
+        s.pattern = (patterns + name * 8 + static_cast<u32>(patternRow)) & kAddressMask;
+    }
+    if (!updateStatus)
+        return count;
+
+    if ((status_ & kStatusFifthSprite) == 0) {
+        const u32 number = static_cast<u32>(fifth >= 0 ? fifth : (sprite < kSpriteCount ? sprite : kSpriteCount - 1));
+        status_ = (status_ & 0xE0) | number | (fifth >= 0 ? kStatusFifthSprite : 0);
+    }
+    if (count >= 2) {
+        i32 x[kSpritesPerLine];
+        for (i32 i = 0; i < count; ++i)
+            x[i] = found[i].x;
+        if (PositionsCollide(x, count, size))
+            status_ |= kStatusCollision;
+    }
+    return count;
+}
+
+void Tms9918Vdp::DrawSprites(const SpriteOnLine* found, i32 count, u32* row) const
+{
+    const u8* vram = vram_.get();
+    const i32 size = SpriteSize();
+    const bool magnified = (reg_[1] & 1) != 0;
+    // Bits of the pattern word that show: 8, or 16 for 16 x 16 patterns.
+    const i32 bits = (magnified ? size / 2 : size) > 8 ? 16 : 8;
+    const i32 scale = magnified ? 2 : 1;
+    // Last found first, so that the lowest-numbered sprite ends on top.
+    for (i32 i = count - 1; i >= 0; --i) {
+        const SpriteOnLine& s = found[i];
+        if (s.x + size < 0 || s.colour == 0)
+            continue;
+        const u32 mask = (static_cast<u32>(vram[s.pattern]) << 8) | vram[(s.pattern + 16) & kAddressMask];
+        const u32 colour = kPalette[s.colour];
+        for (i32 k = 0; k < bits; ++k) {
+            if (((mask >> (15 - k)) & 1) == 0)
+                continue;
+            for (i32 d = 0; d < scale; ++d) {
+                const i32 px = s.x + k * scale + d;
+                if (px >= 0 && px < kWidth)
+                    row[px] = colour;
+            }
+        }
+    }
+}
+
+void Tms9918Vdp::VerticalBlank()
+{
+    status_ |= kStatusVBlank;
+    if ((reg_[1] & 0x20) != 0 && IsIrqConnected() && interrupts_)
+        interrupts_->SetLine(static_cast<u32>(GetIrqLine()), 1);
+}
+
+bool Tms9918Vdp::RenderLine(i32 line, i32, i32 width, u32* row, bool redrawOnly)
+{
+    if (!vram_)
+        return false;
+    const bool draw = width > 0 && row != nullptr;
+    const bool displayOn = (reg_[1] & 0x40) != 0;
+    const i32 mode = ScreenMode();
+    bool drew = false;
+    if (draw && !displayOn) {
+        // A backdrop of code 0 shows as black, not as the transparent key.
+        const u32 code = reg_[7] & 15;
+        const u32 backdrop = kPalette[code ? code : 1];
+        for (i32 x = 0; x < width; ++x)
+            row[x] = backdrop;
+        drew = true;
+    } else if (draw && width < kWidth) {
+        // Every mode writes the whole 256-pixel line; a shorter row only gets the backdrop.
+        for (i32 x = 0; x < width; ++x)
+            row[x] = kPalette[reg_[7] & 15];
+        drew = true;
+    } else if (draw) {
+        switch (mode) {
+        case 0: DrawGraphics1(line, row); break;
+        case 1: DrawText(line, row); break;
+        case 2: DrawGraphics2(line, row); break;
+        case 4: DrawMulticolor(line, row); break;
+        default: break;  // mixed modes: the row keeps what it had
+        }
+        drew = true;
+    }
+
+    // Sprites: their status comes from every visible line, drawn or not, so that a
+    // program polling for collisions sees them whatever the display does.
+    const bool sprites = displayOn && (mode == 0 || mode == 2 || mode == 4) && line >= 0 && line < kHeight;
+    if (sprites && (draw || !redrawOnly)) {
+        SpriteOnLine found[kSpritesPerLine];
+        const i32 count = FindSprites(line, found, !redrawOnly);
+        if (draw && width >= kWidth)
+            DrawSprites(found, count, row);
+    }
+
+    if (!redrawOnly && line == kHeight - 1)
+        VerticalBlank();
+    return drew;
+}
