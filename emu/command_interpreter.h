@@ -22,6 +22,7 @@
 #include "base/scoped_lock.h"
 #include "base/string_a.h"
 #include "base/types.h"
+#include "emu/console_glyphs.h"
 
 class ImageHolder;
 class ObjectList;
@@ -119,9 +120,31 @@ public:
     i32 GetCursor() const { return cursor_; }
     i32 GetSelection() const { return selection_; }
     i32 GetTopLine() const { return topLine_; }
+    i32 GetColumns() const { return columns_; }
+    i32 GetVisibleLines() const { return visibleLines_; }
     i32 GetScrollDelta() const { return scrollDelta_; }
     void SetPageRows(i32 rows) { pageRows_ = rows; }
     i32 GetPageRows() const { return pageRows_; }
+
+    // --- drawing (console_drawing.cpp), on the presenting thread under the owner's lock ---
+    // Draws the whole console, opaque text on black, in 8 by 16 cells from pixel (3, 3):
+    // the newest lines (or the scrolled view) with a scroll bar when they do not fit, and
+    // the command line at the bottom. Clears the redraw flag and flushes the pending
+    // lines first. False, doing nothing at all, for an image without pixels.
+    bool Draw(ImageHolder* image);
+    // One character at text cell (column, line), pixel (8 * column + 3, 16 * line + 3),
+    // in colors {background, foreground}. On a black background blank glyph rows are not
+    // written, so whatever is below shows through.
+    void DrawGlyph(ImageHolder* image, i32 column, i32 line, u8 ch, const u32 colors[2]);
+    // The same at pixel position (x, y).
+    void DrawGlyphAt(ImageHolder* image, i32 x, i32 y, u8 ch, const u32 colors[2]);
+    // The first min(count1, count2) characters of text from pixel (x, y).
+    void DrawText(ImageHolder* image, i32 x, i32 y, const char* text, i32 count1, i32 count2,
+                  const u32 colors[2]);
+    // Pixels x1..x2 inclusive of row y (ends in either order), clipped to the image.
+    void FillSpan(ImageHolder* image, i32 x1, i32 x2, i32 y, const u32* color);
+    // FillSpan for every row from y1 to y2 inclusive (either order).
+    void FillRect(ImageHolder* image, i32 x1, i32 y1, i32 x2, i32 y2, const u32* color);
 
 protected:
     struct Line {
@@ -170,6 +193,7 @@ protected:
     bool commandLineEditable_ = true;
 
     u8 keyDown_[256] = {};
+    ConsoleGlyphTable glyphs_;   // colour cells and the per-byte pointer table of the drawing
     std::atomic<bool> ignoreDuplicates_{false};
 };
 
