@@ -29,7 +29,10 @@ public:
             SetRow(y, pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width));
     }
     void DropRow(int y) { SetRow(y, nullptr); }
-    u32 At(int x, int y) const { return pixels_[static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)]; }
+    u32 At(int x, int y) const
+    {
+        return pixels_[static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)];
+    }
 
     // Pixels of color inside [x0, x1) x [y0, y1).
     int Count(u32 color, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) const
