@@ -37,10 +37,17 @@ public:
     enum RenderMode : i32 { kFrameRendering = 0, kScanlineRendering = 1 };
 
     static constexpr i32 kAspectCount = 6;
-    // Index 0 is the chip's own default; 1..5 are the label's number / 3 in single
-    // precision ("4.0/3" .. "4.9/3").
-    static constexpr float kAspectTable[kAspectCount] = {0.0f, 4.0f / 3, 4.3f / 3, 4.5f / 3, 4.7f / 3, 4.9f / 3};
-    static constexpr float kDefaultAspect = 4.4f / 3;   // 1.4666667
+    // Index 0 is the chip's own default; 1..5 are the label's number / 3, worked out in
+    // double precision and rounded once to single ("4.0/3" .. "4.9/3").
+    static constexpr float kAspectTable[kAspectCount] = {
+        0.0f,
+        static_cast<float>(4.0 / 3),
+        static_cast<float>(4.3 / 3),
+        static_cast<float>(4.5 / 3),
+        static_cast<float>(4.7 / 3),
+        static_cast<float>(4.9 / 3),
+    };
+    static constexpr float kDefaultAspect = static_cast<float>(4.4 / 3);   // 1.4666667
 
     VideoProcessor();
     ~VideoProcessor() override;

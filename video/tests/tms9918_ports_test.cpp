@@ -1,0 +1,237 @@
+// TMS9918 ports, status, frame interrupt, trace and break, and saved state.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include "base/archive.h"
+#include "base/memory_stream.h"
+#include "video/null_display.h"
+#include "video/tests/video_rig.h"
+
+namespace {
+
+struct Ports : ::testing::Test {
+    BufferSurface surface;
+    VdpMachine machine;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(machine.Build(&surface));
+        ASSERT_TRUE(machine.Run());
+    }
+    void TearDown() override { machine.Stop(); }
+    Tms9918Vdp& Vdp() { return *machine.vdp; }
+};
+
+// A growable stream with an archive over it.
+struct StateBuffer {
+    MemoryStream stream;
+    Archive archive{&stream};
+    StateBuffer() { stream.Allocate(0, -1); }
+    std::vector<u8> Bytes()
+    {
+        return std::vector<u8>(stream.GetBuffer(), stream.GetBuffer() + stream.GetSize());
+    }
+};
+
+} // namespace
+
+TEST_F(Ports, ControlPortTakesTwoBytes)
+{
+    machine.Out(0x99, 0x12);
+    EXPECT_TRUE(Vdp().IsLatched());
+    machine.Out(0x99, 0x87);
+    EXPECT_EQ(Vdp().GetRegister(7), 0x12);
+    EXPECT_FALSE(Vdp().IsLatched());
+    // Register numbers are the low three bits.
+    machine.Out(0x99, 0x36);
+    machine.Out(0x99, 0xBD);
+    EXPECT_EQ(Vdp().GetRegister(5), 0x36);
+
+    // Bit 6 of the second byte (write set-up) is not part of the address.
+    machine.Out(0x99, 0x00);
+    machine.Out(0x99, 0x40);
+    EXPECT_EQ(Vdp().GetAddress(), 0x0000u);
+    machine.Out(0x99, 0xFF);
+    machine.Out(0x99, 0x7F);
+    EXPECT_EQ(Vdp().GetAddress(), 0x3FFFu);
+    machine.Out(0x98, 0xA5);
+    EXPECT_EQ(Vdp().GetAddress(), 0x0000u);
+    EXPECT_EQ(Vdp().GetVideoMemory()[0x3FFF], 0xA5);
+}
+
+TEST_F(Ports, DataReadsStepThroughMemoryAndDropAWaitingFirstByte)
+{
+    machine.Poke(0x1234, {0x11, 0x22, 0x33});
+    machine.Out(0x99, 0x34);
+    machine.Out(0x99, 0x12);  // read set-up
+    // A peek shows the next byte and moves nothing.
+    EXPECT_EQ(machine.In(0x98, true), 0x11);
+    EXPECT_EQ(machine.In(0x98), 0x11);
+    EXPECT_EQ(machine.In(0x98), 0x22);
+    EXPECT_EQ(Vdp().GetAddress(), 0x1236u);
+
+    // A lone first byte is forgotten at a data access: the next byte is a first byte again.
+    machine.Out(0x99, 0x07);
+    EXPECT_EQ(machine.In(0x98), 0x33);
+    EXPECT_FALSE(Vdp().IsLatched());
+    machine.Out(0x99, 0x55);
+    machine.Out(0x99, 0x87);
+    EXPECT_EQ(Vdp().GetRegister(7), 0x55);
+}
+
+TEST_F(Ports, StatusReadClearsTheFlagsButAPeekDoesNot)
+{
+    machine.SetRegister(1, 0x40);
+    machine.Poke(0x1B00, {60, 100, 0, 15, 60, 104, 0, 15, 60, 104, 0, 15, 60, 104, 0, 15, 60, 104, 0, 15, 208});
+    Vdp().RenderLines();  // line 191 of the frame: vertical blank
+    const u8 status = Vdp().GetStatus();
+    EXPECT_EQ(status, 0x80 | 0x40 | 0x20 | 4);
+    EXPECT_EQ(machine.In(0x99, true), status);
+    EXPECT_EQ(Vdp().GetStatus(), status);
+    EXPECT_EQ(machine.In(0x99), status);
+    EXPECT_EQ(Vdp().GetStatus(), 4);
+    // The status read leaves a waiting control byte alone.
+    machine.Out(0x99, 0x22);
+    machine.In(0x99);
+    machine.Out(0x99, 0x87);
+    EXPECT_EQ(Vdp().GetRegister(7), 0x22);
+}
+
+TEST_F(Ports, AccessesWiderThanAByteAreRefused)
+{
+    u8 value = 0x42;
+    EXPECT_FALSE(Tms9918Vdp::DataWriteHandler(static_cast<Device*>(&Vdp()), 0x98, 2, &value));
+    EXPECT_FALSE(Tms9918Vdp::ControlWriteHandler(static_cast<Device*>(&Vdp()), 0x99, 2, &value));
+    EXPECT_FALSE(Tms9918Vdp::StatusReadHandler(static_cast<Device*>(&Vdp()), 0x99, 2, &value, false));
+    EXPECT_FALSE(Vdp().IsLatched());
+    EXPECT_EQ(Vdp().GetVideoMemory()[0], 0);
+}
+
+TEST_F(Ports, RegisterWritesAreTracedAndABreakLeavesThemUndone)
+{
+    Vdp().TraceWriteRegister(7) = 1;
+    machine.Out(0x99, 0x12);
+    machine.Out(0x99, 0x87);
+    const auto lines = machine.ConsoleLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "[VDP] =>Reg[7] = 12h (next 87h, FG/BG (border) colors)");
+
+    Vdp().BreakWriteRegister(7) = 1;
+    machine.takeBreaks = true;
+    machine.Out(0x99, 0x34);
+    machine.Out(0x99, 0x87);
+    EXPECT_EQ(Vdp().GetRegister(7), 0x12);
+    EXPECT_TRUE(Vdp().IsLatched());
+    // When the instruction runs again the write goes through.
+    machine.takeBreaks = false;
+    Vdp().BreakWriteRegister(7) = 0;
+    machine.Out(0x99, 0x87);
+    EXPECT_EQ(Vdp().GetRegister(7), 0x34);
+
+    Vdp().TraceReadStatus() = 1;
+    machine.In(0x99);
+    EXPECT_EQ(machine.ConsoleLines().back(), "[VDP] <=STATUS = 00h (VBLANK=0, sprite collision=0)");
+}
+
+TEST(VdpFrames, OneInterruptPerFrameWithTheDoNothingDisplay)
+{
+    NullDisplay display;
+    VdpMachine machine;
+    ASSERT_TRUE(machine.Build(&display));
+    ASSERT_TRUE(machine.Run());
+    machine.SetRegister(1, 0x60);  // display on, interrupt enabled
+
+    // Run up to the first vertical blank, then count whole frames.
+    i32 ticks = 0;
+    while (machine.raises == 0 && ticks < 10 * kTicksPerFrame) {
+        machine.Ticks(1);
+        ++ticks;
+    }
+    ASSERT_EQ(machine.raises, 1);
+    EXPECT_EQ(machine.vdp->GetStatus() & 0x80, 0x80);
+    EXPECT_EQ(machine.In(0x99) & 0x80, 0x80);
+    for (i32 frame = 2; frame <= 6; ++frame) {
+        machine.Ticks(kTicksPerFrame);
+        EXPECT_EQ(machine.raises, frame);
+        EXPECT_EQ(machine.In(0x99) & 0x80, 0x80);
+    }
+    EXPECT_EQ(display.GetWidth(), 0);
+
+    // Interrupts off: the status still comes every frame, the line stays quiet.
+    machine.SetRegister(1, 0x40);
+    machine.Ticks(kTicksPerFrame);
+    EXPECT_EQ(machine.raises, 6);
+    EXPECT_EQ(machine.In(0x99) & 0x80, 0x80);
+    machine.Stop();
+}
+
+TEST_F(Ports, StateRoundTripRepaintsThePicture)
+{
+    machine.SetRegister(1, 0x40);
+    machine.SetRegister(7, 0x04);
+    machine.SetRegister(2, 0x06);
+    machine.SetRegister(3, 0x80);
+    machine.Poke(0x0008, {0xFF, 0x81, 0x81, 0x81, 0x81, 0x81, 0x81, 0xFF});
+    machine.Poke(0x2000, {0xF0});
+    machine.Poke(0x1800, {1, 1, 0, 1});
+    machine.Poke(0x1B00, {20, 30, 1, 9, 208});
+    machine.Ticks(2 * kTicksPerFrame);
+    machine.Out(0x99, 0x77);  // a first byte waiting
+    ASSERT_TRUE(Vdp().RenderLines());
+    const u64 picture = surface.Digest();
+
+    StateBuffer saved;
+    ASSERT_TRUE(Vdp().SaveState(saved.archive));
+
+    BufferSurface otherSurface;
+    VdpMachine other;
+    ASSERT_TRUE(other.Build(&otherSurface));
+    ASSERT_TRUE(other.Run());
+    otherSurface.EndFrame(false);
+    ASSERT_FALSE(otherSurface.IsChanged());
+    saved.stream.Seek(0);
+    ASSERT_TRUE(other.vdp->LoadState(saved.archive, nullptr));
+    // The loaded picture is drawn and handed over at once.
+    EXPECT_EQ(otherSurface.Digest(), picture);
+    EXPECT_TRUE(otherSurface.IsChanged());
+    EXPECT_EQ(other.vdp->GetRegister(7), 0x04);
+    EXPECT_EQ(other.vdp->GetAddress(), Vdp().GetAddress());
+    EXPECT_TRUE(other.vdp->IsLatched());
+    EXPECT_EQ(other.vdp->GetRenderGeneration(), Vdp().GetRenderGeneration());
+
+    StateBuffer again;
+    ASSERT_TRUE(other.vdp->SaveState(again.archive));
+    EXPECT_EQ(again.Bytes(), saved.Bytes());
+
+    // The waiting first byte still pairs with the next one.
+    other.Out(0x99, 0x87);
+    EXPECT_EQ(other.vdp->GetRegister(7), 0x77);
+    other.Stop();
+}
+
+TEST_F(Ports, LoadedAddressKeepsFourteenBitsAndDamageIsRefused)
+{
+    StateBuffer saved;
+    ASSERT_TRUE(Vdp().SaveState(saved.archive));
+    std::vector<u8> bytes = saved.Bytes();
+    // The address record: F8, key "MADR", type u16, payload.
+    const u8 key[] = {'M', 'A', 'D', 'R', Archive::kTypeUInt16};
+    auto at = std::search(bytes.begin(), bytes.end(), std::begin(key), std::end(key));
+    ASSERT_NE(at, bytes.end());
+    at[5] = 0x34;
+    at[6] = 0xD2;  // 0xD234
+
+    MemoryStream patched;
+    patched.Attach(bytes.data(), bytes.size());
+    Archive archive(&patched);
+    ASSERT_TRUE(Vdp().LoadState(archive, nullptr));
+    EXPECT_EQ(Vdp().GetAddress(), 0x1234u);
+
+    // Cut short inside the video memory: refused.
+    MemoryStream cut;
+    cut.Attach(bytes.data(), static_cast<u64>(at - bytes.begin()) - 100);
+    Archive shortArchive(&cut);
+    EXPECT_FALSE(Vdp().LoadState(shortArchive, nullptr));
+}
