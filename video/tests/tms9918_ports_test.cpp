@@ -24,17 +24,6 @@ struct Ports : ::testing::Test {
     Tms9918Vdp& Vdp() { return *machine.vdp; }
 };
 
-// A growable stream with an archive over it.
-struct StateBuffer {
-    MemoryStream stream;
-    Archive archive{&stream};
-    StateBuffer() { stream.Allocate(0, -1); }
-    std::vector<u8> Bytes()
-    {
-        return std::vector<u8>(stream.GetBuffer(), stream.GetBuffer() + stream.GetSize());
-    }
-};
-
 } // namespace
 
 TEST_F(Ports, ControlPortTakesTwoBytes)

@@ -93,16 +93,6 @@ u32 Bits(float f)
     return std::bit_cast<u32>(f);
 }
 
-struct StateBuffer {
-    MemoryStream stream;
-    Archive archive{&stream};
-    StateBuffer() { stream.Allocate(0, -1); }
-    std::vector<u8> Bytes()
-    {
-        return std::vector<u8>(stream.GetBuffer(), stream.GetBuffer() + stream.GetSize());
-    }
-};
-
 } // namespace
 
 TEST(RenderEvents, FrameTimerRendersAtEveryFourthFiring)

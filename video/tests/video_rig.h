@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/archive.h"
+#include "base/memory_stream.h"
 #include "base/string_a.h"
 #include "emu/command_interpreter.h"
 #include "emu/computer.h"
@@ -162,6 +164,17 @@ private:
     static bool OnBreak(void* context, bool*, bool*)
     {
         return static_cast<VdpMachine*>(context)->takeBreaks;
+    }
+};
+
+// A growable stream with an archive over it.
+struct StateBuffer {
+    MemoryStream stream;
+    Archive archive{&stream};
+    StateBuffer() { stream.Allocate(0, -1); }
+    std::vector<u8> Bytes()
+    {
+        return std::vector<u8>(stream.GetBuffer(), stream.GetBuffer() + stream.GetSize());
     }
 };
 
