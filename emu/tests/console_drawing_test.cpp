@@ -165,6 +165,13 @@ TEST(ConsoleDraw, KnownLineInkAndPlace)
     // Each character sits in its own cell.
     EXPECT_EQ(image.Count(green, 3 + 8 * 4, 3, 3 + 8 * 5, 19), InkOf("O"));
     EXPECT_EQ(image.Count(green, 3 + 8 * 8, 3, 3 + 8 * 9, 19), InkOf("2"));
+
+    // A line longer than the 79 columns is cut, not wrapped.
+    const u32 blue = 0xFF0000FF;
+    PrintIn(console, std::string(100, 'W').c_str(), blue);
+    ASSERT_TRUE(console.Draw(&image));
+    EXPECT_EQ(image.Count(blue), 79 * InkOf("W"));
+    EXPECT_EQ(image.Count(blue, 0, 35), 0);
 }
 
 TEST(ConsoleDraw, CentredShortBufferAndLines)
@@ -210,17 +217,6 @@ TEST(ConsoleDraw, ScrollBarAtTheEndOfAHundredLines)
     EXPECT_EQ(image.Box(kBar)[1], 320); // floor(71 / 100 x 447 + 0.5) + 3
 }
 
-TEST(ConsoleDraw, LongLinesAreCutNotWrapped)
-{
-    CommandInterpreter console;
-    PrintIn(console, std::string(100, 'W').c_str(), 0xFF00FF00);
-    TestImage image(640, 480);
-    ASSERT_TRUE(console.Draw(&image));
-    EXPECT_EQ(image.Count(0xFF00FF00), 79 * InkOf("W"));
-    EXPECT_EQ(image.Count(0xFF00FF00, 3 + 79 * 8, 0), 0);
-    EXPECT_EQ(image.Count(0xFF00FF00, 0, 19), 0);
-}
-
 TEST(ConsoleDraw, CommandLineWithPromptCursorAndSelection)
 {
     OverlayConsole console;
@@ -245,22 +241,15 @@ TEST(ConsoleDraw, CommandLineWithPromptCursorAndSelection)
     ASSERT_TRUE(console.Draw(&image));
     EXPECT_EQ(image.Count(kBlack, 11, 461, 35, 477), InkOf("RUN"));
     EXPECT_EQ(image.Count(kText, 11, 461, 35, 477), 3 * 8 * 16 - InkOf("RUN"));
-}
 
-TEST(ConsoleDraw, CommandLineBeyondTheWidthIsNotShown)
-{
-    OverlayConsole console;
+    // Typing replaces the selection; a line longer than 78 cells shows its first 78 only,
+    // and so does its selection.
     console.Type(std::string(90, 'M').c_str());
-    console.PressKey(0x24); // Home
-    for (int i = 0; i < 85; ++i) {
-        console.SetKeyState(0xE0, 1, 0);
-        console.PressKey(0x27); // Shift+Right selects 85 characters
-    }
+    console.SetKeyState(0xE0, 1, 0);
+    console.PressKey(0x24); // Shift+Home selects the whole line
     console.SetKeyState(0xE0, 0, 0);
-    EXPECT_EQ(console.GetSelection(), -85);
-    TestImage image(640, 480);
+    EXPECT_EQ(console.GetSelection(), 90);
     ASSERT_TRUE(console.Draw(&image));
-    // 78 cells from x 11: nothing of the line at x 635 and beyond.
     EXPECT_EQ(image.Count(kText, 11 + 78 * 8, 461, 640, 477), 0);
     EXPECT_EQ(image.Count(kBlack, 11, 461, 11 + 78 * 8, 477), 78 * InkOf("M"));
 }
@@ -295,24 +284,22 @@ TEST(ConsoleDraw, GlyphsAndSpansAreClipped)
     TestImage image(20, 20);
     image.FillRows(kBlack, -1);
     const u32 white = 0xFFFFFFFF;
-    console.FillSpan(&image, 25, -5, 4, &white);
-    EXPECT_EQ(image.Count(white, 0, 4, 20, 5), 20);
+    console.FillSpan(&image, 25, -5, 4, &white); // ends in either order, clipped
     console.FillSpan(&image, 0, 19, 20, &white);
-    console.FillSpan(&image, 0, 19, -1, &white);
     image.DropRow(6);
-    console.FillRect(&image, 2, 8, 3, 5, &white);
-    EXPECT_EQ(image.Count(white), 20 + 2 * 3);
+    console.FillRect(&image, 2, 8, 3, 5, &white); // rows 5 to 8 but the absent one
+    EXPECT_EQ(image.Count(white), 20 + 3 * 2);
 
-    // A cell on a coloured background writes all 128 pixels, clipped at both sides.
+    // On a coloured background a cell writes all its pixels; cells crossing the sides or
+    // the bottom are clipped.
     TestImage cells(20, 20);
     const u32 pair[2] = {0xFF102030, white};
     console.DrawGlyph(&cells, 0, 0, 'A', pair);
     EXPECT_EQ(cells.Count(0xFF102030, 3, 3, 11, 19) + cells.Count(white, 3, 3, 11, 19), 128);
-    console.DrawGlyphAt(&cells, 16, 10, 'A', pair); // 4 columns and 10 rows fit
-    EXPECT_EQ(cells.Count(0xFF102030, 16, 10) + cells.Count(white, 16, 10), 40);
+    console.DrawGlyphAt(&cells, 16, 10, 0xDB, pair);
     console.DrawGlyphAt(&cells, -6, 0, 0xDB, pair);
-    EXPECT_EQ(cells.Count(white, 0, 0, 2, 16), 32);
-    console.DrawText(&cells, 0, 0, "AB", 5, 0, pair); // the smaller count: nothing
+    EXPECT_EQ(cells.Count(white, 16, 10), 4 * 10);
+    EXPECT_EQ(cells.Count(white, 0, 0, 2, 16), 2 * 16);
 }
 
 } // namespace
