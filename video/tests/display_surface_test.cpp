@@ -99,11 +99,8 @@ TEST(DisplaySurface, DrawnLinesAreTrackedUntilMemoryChanges)
     EXPECT_EQ(surface.GetRenderedLineCount(), 0);
     EXPECT_EQ(surface.GetDrawnFirst(), DisplaySurface::kMaxLines);
     EXPECT_EQ(surface.GetLineFlags(4), 0);
-}
 
-TEST(DisplaySurface, OnlyTheLowElevenBitsOfTheHeightAreTracked)
-{
-    BufferSurface surface;
+    // Only the low eleven bits of the height are tracked.
     ASSERT_TRUE(surface.SetSize(1, 2050, false));
     EXPECT_EQ(surface.GetLineCount(), 2);
     EXPECT_EQ(surface.GetUndrawnLineCount(), 2);

@@ -203,26 +203,6 @@ TEST(RenderEvents, EveryLineRunsWithTheDoNothingDisplay)
     machine.Stop();
 }
 
-TEST(RenderEvents, RedrawAfterLoadDrawsWithoutRunningLines)
-{
-    BufferSurface surface;
-    ProbeMachine machine;
-    ASSERT_TRUE(machine.Build(&surface, VideoProcessor::kFrameTimer));
-    ASSERT_TRUE(machine.Run());
-    ProbeChip& chip = *machine.chip;
-    machine.Ticks(kTicksPerFiring);
-    chip.calls.clear();
-    EXPECT_TRUE(chip.RedrawFrame(true));
-    ASSERT_EQ(chip.calls.size(), 4u);   // visible lines only
-    EXPECT_TRUE(chip.calls[0].redrawOnly && chip.calls[0].drawn);
-    // Without force the drawn lines only run.
-    chip.calls.clear();
-    EXPECT_FALSE(chip.RedrawFrame(false));
-    ASSERT_EQ(chip.calls.size(), 4u);
-    EXPECT_FALSE(chip.calls[0].drawn);
-    machine.Stop();
-}
-
 TEST(VideoProcessorSettings, AspectAndRangesFollowTheTables)
 {
     EXPECT_EQ(Bits(VideoProcessor::kDefaultAspect), 0x3FBBBBBCu);
@@ -248,18 +228,6 @@ TEST(VideoProcessorSettings, AspectAndRangesFollowTheTables)
     // Memory by address: outside the memory nothing is read.
     EXPECT_EQ(chip.ReadMemory(0, true), -1);   // not started: no buffer
     EXPECT_EQ(vdp.ReadMemory(0, true), -1);    // the TMS9918 keeps its memory itself
-}
-
-TEST(VideoProcessorSettings, AspectIndexIsTakenAtStart)
-{
-    BufferSurface surface;
-    ProbeMachine machine;
-    ASSERT_TRUE(machine.Build(&surface, VideoProcessor::kFrameTimer));
-    machine.chip->AspectIndexValue() = 5;
-    ASSERT_TRUE(machine.Run());
-    EXPECT_EQ(Bits(machine.chip->GetAspect()), 0x3FD11111u);
-    EXPECT_EQ(machine.chip->ReadMemory(0x400, true), 0x00);   // masked into the 1 KB
-    machine.Stop();
 }
 
 TEST(VideoProcessorState, BlocksRoundTripAndDamageIsRefused)
@@ -314,25 +282,6 @@ TEST(VideoProcessorState, BlocksRoundTripAndDamageIsRefused)
     EXPECT_FALSE(other.chip->LoadState(pageArchive, nullptr));
     other.Stop();
     machine.Stop();
-}
-
-TEST(VideoProcessorState, TheTmsChipWritesNoMemoryOrScreenValuesOfTheBase)
-{
-    Tms9918Vdp vdp;
-    StateBuffer saved;
-    // Not started: the chip has no video memory to save.
-    EXPECT_FALSE(vdp.SaveState(saved.archive));
-    const std::vector<u8> bytes = saved.Bytes();
-    auto has = [&](const char* key) {
-        const std::string k(key);
-        return std::search(bytes.begin(), bytes.end(), k.begin(), k.end()) != bytes.end();
-    };
-    EXPECT_TRUE(has("MSZ"));
-    EXPECT_FALSE(has("MEM"));
-    EXPECT_TRUE(has("VPAR"));
-    EXPECT_FALSE(has("VMOD"));
-    EXPECT_FALSE(has("T0SC"));   // no render event yet
-    EXPECT_FALSE(has("FDAT"));
 }
 
 TEST(VideoProcessorMenu, RenderAndAspectItemsAreOfferedWhileStopped)
