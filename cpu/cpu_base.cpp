@@ -43,6 +43,7 @@ bool CpuBase::Start(i32* rate)
     baseTime_ = 0;
     baseCycles_ = 0;
     period_ = static_cast<double>(kNanosecondsPerSecond) / nominalFrequency_;
+    UpdateAttention();
     Reset();
     return true;
 }
@@ -84,6 +85,7 @@ void CpuBase::Reset()
     checkInterrupts_ = true;
     interruptDelay_ = 0;
     owedCycles_ = 0;
+    UpdateAttention();
 }
 
 void CpuBase::ResetProgramCounter()
@@ -92,6 +94,7 @@ void CpuBase::ResetProgramCounter()
     iff1_ = true;
     checkInterrupts_ = true;
     interruptDelay_ = 0;
+    UpdateAttention();
 }
 
 i32 CpuBase::ConvertCycles(i32 n) const

@@ -76,7 +76,11 @@ public:
     }
     u32 GetAddressMask() const override { return addressMask_; }
     void SetAddressMask(u32 mask) override { addressMask_ = mask; }
-    void CheckInterrupts() override { checkInterrupts_ = true; }
+    void CheckInterrupts() override
+    {
+        checkInterrupts_ = true;
+        UpdateAttention();
+    }
     i32 GetNominalFrequency() const override { return nominalFrequency_; }
     bool SetFrequency(i32 hz) override;
     i32 GetFrequency() const override { return currentFrequency_; }
@@ -87,6 +91,7 @@ public:
     bool SetNmiPending(bool pending) override
     {
         nmiPending_ = pending;
+        UpdateAttention();
         return true;
     }
     bool ExtQuery(u32, u32, u32) override { return false; }
@@ -151,6 +156,9 @@ protected:
     u8 SlowRead8(u32 address, bool peek);
     void SlowWrite8(u32 address, u8 value);
     void FreeEvents();
+    // Every change of the NMI request, the interrupt check or IFF1 goes through here, so
+    // that the processor tests one flag per instruction.
+    void UpdateAttention() { attention_ = nmiPending_ || (checkInterrupts_ && iff1_); }
     CpuEvent* UnlinkEvent(CpuEvent* node);   // answers the node that followed it
 
     // Fields in the order of the "_CPU" block where they are saved (key in brackets).
@@ -183,4 +191,5 @@ protected:
     CpuEvent* eventHead_ = nullptr;
     CpuEvent* eventTail_ = nullptr;
     CpuEvent* freeEvents_ = nullptr;
+    bool attention_ = false;        // NMI pending, or interrupt check raised with IFF1 set
 };

@@ -157,6 +157,7 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
         return false;
     for (int i = 0; i < 8; ++i)
         fmsk_[i] = static_cast<u8>(fmsk >> (8 * i));
+    UpdateAttention();
 
     while (eventHead_)
         UnlinkEvent(eventHead_);

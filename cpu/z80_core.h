@@ -59,19 +59,30 @@ private:
         memSize_ = cpu_.memSize_;
         amask_ = cpu_.addressMask_;
     }
-    // Before a call that may reach a device: what the clock answers from inside it.
+    // Before a call that may reach a device: what the clock answers from inside it. The
+    // running instruction's cycles are charged up front, so the device is shown the time
+    // at the start of the instruction.
     Z80_INLINE void TimeOut()
     {
-        cpu_.sliceLeft_ = left_;
+        cpu_.sliceLeft_ = left_ + cost_;
         cpu_.instructionStart_ = start_;
     }
     // After it: AddCycles, EndSlice and RequestStop work on the slice counter, and the
     // device may have changed the memory map.
     Z80_INLINE void TimeIn()
     {
-        left_ = cpu_.sliceLeft_;
+        left_ = cpu_.sliceLeft_ - cost_;
         LoadMemoryCache();
     }
+    // The instruction's own T-states (a prefixed set's table entry), charged as soon as
+    // they are known.
+    Z80_INLINE void Charge(i32 n)
+    {
+        left_ -= n;
+        cost_ += n;
+    }
+    // A met condition or a repeated pass: after the instruction's last access.
+    Z80_INLINE void Extra(i32 n) { left_ -= n; }
     Z80_INLINE void SaveRegs()
     {
         Z80Registers& r = cpu_.regs_;
@@ -84,8 +95,8 @@ private:
         r.SP = sp;
         r.IX = ix;
         r.IY = iy;
-        r.IR = static_cast<u16>((r.IR & 0xFF80) | ((r.IR + rCount_) & 0x7F));
-        rCount_ = 0;
+        r.IR = static_cast<u16>((r.IR & 0xFF80) | ((r.IR + (rCount_ - rFolded_)) & 0x7F));
+        rFolded_ = rCount_;
         TimeOut();
     }
     Z80_INLINE void LoadRegs()
@@ -320,40 +331,42 @@ private:
     Z80_INLINE u8 ReadR() const
     {
         const u16 ir = cpu_.regs_.IR;
-        return static_cast<u8>((ir & 0x80) | ((ir + rCount_) & 0x7F));
+        return static_cast<u8>((ir & 0x80) | ((ir + (rCount_ - rFolded_)) & 0x7F));
     }
 
     // --- instruction sets (z80_ops_main.h, z80_ops_prefixed.h, z80_ops_index.h) ---
-    // Each answers false when an access was abandoned; cost is what the instruction
-    // charges (its table entry, plus what a met condition or a prefixed set adds).
-    Z80_INLINE bool Dispatch(u8 op, i32& cost);
-    template <unsigned N> Z80_INLINE bool Main(i32& cost);
-    Z80_INLINE bool ExecuteCB(i32& cost);
+    // Each answers false when an access was abandoned; the instruction's T-states are
+    // then given back.
+    Z80_INLINE bool Dispatch(u8 op);
+    template <unsigned N> Z80_INLINE bool Main();
+    Z80_INLINE bool ExecuteCB();
     template <unsigned N> Z80_INLINE bool CB();
-    Z80_INLINE bool ExecuteED(i32& cost);
-    template <bool IsIY> Z80_INLINE bool ExecuteIndexed(i32& cost);
-    template <unsigned N, bool IsIY> Z80_INLINE bool Indexed(i32& cost);
-    template <bool IsIY> Z80_INLINE bool ExecuteIndexCB(i32& cost);
+    Z80_INLINE bool ExecuteED();
+    template <bool IsIY> Z80_INLINE bool ExecuteIndexed();
+    template <unsigned N, bool IsIY> Z80_INLINE bool Indexed();
+    template <bool IsIY> Z80_INLINE bool ExecuteIndexCB();
     template <unsigned N> Z80_INLINE bool IndexCB(u16 address, u8 value);
     // The ED helpers.
-    template <int R> Z80_INLINE bool IN_r_iC(i32& cost);
+    template <int R> Z80_INLINE bool IN_r_iC();
     template <int R> Z80_INLINE bool OUT_iC_r();
-    template <int Dir, bool Repeat> Z80_INLINE bool LDxx(i32& cost);
-    template <int Dir, bool Repeat> Z80_INLINE bool CPxx(i32& cost);
-    template <int Dir, bool Repeat> Z80_INLINE bool INxx(i32& cost);
-    template <int Dir, bool Repeat> Z80_INLINE bool OUTxx(i32& cost);
+    template <int Dir, bool Repeat> Z80_INLINE bool LDxx();
+    template <int Dir, bool Repeat> Z80_INLINE bool CPxx();
+    template <int Dir, bool Repeat> Z80_INLINE bool INxx();
+    template <int Dir, bool Repeat> Z80_INLINE bool OUTxx();
     // The code after a prefix runs again as an instruction of its own.
-    Z80_INLINE bool StepBack(i32& cost)
+    Z80_INLINE bool StepBack()
     {
         --pc;
         --rCount_;
-        cost += 4;
+        Charge(4);
         return true;
     }
 
     // Interrupts at an instruction boundary: 1 taken, 0 none, -1 abandoned.
     Z80_INLINE int Boundary()
     {
+        passedBoundary_ = true;
+        cost_ = 0;
         SaveRegs();
         i32 cycles = 0;
         const int result = cpu_.ServiceInterrupts(&cycles);
@@ -369,9 +382,13 @@ private:
     Z80Cpu& cpu_;
     u8 a = 0, f = 0;
     u16 bc = 0, de = 0, hl = 0, sp = 0, pc = 0, ix = 0, iy = 0;
-    u32 rCount_ = 0;            // opcode fetches not yet added to R
-    i32 left_ = 0;              // ECYCL while running
+    u32 rCount_ = 0;            // opcode fetches in this call
+    u32 rFolded_ = 0;           // the part of rCount_ already added to R
+    i32 left_ = 0;              // ECYCL while running, the running instruction already charged
+    i32 cost_ = 0;              // what the running instruction has been charged so far
     u16 start_ = 0;             // address of the instruction being executed
+    i32 resumedOwed_ = 0;       // cycles a resumed instruction had paid in earlier slices
+    bool passedBoundary_ = false;   // an instruction boundary was reached in this call
     const MemoryBlockEntry* blocks_ = nullptr;
     u32 memSize_ = 0;
     u32 amask_ = 0xFFFF;

@@ -49,6 +49,7 @@ void Z80Cpu::Reset()
     regs_.pendingOpcode = pendingOpcode;
     regs_.pendingPC = pendingPC;
     iff1_ = false;
+    UpdateAttention();
 }
 
 void Z80Cpu::ResetProgramCounter()

@@ -97,7 +97,11 @@ public:
     u16* Reg16ByCode(int code) const { return reg16ByCode_[code & 3]; }
     // R as an instruction reads it.
     u8 GetR() const { return static_cast<u8>(regs_.IR); }
-    void SetIff1(bool on) { iff1_ = on; }
+    void SetIff1(bool on)
+    {
+        iff1_ = on;
+        UpdateAttention();
+    }
 
     // --- flag helpers (pure; the disassembler's tracer uses them on copies) ---
     // Each answers the new F; Add8, Adc8, Sub8 and Sbc8 also store the result in a.
@@ -145,6 +149,7 @@ private:
     // At an instruction boundary with an NMI pending or the interrupt check raised:
     // 1 when an interrupt was taken (cycles set), 0 when none, -1 when abandoned.
     int ServiceInterrupts(i32* cycles);
+    int ServiceBoundary(i32* cycles);
     u8 PortRead(u16 port, bool* wait);
     void PortWrite(u16 port, u8 value);
 

@@ -19,19 +19,23 @@ Z80_INLINE i32 Z80Core::Run(i32 cycles)
     start_ = pc;
 
     u8 op = 0;
-    i32 owed = c.owedCycles_;
-    if (owed != 0 && left_ > 0) {
+    if (c.owedCycles_ != 0 && left_ > 0) {
         // Finish the instruction suspended at the end of an earlier slice: its opcode was
-        // fetched then, and no interrupt comes between.
+        // fetched then, and no interrupt comes between. What it paid before is credited to
+        // both sides of the slice, so the clock reads on from where it stood and the
+        // instruction costs only the rest; Finish takes the credit back out of the count.
+        resumedOwed_ = c.owedCycles_;
+        c.owedCycles_ = 0;
+        left_ += resumedOwed_;
+        c.sliceBudget_ += resumedOwed_;
         op = c.regs_.pendingOpcode;
         pc = c.regs_.pendingPC;
-        goto execute;
+        goto resume;
     }
-    owed = 0;
 
     while (left_ > 0) {
         start_ = pc;
-        if (Z80_UNLIKELY(c.nmiPending_ | (c.checkInterrupts_ & c.iff1_))) {
+        if (Z80_UNLIKELY(c.attention_)) {
             const int taken = Boundary();
             if (taken < 0)
                 break;
@@ -41,27 +45,28 @@ Z80_INLINE i32 Z80Core::Run(i32 cycles)
         if (!Fetch8(op))
             break;
         ++rCount_;
-    execute: {
-        i32 cost = static_cast<i32>(z80::kMainCycles[op]) - owed;
-        if (Z80_UNLIKELY(cost > left_) && !singleStep) {
-            // Does not fit: pay what is left now and the rest in a later slice. PC shows
-            // the instruction meanwhile.
-            c.regs_.pendingOpcode = op;
-            c.regs_.pendingPC = pc;
-            c.owedCycles_ = owed + left_;
-            left_ = 0;
-            pc = start_;
+    resume:
+        cost_ = z80::kMainCycles[op];
+        left_ -= cost_;
+        if (Z80_UNLIKELY(left_ < 0)) {
+            if (!singleStep) {
+                // Does not fit: pay what is left now and the rest in a later slice. PC
+                // shows the instruction meanwhile.
+                left_ += cost_;
+                c.regs_.pendingOpcode = op;
+                c.regs_.pendingPC = pc;
+                c.owedCycles_ = left_;
+                left_ = 0;
+                pc = start_;
+                break;
+            }
+        }
+        if (!Dispatch(op)) {
+            left_ += cost_;   // abandoned: the instruction charges nothing
             break;
         }
-        if (!Dispatch(op, cost))
-            break;
-        left_ -= cost;
-        if (Z80_UNLIKELY(owed != 0)) {
-            c.owedCycles_ = 0;
-            owed = 0;
-        }
     }
-    }
+    cost_ = 0;
     return Finish();
 }
 
@@ -70,6 +75,16 @@ Z80_INLINE i32 Z80Core::Finish()
     Z80Cpu& c = cpu_;
     SaveRegs();
     i32 executed = c.sliceBudget_ - c.sliceLeft_;
+    if (resumedOwed_ != 0) {
+        // Any later opcode fetch or instruction boundary means the resumed instruction
+        // completed (or was suspended again); otherwise a stop abandoned it, and it still
+        // owes what it owed.
+        const bool resumedFinished = rCount_ != 0 || passedBoundary_;
+        if (c.abort_ && !resumedFinished)
+            c.owedCycles_ = resumedOwed_;
+        else
+            executed -= resumedOwed_;
+    }
     if (executed == 0)
         executed = c.abort_ ? 0 : 1;   // an unstopped call always moves time on
     c.cycles_ += static_cast<u64>(static_cast<i64>(executed));

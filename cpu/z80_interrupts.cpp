@@ -24,6 +24,13 @@ void CountFetch(Z80Registers& regs)
 
 int Z80Cpu::ServiceInterrupts(i32* cycles)
 {
+    const int result = ServiceBoundary(cycles);
+    UpdateAttention();
+    return result;
+}
+
+int Z80Cpu::ServiceBoundary(i32* cycles)
+{
     *cycles = 0;
     if (nmiPending_) {
         if (!AcceptNmi(cycles))
@@ -54,6 +61,7 @@ bool Z80Cpu::AcceptNmi(i32* cycles)
     if (!nmiPending_)
         return false;
     nmiPending_ = false;   // consumed even when the entry is abandoned
+    UpdateAttention();
     CountFetch(regs_);
     u8 op = 0;
     if (!ReadFast<u8>(regs_.PC, &op))
@@ -68,6 +76,7 @@ bool Z80Cpu::AcceptNmi(i32* cycles)
     }
     regs_.PC = 0x0066;
     iff1_ = false;   // IFF2 keeps IFF1's old value for RETN
+    UpdateAttention();
     *cycles = kNmiCycles;
     return true;
 }
@@ -138,6 +147,7 @@ bool Z80Cpu::AcceptInterrupt(u32 line, u32 data, i32* cycles)
     }
     iff1_ = false;
     regs_.IFF2 = false;
+    UpdateAttention();
     return true;
 }
 

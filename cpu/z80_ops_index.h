@@ -7,17 +7,17 @@
 #include "cpu/z80_core.h"
 
 template <bool IsIY>
-Z80_INLINE bool Z80Core::ExecuteIndexed(i32& cost)
+Z80_INLINE bool Z80Core::ExecuteIndexed()
 {
     u8 op;
     if (!Fetch8(op))
         return false;
     ++rCount_;
-    cost += z80::kIndexCycles[op];
+    Charge(z80::kIndexCycles[op]);
     switch (op) {
 #define Z80_INDEX_CASE(n) \
     case (n): \
-        return Indexed<(n), IsIY>(cost);
+        return Indexed<(n), IsIY>();
         Z80_CASE256(Z80_INDEX_CASE)
 #undef Z80_INDEX_CASE
     }
@@ -25,7 +25,7 @@ Z80_INLINE bool Z80Core::ExecuteIndexed(i32& cost)
 }
 
 template <unsigned N, bool IsIY>
-Z80_INLINE bool Z80Core::Indexed(i32& cost)
+Z80_INLINE bool Z80Core::Indexed()
 {
     using namespace z80;
     constexpr int x = N >> 6, y = (N >> 3) & 7, z = N & 7, p = y >> 1;
@@ -102,7 +102,7 @@ Z80_INLINE bool Z80Core::Indexed(i32& cost)
         Alu<y>(GetX8<z, IsIY>());
         return true;
     } else if constexpr (N == 0xCB) {
-        return ExecuteIndexCB<IsIY>(cost);
+        return ExecuteIndexCB<IsIY>();
     } else if constexpr (N == 0xE1) {          // POP X
         return Pop16(X);
     } else if constexpr (N == 0xE3) {          // EX (SP),X
@@ -120,20 +120,20 @@ Z80_INLINE bool Z80Core::Indexed(i32& cost)
         sp = X;
         return true;
     } else {
-        return StepBack(cost);
+        return StepBack();
     }
 }
 
 // DD CB d o / FD CB d o: d and o are read together; the operand is the byte at X + d.
 template <bool IsIY>
-Z80_INLINE bool Z80Core::ExecuteIndexCB(i32& cost)
+Z80_INLINE bool Z80Core::ExecuteIndexCB()
 {
     u16 w;
     if (!Fetch16(w))
         return false;
     const u8 op = static_cast<u8>(w >> 8);
     const u16 ea = static_cast<u16>(Index<IsIY>() + static_cast<i8>(w & 0xFF));
-    cost += z80::kIndexCbCycles[op];
+    Charge(z80::kIndexCbCycles[op]);
     u8 v;
     if (!Read8(ea, v))
         return false;

@@ -4,12 +4,12 @@
 
 #include "cpu/z80_core.h"
 
-Z80_INLINE bool Z80Core::Dispatch(u8 op, i32& cost)
+Z80_INLINE bool Z80Core::Dispatch(u8 op)
 {
     switch (op) {
 #define Z80_MAIN_CASE(n) \
     case (n): \
-        return Main<(n)>(cost);
+        return Main<(n)>();
         Z80_CASE256(Z80_MAIN_CASE)
 #undef Z80_MAIN_CASE
     }
@@ -17,7 +17,7 @@ Z80_INLINE bool Z80Core::Dispatch(u8 op, i32& cost)
 }
 
 template <unsigned N>
-Z80_INLINE bool Z80Core::Main(i32& cost)
+Z80_INLINE bool Z80Core::Main()
 {
     using namespace z80;
     constexpr int x = N >> 6, y = (N >> 3) & 7, z = N & 7, p = y >> 1, q = y & 1;
@@ -42,7 +42,7 @@ Z80_INLINE bool Z80Core::Main(i32& cost)
                 Set8<0>(b);
                 if (b != 0) {
                     pc = static_cast<u16>(pc + static_cast<i8>(d));
-                    cost += 5;
+                    Extra(5);
                 }
                 return true;
             } else if constexpr (y == 3) {     // JR d
@@ -57,7 +57,7 @@ Z80_INLINE bool Z80Core::Main(i32& cost)
                     return false;
                 if (Cond<y - 4>()) {
                     pc = static_cast<u16>(pc + static_cast<i8>(d));
-                    cost += 5;
+                    Extra(5);
                 }
                 return true;
             }
@@ -175,7 +175,7 @@ Z80_INLINE bool Z80Core::Main(i32& cost)
             if (Cond<y>()) {
                 if (!Pop16(pc))
                     return false;
-                cost += 6;
+                Extra(6);
             }
             return true;
         } else if constexpr (z == 1) {
@@ -224,7 +224,7 @@ Z80_INLINE bool Z80Core::Main(i32& cost)
                 pc = nn;
                 return true;
             } else if constexpr (y == 1) {
-                return ExecuteCB(cost);
+                return ExecuteCB();
             } else if constexpr (y == 2) {     // OUT (n),A
                 u8 n;
                 if (!Fetch8(n))
@@ -254,11 +254,13 @@ Z80_INLINE bool Z80Core::Main(i32& cost)
             } else if constexpr (y == 6) {     // DI
                 cpu_.iff1_ = false;
                 cpu_.regs_.IFF2 = false;
+                cpu_.UpdateAttention();
                 return true;
             } else {                            // EI: the next instruction runs first
                 cpu_.iff1_ = true;
                 cpu_.regs_.IFF2 = true;
                 cpu_.interruptDelay_ = 1;
+                cpu_.UpdateAttention();
                 return true;
             }
         } else if constexpr (z == 4) {         // CALL cc,nn
@@ -269,7 +271,7 @@ Z80_INLINE bool Z80Core::Main(i32& cost)
                 if (!Push16(pc))
                     return false;
                 pc = nn;
-                cost += 7;
+                Extra(7);
             }
             return true;
         } else if constexpr (z == 5) {
@@ -283,11 +285,11 @@ Z80_INLINE bool Z80Core::Main(i32& cost)
                 pc = nn;
                 return true;
             } else if constexpr (p == 1) {
-                return ExecuteIndexed<false>(cost);
+                return ExecuteIndexed<false>();
             } else if constexpr (p == 2) {
-                return ExecuteED(cost);
+                return ExecuteED();
             } else {
-                return ExecuteIndexed<true>(cost);
+                return ExecuteIndexed<true>();
             }
         } else if constexpr (z == 6) {         // ALU A,n
             u8 n;

@@ -6,13 +6,13 @@
 
 // --- CB: rotates and shifts, BIT, RES, SET on a register or (HL) ---
 
-Z80_INLINE bool Z80Core::ExecuteCB(i32& cost)
+Z80_INLINE bool Z80Core::ExecuteCB()
 {
     u8 op;
     if (!Fetch8(op))
         return false;
     ++rCount_;
-    cost += z80::kCbCycles[op];
+    Charge(z80::kCbCycles[op]);
     switch (op) {
 #define Z80_CB_CASE(n) \
     case (n): \
@@ -63,9 +63,8 @@ Z80_INLINE bool Z80Core::CB()
 // IN r,(C); code 6 is IN F,(C): flags only. A port that answers wait repeats the
 // instruction.
 template <int R>
-Z80_INLINE bool Z80Core::IN_r_iC(i32& cost)
+Z80_INLINE bool Z80Core::IN_r_iC()
 {
-    (void)cost;
     u8 v;
     bool wait;
     if (!PortIn(bc, v, wait))
@@ -90,7 +89,7 @@ Z80_INLINE bool Z80Core::OUT_iC_r()
 
 // LDI, LDD, LDIR, LDDR: HL, DE and BC change only after both accesses completed.
 template <int Dir, bool Repeat>
-Z80_INLINE bool Z80Core::LDxx(i32& cost)
+Z80_INLINE bool Z80Core::LDxx()
 {
     u8 v;
     if (!Read8(hl, v) || !Write8(de, v))
@@ -101,14 +100,14 @@ Z80_INLINE bool Z80Core::LDxx(i32& cost)
     f = static_cast<u8>((f & (z80::kS | z80::kZ | 0x28 | z80::kC)) | (bc != 0 ? z80::kPV : 0));
     if (Repeat && bc != 0) {
         pc -= 2;
-        cost += 5;
+        Extra(5);
     }
     return true;
 }
 
 // CPI, CPD, CPIR, CPDR: A - (HL) with C kept; repeats until a match or BC = 0.
 template <int Dir, bool Repeat>
-Z80_INLINE bool Z80Core::CPxx(i32& cost)
+Z80_INLINE bool Z80Core::CPxx()
 {
     u8 v;
     if (!Read8(hl, v))
@@ -120,14 +119,14 @@ Z80_INLINE bool Z80Core::CPxx(i32& cost)
                         (bc != 0 ? z80::kPV : 0));
     if (Repeat && bc != 0 && r != 0) {
         pc -= 2;
-        cost += 5;
+        Extra(5);
     }
     return true;
 }
 
 // INI, IND, INIR, INDR: the repeating forms set Z and N on every pass.
 template <int Dir, bool Repeat>
-Z80_INLINE bool Z80Core::INxx(i32& cost)
+Z80_INLINE bool Z80Core::INxx()
 {
     u8 v;
     bool wait;
@@ -146,7 +145,7 @@ Z80_INLINE bool Z80Core::INxx(i32& cost)
         f |= z80::kZ | z80::kN;
         if (b != 0) {
             pc -= 2;
-            cost += 5;
+            Extra(5);
         }
     } else {
         f = static_cast<u8>((f & ~z80::kZ) | z80::kN | (b == 0 ? z80::kZ : 0));
@@ -156,7 +155,7 @@ Z80_INLINE bool Z80Core::INxx(i32& cost)
 
 // OUTI, OUTD, OTIR, OTDR: the port is BC with B before its decrement.
 template <int Dir, bool Repeat>
-Z80_INLINE bool Z80Core::OUTxx(i32& cost)
+Z80_INLINE bool Z80Core::OUTxx()
 {
     u8 v;
     if (!Read8(hl, v) || !PortOut(bc, v))
@@ -168,7 +167,7 @@ Z80_INLINE bool Z80Core::OUTxx(i32& cost)
         f |= z80::kZ | z80::kN;
         if (b != 0) {
             pc -= 2;
-            cost += 5;
+            Extra(5);
         }
     } else {
         f = static_cast<u8>((f & ~z80::kZ) | z80::kN | (b == 0 ? z80::kZ : 0));
@@ -176,24 +175,24 @@ Z80_INLINE bool Z80Core::OUTxx(i32& cost)
     return true;
 }
 
-Z80_INLINE bool Z80Core::ExecuteED(i32& cost)
+Z80_INLINE bool Z80Core::ExecuteED()
 {
     using namespace z80;
     u8 op;
     if (!Fetch8(op))
         return false;
     ++rCount_;
-    cost += kEdCycles[op];
+    Charge(kEdCycles[op]);
     Z80Registers& regs = cpu_.regs_;
     switch (op) {
-    case 0x40: return IN_r_iC<0>(cost);
-    case 0x48: return IN_r_iC<1>(cost);
-    case 0x50: return IN_r_iC<2>(cost);
-    case 0x58: return IN_r_iC<3>(cost);
-    case 0x60: return IN_r_iC<4>(cost);
-    case 0x68: return IN_r_iC<5>(cost);
-    case 0x70: return IN_r_iC<6>(cost);
-    case 0x78: return IN_r_iC<7>(cost);
+    case 0x40: return IN_r_iC<0>();
+    case 0x48: return IN_r_iC<1>();
+    case 0x50: return IN_r_iC<2>();
+    case 0x58: return IN_r_iC<3>();
+    case 0x60: return IN_r_iC<4>();
+    case 0x68: return IN_r_iC<5>();
+    case 0x70: return IN_r_iC<6>();
+    case 0x78: return IN_r_iC<7>();
     case 0x41: return OUT_iC_r<0>();
     case 0x49: return OUT_iC_r<1>();
     case 0x51: return OUT_iC_r<2>();
@@ -231,6 +230,7 @@ Z80_INLINE bool Z80Core::ExecuteED(i32& cost)
         if (!Pop16(pc))
             return false;
         cpu_.iff1_ = regs.IFF2;
+        cpu_.UpdateAttention();
         return true;
     case 0x46: regs.IM = 0; return true;
     case 0x56: regs.IM = 1; return true;
@@ -240,7 +240,7 @@ Z80_INLINE bool Z80Core::ExecuteED(i32& cost)
         return true;
     case 0x4F:                                                       // LD R,A
         regs.IR = static_cast<u16>((regs.IR & 0xFF00) | a);
-        rCount_ = 0;
+        rFolded_ = rCount_;
         return true;
     case 0x57:                                                       // LD A,I
         a = static_cast<u8>(regs.IR >> 8);
@@ -268,28 +268,28 @@ Z80_INLINE bool Z80Core::ExecuteED(i32& cost)
         f = static_cast<u8>((f & kC) | kSzpTable[a]);
         return true;
     }
-    case 0xA0: return LDxx<1, false>(cost);
-    case 0xA8: return LDxx<-1, false>(cost);
-    case 0xB0: return LDxx<1, true>(cost);
-    case 0xB8: return LDxx<-1, true>(cost);
-    case 0xA1: return CPxx<1, false>(cost);
-    case 0xA9: return CPxx<-1, false>(cost);
-    case 0xB1: return CPxx<1, true>(cost);
-    case 0xB9: return CPxx<-1, true>(cost);
-    case 0xA2: return INxx<1, false>(cost);
-    case 0xAA: return INxx<-1, false>(cost);
-    case 0xB2: return INxx<1, true>(cost);
-    case 0xBA: return INxx<-1, true>(cost);
-    case 0xA3: return OUTxx<1, false>(cost);
-    case 0xAB: return OUTxx<-1, false>(cost);
-    case 0xB3: return OUTxx<1, true>(cost);
-    case 0xBB: return OUTxx<-1, true>(cost);
+    case 0xA0: return LDxx<1, false>();
+    case 0xA8: return LDxx<-1, false>();
+    case 0xB0: return LDxx<1, true>();
+    case 0xB8: return LDxx<-1, true>();
+    case 0xA1: return CPxx<1, false>();
+    case 0xA9: return CPxx<-1, false>();
+    case 0xB1: return CPxx<1, true>();
+    case 0xB9: return CPxx<-1, true>();
+    case 0xA2: return INxx<1, false>();
+    case 0xAA: return INxx<-1, false>();
+    case 0xB2: return INxx<1, true>();
+    case 0xBA: return INxx<-1, true>();
+    case 0xA3: return OUTxx<1, false>();
+    case 0xAB: return OUTxx<-1, false>();
+    case 0xB3: return OUTxx<1, true>();
+    case 0xBB: return OUTxx<-1, true>();
     default:
         // Undecoded: a second byte of 0x40-0x7F runs again as an instruction of its own,
         // any other is consumed with the prefix.
         if (op >= 0x40 && op < 0x80)
-            return StepBack(cost);
-        cost += kEdUndefinedCycles;
+            return StepBack();
+        Charge(kEdUndefinedCycles);
         return true;
     }
 }

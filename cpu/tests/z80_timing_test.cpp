@@ -128,6 +128,24 @@ TEST(Z80Slicing, StopRequestDuringPushAbandonsItAndItRunsAgain)
     EXPECT_EQ(0xBE, rig.Peek(0xEFFF));
 }
 
+TEST(Z80Slicing, StoppedResumedInstructionStillOwesWhatItOwed)
+{
+    Z80Rig rig;
+    rig.memory.SetWriteHandler(0xEC00 >> 10, 1, &rig, &StopOnce, false);
+    rig.Load(0, {0xCD, 0x00, 0x20});   // CALL 2000h    17 T
+    rig.R().SP = 0xF000;
+    rig.waitCount = 1;
+    EXPECT_EQ(5, rig.cpu.Execute(5));
+    EXPECT_EQ(0, rig.cpu.Execute(100));   // resumed, then stopped at its push
+    EXPECT_EQ(5, rig.cpu.GetOwedCycles());
+    EXPECT_EQ(0x0000, rig.R().PC);
+    EXPECT_EQ(0xF000, rig.R().SP);
+    EXPECT_EQ(5u, rig.cpu.GetCycleCount());
+    EXPECT_EQ(12, rig.cpu.Execute(12));
+    EXPECT_EQ(0x2000, rig.R().PC);
+    EXPECT_EQ(17u, rig.cpu.GetCycleCount());
+}
+
 TEST(Z80Slicing, StopRequestOutsideExecuteDoesNothing)
 {
     Z80Rig rig;
