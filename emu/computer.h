@@ -63,6 +63,16 @@ public:
     virtual bool HasSyncFrequency() const { return true; }
     virtual bool GetMachineFlag() const { return false; }
 
+    // --- machine settings files (machine_settings.cpp) ---
+    // In the per-user "settings" folder: <settings name>.ini with the settings of every
+    // device, and the drive bay's <family id>.drv. Saving makes the folders it needs and
+    // leaves the old files intact unless the new ones were written in full; the answer is
+    // that of the settings file. Loading reads the drive file, then the settings file,
+    // each from a "settings" folder beside the program when the per-user one has none;
+    // true when the settings file was read in full.
+    bool SaveMachineSettings();
+    bool LoadMachineSettings();
+
     // --- configuration snapshot (computer_snapshot.cpp) ---
     bool SaveInitState(Archive& archive);
     // changed: set when a stored setting differs from the device's current one, or when

@@ -20,10 +20,12 @@
 // Bit 0x02 goes with memory-map changes: the CPU copies the block table anew.
 #pragma once
 
+#include "base/string_w.h"
 #include "base/types.h"
 #include "emu/component.h"
 
 class DriveBay;
+class FileStream;
 class EventBus;
 class InterruptLines;
 class KeyboardService;
@@ -102,6 +104,38 @@ public:
                                          bool& changed);
     static bool ValidateAllHook(void* device, const StringA* childName);
     static bool ValidateEnabledHook(void* device, const StringA* childName);
+
+    // --- data files (device_files.cpp) ---
+    // Searches the configs folders of the program and of the per-user data folder for a
+    // bare name (see device_files.cpp for the order). True with the first readable
+    // candidate in out; false with out emptied.
+    bool LocateFile(const PathString& name, PathString& out);
+    // Opens the first of up to five names whose file is found and not empty; the search
+    // ends at the first empty name. Answers its number (1 to 5), or 0 with the stream
+    // closed and the failure printed ("[ERROR] ..."). report prints the "[INIT]" line.
+    int FindOneOf(FileStream& stream, const StringA& description, const PathString& name1,
+                  const PathString& name2 = PathString(), const PathString& name3 = PathString(),
+                  const PathString& name4 = PathString(), const PathString& name5 = PathString(),
+                  bool report = false);
+    // Copies the file found into the memory space's backing store at position; sizes are
+    // inclusive bounds, 0 meaning none. Answers the name's number, or 0 after printing
+    // why. The End forms place the file so that it ends just before end.
+    int LoadFileToMemory(u32 position, u32 minSize, u32 maxSize, const StringA& description,
+                         const PathString& name1, const PathString& name2 = PathString(),
+                         const PathString& name3 = PathString(), const PathString& name4 = PathString(),
+                         const PathString& name5 = PathString());
+    int LoadFileToMemoryEnd(u32 end, u32 minSize, u32 maxSize, const StringA& description,
+                            const PathString& name1, const PathString& name2 = PathString(),
+                            const PathString& name3 = PathString(), const PathString& name4 = PathString(),
+                            const PathString& name5 = PathString());
+    // Two files of equal size interleaved: the first at even offsets from position, the
+    // second at odd ones. Messages name first and second even when an alternative was
+    // taken.
+    bool LoadFilePairToMemory(u32 position, const StringA& description, const PathString& first,
+                              const PathString& second, const PathString& altFirst = PathString(),
+                              const PathString& altSecond = PathString());
+    bool LoadFilePairToMemoryEnd(u32 end, const StringA& description, const PathString& first,
+                                 const PathString& second);
 
     ParamSet* GetParamSet() const { return params_; }
     SystemInterface* GetHost() const { return host_; }

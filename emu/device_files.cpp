@@ -1,0 +1,199 @@
+// Finding the system's data files (BIOS images above all) by bare name, and copying them
+// into the memory space's backing store.
+//
+// A name N is looked for in this order, the first readable file winning:
+//   <program>configs/<model id>/N   <program>configs/<family id>/N
+//   <program>configs/N              <program>N
+// and then the same four under the per-user data folder when that exists. An empty id
+// drops out of the path with its separator.
+#include <memory>
+
+#include "base/file_stream.h"
+#include "base/file_system.h"
+#include "base/path_text.h"
+#include "base/program_folders.h"
+#include "emu/computer.h"
+#include "emu/device.h"
+#include "emu/memory_space.h"
+
+namespace {
+
+const char* const kDataFolderName = "KUVMorvuEmu";
+const char* const kConfigsFolder = "configs";
+
+StringW IdText(const char* id)
+{
+    StringW text;
+    text.FromNarrow(id ? id : "");
+    return text;
+}
+
+bool TryCandidates(const PathString& base, const StringW& model, const StringW& family, const PathString& name,
+                   PathString& out)
+{
+    const PathString configs = JoinPath(base, StringW(kConfigsFolder), StringW(), StringW());
+    const PathString candidates[] = {
+        JoinPath(configs, model, name, StringW()),
+        JoinPath(configs, family, name, StringW()),
+        JoinPath(configs, StringW(), name, StringW()),
+        JoinPath(base, StringW(), name, StringW()),
+    };
+    for (const PathString& candidate : candidates) {
+        if (!candidate.IsEmpty() && FileReadable(candidate)) {
+            out = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool Device::LocateFile(const PathString& name, PathString& out)
+{
+    out.Clear();
+    if (name.IsEmpty())
+        return false;
+    // Only a machine knows its ids; a device outside one searches without them.
+    const Computer* machine = dynamic_cast<const Computer*>(host_);
+    const StringW model = IdText(machine ? machine->GetId() : nullptr);
+    const StringW family = IdText(machine ? machine->GetFamilyId() : nullptr);
+    if (TryCandidates(ProgramFolder(), model, family, name, out))
+        return true;
+    const PathString userFolder = MakeDataFolder(StringW(kDataFolderName), false);
+    if (!FolderExists(userFolder))
+        return false;
+    return TryCandidates(userFolder, model, family, name, out);
+}
+
+int Device::FindOneOf(FileStream& stream, const StringA& description, const PathString& name1,
+                      const PathString& name2, const PathString& name3, const PathString& name4,
+                      const PathString& name5, bool report)
+{
+    stream.Close();
+    const PathString* names[] = {&name1, &name2, &name3, &name4, &name5};
+    if (name1.IsEmpty())
+        return 0;
+    int tried = 0;
+    for (int i = 0; i < 5; ++i) {
+        // Names after the first empty one are never looked at.
+        if (names[i]->IsEmpty())
+            break;
+        tried = i + 1;
+        PathString found;
+        // An empty file counts as missing, and the search does not go on to later
+        // folders for that name.
+        if (LocateFile(*names[i], found) && stream.Open(found, false) && stream.GetSize() != 0) {
+            if (report)
+                LogF("[INIT] Loaded file \"%s\" (%s)", names[i]->GetNarrow(), description.GetNarrow());
+            return i + 1;
+        }
+        stream.Close();
+    }
+    if (tried == 1) {
+        LogColoredF("[ERROR] File \"%s\" (%s) not found!", name1.GetNarrow(), description.GetNarrow());
+        return 0;
+    }
+    LogColoredF("[ERROR] No one of files found (%s): ", description.GetNarrow());
+    for (int i = 0; i < tried; ++i)
+        LogColoredF("   \"%s\"%s", names[i]->GetNarrow(), i + 1 < tried ? " or " : "");
+    return 0;
+}
+
+int Device::LoadFileToMemory(u32 position, u32 minSize, u32 maxSize, const StringA& description,
+                             const PathString& name1, const PathString& name2, const PathString& name3,
+                             const PathString& name4, const PathString& name5)
+{
+    FileStream stream;
+    const int found = FindOneOf(stream, description, name1, name2, name3, name4, name5, false);
+    if (found == 0)
+        return 0;
+    const PathString* names[] = {&name1, &name2, &name3, &name4, &name5};
+    const char* name = names[found - 1]->GetNarrow();
+    const u64 size = stream.GetSize();
+    if (minSize != 0 && size < minSize) {
+        LogColoredF("[ERROR] File \"%s\" is too small to be loaded (<%lu)!", name, minSize);
+        return 0;
+    }
+    if (maxSize != 0 && size > maxSize) {
+        LogColoredF("[ERROR] File \"%s\" is too big to be loaded (>%lu)!", name, maxSize);
+        return 0;
+    }
+    const unsigned long long at = position;
+    if (!memory_ || !memory_->LoadFromStream(stream, position, 1, 1)) {
+        LogColoredF("[ERROR] Can not load file \"%s\" to memory at position %llXh (%s)!", name, at,
+                    description.GetNarrow());
+        return 0;
+    }
+    LogF("[INIT] File \"%s\" loaded to memory at position %llXh (%s)", name, at, description.GetNarrow());
+    return found;
+}
+
+int Device::LoadFileToMemoryEnd(u32 end, u32 minSize, u32 maxSize, const StringA& description,
+                                const PathString& name1, const PathString& name2, const PathString& name3,
+                                const PathString& name4, const PathString& name5)
+{
+    u64 size = 0;
+    {
+        FileStream stream;
+        if (FindOneOf(stream, description, name1, name2, name3, name4, name5, false) == 0)
+            return 0;
+        size = stream.GetSize();
+    }
+    if (size > end)
+        return 0;
+    // The same search runs again and so takes the same file.
+    return LoadFileToMemory(end - static_cast<u32>(size), minSize, maxSize, description, name1, name2, name3,
+                            name4, name5);
+}
+
+bool Device::LoadFilePairToMemory(u32 position, const StringA& description, const PathString& first,
+                                  const PathString& second, const PathString& altFirst, const PathString& altSecond)
+{
+    FileStream even;
+    FileStream odd;
+    // The two choices are independent: either first file may go with either second one.
+    if (FindOneOf(even, description, first, altFirst, PathString(), PathString(), PathString(), false) == 0)
+        return false;
+    if (FindOneOf(odd, description, second, altSecond, PathString(), PathString(), PathString(), false) == 0)
+        return false;
+    const char* a = first.GetNarrow();
+    const char* b = second.GetNarrow();
+    if (even.GetSize() != odd.GetSize()) {
+        LogColoredF("[ERROR] Files \"%s\" and \"%s\" should have equal sizes!", a, b);
+        return false;
+    }
+    const unsigned long long at = position;
+    if (!memory_ || !memory_->LoadFromStream(even, position, 1, 2)) {
+        LogColoredF("[ERROR] Can not load file \"%s\" to memory at position %llXh (%s)!", a, at,
+                    description.GetNarrow());
+        return false;
+    }
+    if (position == 0xFFFFFFFFu || !memory_->LoadFromStream(odd, position + 1, 1, 2)) {
+        LogColoredF("[ERROR] Can not load file \"%s\" to memory at position %llXh (%s)!", b, at,
+                    description.GetNarrow());
+        return false;
+    }
+    LogF("[INIT] Files \"%s\" and \"%s\" loaded to memory at position %llXh (%s)", a, b, at,
+         description.GetNarrow());
+    return true;
+}
+
+bool Device::LoadFilePairToMemoryEnd(u32 end, const StringA& description, const PathString& first,
+                                     const PathString& second)
+{
+    u64 total = 0;
+    {
+        FileStream even;
+        FileStream odd;
+        if (FindOneOf(even, description, first, PathString(), PathString(), PathString(), PathString(), false) == 0)
+            return false;
+        if (FindOneOf(odd, description, second, PathString(), PathString(), PathString(), PathString(), false) == 0)
+            return false;
+        total = even.GetSize() + odd.GetSize();
+    }
+    if (total > end)
+        return false;
+    return LoadFilePairToMemory(end - static_cast<u32>(total), description, first, second, PathString(),
+                                PathString());
+}

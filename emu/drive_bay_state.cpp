@@ -1,0 +1,138 @@
+// The drive bay's "_DRIVES" block: which files the drives held, not their contents.
+#include "base/archive.h"
+#include "emu/drive_bay.h"
+
+namespace {
+
+const char* const kDrivesBlock = "_DRIVES";
+
+struct KindKeys {
+    const char* state;  // key prefix in states
+    const char* tag;    // drive name in error lines
+};
+constexpr KindKeys kKindKeys[DriveBay::kKindCount] = {{"FD", "FDD"}, {"HD", "HDD"}, {"CR", "CART"}};
+
+StringA Key(const char* prefix, const char* field, i32 index)
+{
+    StringA key;
+    key.Format("%s%s%ld", prefix, field, index);
+    return key;
+}
+
+StringA Key(const char* prefix, const char* field)
+{
+    StringA key;
+    key.Format("%s%s", prefix, field);
+    return key;
+}
+
+// Loading a state reopens files through the drives, which moves the last path; the
+// user's last folder must survive that.
+class LastPathKeeper {
+public:
+    explicit LastPathKeeper(DriveBayBase& bay) : bay_(bay), saved_(bay.GetLastPath()) {}
+    ~LastPathKeeper() { bay_.SetLastPath(saved_); }
+
+    LastPathKeeper(const LastPathKeeper&) = delete;
+    LastPathKeeper& operator=(const LastPathKeeper&) = delete;
+
+private:
+    DriveBayBase& bay_;
+    PathString saved_;
+};
+
+} // namespace
+
+bool DriveBay::SaveState(Archive& archive)
+{
+    const u8 version = 0;
+    const i32 total = GetDriveCount();
+    if (!archive.WriteUInt8(&version, "VER") || !archive.WriteMarker(kDrivesBlock, Archive::kBlockOpen) ||
+        !archive.WriteInt32(&total, "DCNT"))
+        return false;
+    for (i32 kind = 0; kind < kKindCount; ++kind) {
+        if (!SaveKind(archive, kind))
+            return false;
+    }
+    return archive.WriteMarker(kDrivesBlock, Archive::kBlockClose);
+}
+
+bool DriveBay::SaveKind(Archive& archive, i32 kind)
+{
+    const Group& group = groups_[kind];
+    const char* prefix = kKindKeys[kind].state;
+    if (!archive.WriteInt32(&group.count, Key(prefix, "CNT")))
+        return false;
+    for (i32 i = 0; i < group.count; ++i) {
+        const DriveImage* drive = GetKindDrive(kind, i);
+        if (!drive)
+            return false;
+        const u64 size = drive->GetFileSize();
+        const bool latch = drive->GetLatch();
+        const bool read = drive->WasRead();
+        if (!archive.WriteStringValue(drive->GetPath(), Key(prefix, "FLE", i)) ||
+            !archive.WriteUInt64(&size, Key(prefix, "SIZ", i)) ||
+            !archive.WriteBool(&latch, Key(prefix, "LCH", i)) || !archive.WriteBool(&read, Key(prefix, "RDD", i)))
+            return false;
+    }
+    return true;
+}
+
+bool DriveBay::LoadState(Archive& archive, LoadContext context)
+{
+    (void)context;
+    u8 version = 0;
+    if (!archive.ReadUInt8(&version, "VER") || version != 0 ||
+        !archive.ReadMarker(kDrivesBlock, Archive::kBlockOpen))
+        return false;
+    // The drives are the machine's own; a state made for another set of drives is refused
+    // before any drive changes.
+    i32 total = 0;
+    if (!archive.ReadInt32(&total, "DCNT") || total != GetDriveCount())
+        return false;
+    LastPathKeeper keeper(*this);
+    for (i32 kind = 0; kind < kKindCount; ++kind) {
+        if (!LoadKind(archive, kind))
+            return false;
+    }
+    return archive.ReadMarker(kDrivesBlock, Archive::kBlockClose);
+}
+
+bool DriveBay::LoadKind(Archive& archive, i32 kind)
+{
+    Group& group = groups_[kind];
+    const char* prefix = kKindKeys[kind].state;
+    const char* tag = kKindKeys[kind].tag;
+    i32 count = 0;
+    if (!archive.ReadInt32(&count, Key(prefix, "CNT")) || count != group.count)
+        return false;
+    for (i32 i = 0; i < count; ++i) {
+        DriveImage* drive = GetKindDrive(kind, i);
+        if (!drive)
+            return false;
+        PathString path;
+        u64 size = 0;
+        bool latch = false;
+        bool read = false;
+        if (!archive.ReadStringValue(path, Key(prefix, "FLE", i)) || !archive.ReadUInt64(&size, Key(prefix, "SIZ", i)) ||
+            !archive.ReadBool(&latch, Key(prefix, "LCH", i)) || !archive.ReadBool(&read, Key(prefix, "RDD", i)))
+            return false;
+        if (drive->GetPath().Compare(path) != 0) {
+            drive->Eject();
+            if (!path.IsEmpty() && !drive->OpenFile(path)) {
+                LogColoredF("[%s_%ld ERROR] Can not load file \"%s\"!", tag, i, path.GetNarrow());
+                return false;
+            }
+        }
+        if (drive->GetFileSize() != size) {
+            LogColoredF("[%s_%ld ERROR] Incorrect file \"%s\" size (need %llu)!", tag, i, path.GetNarrow(),
+                        static_cast<unsigned long long>(size));
+            return false;
+        }
+        if (i < kMaxDrivesPerKind)
+            group.latch[i] = latch;
+        drive->SetLatch(latch);
+        drive->SetRead(true);
+    }
+    return true;
+}

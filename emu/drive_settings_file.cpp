@@ -1,0 +1,126 @@
+// The drive settings file: which images were in the drives, their latches, and the
+// folder last used to pick an image.
+#include <algorithm>
+
+#include "base/dictionary.h"
+#include "base/file_stream.h"
+#include "base/file_system.h"
+#include "base/program_folders.h"
+#include "emu/drive_bay.h"
+#include "emu/safe_file_write.h"
+
+namespace {
+
+const char* const kHeadText = "KUVINI";
+const char* const kKindPrefixes[DriveBay::kKindCount] = {"fdd", "hdd", "cart"};
+
+StringA EntryKey(const char* prefix, i32 index, const char* field)
+{
+    StringA key;
+    key.Format("%s%.1ld%s", prefix, index, field);
+    return key;
+}
+
+} // namespace
+
+std::unique_ptr<Dictionary> DriveBay::BuildSettingsTree(bool all)
+{
+    auto dict = std::make_unique<Dictionary>();
+    dict->BindString("lastPath", &lastPath_);
+    for (i32 kind = 0; kind < kKindCount; ++kind) {
+        Group& group = groups_[kind];
+        const char* prefix = kKindPrefixes[kind];
+        const i32 active = ActiveCount(group);
+        if (group.recorded < active)
+            group.recorded = static_cast<u8>(active);
+        StringA maxKey;
+        maxKey.Format("%sMax", prefix);
+        dict->BindUInt8(maxKey, &group.recorded);
+        if (group.recorded > kMaxDrivesPerKind)
+            group.recorded = kMaxDrivesPerKind;
+        for (i32 i = 0; i < kMaxDrivesPerKind; ++i) {
+            if (!all && i >= group.recorded)
+                break;
+            dict->BindBool(EntryKey(prefix, i, "Latch"), &group.latch[i]);
+            dict->BindString(EntryKey(prefix, i, "Path"), &group.path[i]);
+        }
+    }
+    return dict;
+}
+
+void DriveBay::ResetRecorded()
+{
+    for (Group& group : groups_) {
+        group.recorded = 0;
+        std::fill(std::begin(group.latch), std::end(group.latch), false);
+        for (PathString& path : group.path)
+            path.Clear();
+    }
+}
+
+bool DriveBay::LoadSettingsFile(const PathString& path)
+{
+    lastPath_.Assign(ProgramFolder());
+    ResetRecorded();
+    if (path.IsEmpty())
+        return false;
+    FileStream file;
+    if (!file.Open(path, false))
+        return false;
+    bool read = false;
+    {
+        std::unique_ptr<Dictionary> dict = BuildSettingsTree(true);
+        read = dict->Load(file, kHeadText);
+    }
+    file.Close();
+    // The file may claim any count; the tables hold eight entries.
+    for (Group& group : groups_)
+        group.recorded = std::min<u8>(group.recorded, kMaxDrivesPerKind);
+    if (lastPath_.IsEmpty() || !(FolderExists(lastPath_) || FileExists(lastPath_)))
+        lastPath_.Assign(ProgramFolder());
+    if (!read) {
+        // A damaged file says nothing reliable about the drives it did not reach: they
+        // keep their images rather than being emptied.
+        return false;
+    }
+    const PathString keep(lastPath_);
+    for (i32 kind = 0; kind < kKindCount; ++kind) {
+        Group& group = groups_[kind];
+        const i32 active = ActiveCount(group);
+        for (i32 i = 0; i < active; ++i) {
+            DriveImage* drive = group.drives[static_cast<size_t>(i)];
+            if (!drive)
+                continue;
+            drive->Eject();
+            if (!group.path[i].IsEmpty())
+                drive->OpenFile(group.path[i]);
+            drive->SetLatch(group.latch[i]);
+        }
+    }
+    // Reopening moved the last path to each image's folder; the recorded one stays.
+    lastPath_.Assign(keep);
+    return true;
+}
+
+bool DriveBay::SaveSettingsFile(const PathString& path)
+{
+    if (path.IsEmpty())
+        return false;
+    for (Group& group : groups_) {
+        const i32 active = ActiveCount(group);
+        if (group.recorded < active)
+            group.recorded = static_cast<u8>(active);
+    }
+    std::unique_ptr<Dictionary> dict = BuildSettingsTree(false);
+    for (Group& group : groups_) {
+        const i32 active = ActiveCount(group);
+        for (i32 i = 0; i < active; ++i) {
+            const DriveImage* drive = group.drives[static_cast<size_t>(i)];
+            if (!drive)
+                continue;
+            group.path[i].Assign(drive->GetPath());
+            group.latch[i] = drive->GetLatch();
+        }
+    }
+    return SaveSettingsTreeFile(path, *dict, kHeadText);
+}

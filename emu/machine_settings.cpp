@@ -1,0 +1,89 @@
+// A machine's settings between runs: <settings name>.ini holds the settings of every
+// device under one node named after the machine, <family id>.drv the drive bay's images.
+// Both live in the "settings" folder of the per-user data folder; a "settings" folder
+// beside the program is read when the per-user one has no file (a preset that ships
+// with the program), and the next save makes the per-user file, which wins from then on.
+#include <memory>
+
+#include "base/dictionary.h"
+#include "base/file_stream.h"
+#include "base/file_system.h"
+#include "base/path_text.h"
+#include "base/program_folders.h"
+#include "emu/computer.h"
+#include "emu/drive_bay.h"
+#include "emu/safe_file_write.h"
+
+namespace {
+
+const char* const kDataFolderName = "KUVMorvuEmu";
+const char* const kSettingsFolder = "settings";
+const char* const kHeadText = "KUVINI";
+
+PathString SettingsFolder(bool create)
+{
+    const PathString data = MakeDataFolder(StringW(kDataFolderName), create);
+    return JoinPath(data, StringW(kSettingsFolder), StringW(), StringW());
+}
+
+// The per-user file when it is readable, else the one beside the program.
+PathString FileToRead(const PathString& folder, const StringW& name, const char* extension)
+{
+    const PathString own = JoinPath(folder, StringW(), name, StringW(extension));
+    if (FileReadable(own))
+        return own;
+    return JoinPath(ProgramFolder(), StringW(kSettingsFolder), name, StringW(extension));
+}
+
+StringW NameText(const char* name)
+{
+    StringW text;
+    text.FromNarrow(name ? name : "");
+    return text;
+}
+
+} // namespace
+
+bool Computer::SaveMachineSettings()
+{
+    const PathString folder = SettingsFolder(true);
+    CreateFolder(folder);
+
+    const StringW family = NameText(GetFamilyId());
+    DriveBay* bay = GetDriveBay();
+    if (bay && !family.IsEmpty())
+        bay->SaveSettingsFile(JoinPath(folder, StringW(), family, StringW("drv")));
+
+    const char* settingsName = GetSettingsName();
+    if (!settingsName || !settingsName[0])
+        return false;
+    Dictionary root;
+    auto machine = std::make_unique<Dictionary>();
+    if (!BindSettingsTree(machine.get(), false) || !root.AddChild(settingsName, machine.get()))
+        return false;
+    machine.release();
+    return SaveSettingsTreeFile(JoinPath(folder, StringW(), NameText(settingsName), StringW("ini")), root, kHeadText);
+}
+
+bool Computer::LoadMachineSettings()
+{
+    const PathString folder = SettingsFolder(false);
+
+    const StringW family = NameText(GetFamilyId());
+    DriveBay* bay = GetDriveBay();
+    if (bay && !family.IsEmpty())
+        bay->LoadSettingsFile(FileToRead(folder, family, "drv"));
+
+    const char* settingsName = GetSettingsName();
+    if (!settingsName || !settingsName[0])
+        return false;
+    FileStream file;
+    if (!file.Open(FileToRead(folder, NameText(settingsName), "ini"), false))
+        return false;
+    // Only the node named after this machine is read, straight into its devices; values
+    // of the root and nodes of other machines are dropped.
+    Dictionary root;
+    root.SetHookContext(this);
+    root.SetChildLoader(LoadSettingsNode);
+    return root.Load(file, kHeadText);
+}

@@ -1,0 +1,154 @@
+// Machine settings files: where they go, where they are read from, and what a damaged or
+// interrupted file does.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "archive_buffer.h"
+#include "base/dictionary.h"
+#include "emu/computer.h"
+#include "emu/drive_bay.h"
+#include "emu/safe_file_write.h"
+#include "program_tree.h"
+
+namespace {
+
+class SettingChip : public Device {
+public:
+    u8 period = 5;
+    bool BindSettings(Dictionary* dict, bool enabledOnly) override
+    {
+        if (dict)
+            dict->BindUInt8("Period", &period);
+        return ComponentGroup::BindSettings(dict, enabledOnly);
+    }
+};
+
+class SettingsMachine : public Computer {
+public:
+    SettingsMachine()
+    {
+        CreateDevices();
+        AddDevice(chip, "CHIP", nullptr);
+        chip->AddChild(inner, "INNER", nullptr);
+        GetDriveBay()->SetCartridgeCount(1);
+    }
+    const char* GetId() const override { return "msx_1"; }
+    const char* GetFamilyId() const override { return "msx"; }
+    const char* GetSettingsName() const override { return GetId(); }
+    DriveImage* Cart() { return GetDriveBay()->GetKindDrive(DriveBay::kCartridge, 0); }
+
+    SettingChip* chip = new SettingChip();
+    SettingChip* inner = new SettingChip();
+};
+
+class MachineSettingsTest : public ::testing::Test {
+protected:
+    static PathString Image(const std::string& name)
+    {
+        ProgramTree::Write("prog/images/" + name, 16);
+        return ProgramTree::PathOf("prog/images/" + name);
+    }
+
+    ProgramTree tree;
+};
+
+TEST_F(MachineSettingsTest, RoundTripReadsBesideTheProgramUntilTheUserHasOwnFiles)
+{
+    {
+        SettingsMachine machine;
+        machine.chip->period = 9;
+        machine.inner->period = 7;
+        ASSERT_TRUE(machine.Cart()->InsertFile(Image("game.rom")));
+        ASSERT_TRUE(machine.SaveMachineSettings());
+    }
+    // The root holds no values and one child named after the model.
+    const std::vector<u8> start = {'K', 'U', 'V', 'I', 'N', 'I', 0, 0, 0, 0, 0x80, 0x81, 0x84, 5, 0, 'm', 's', 'x', '_', '1'};
+    const std::vector<u8> bytes = ProgramTree::Read("user/settings/msx_1.ini");
+    EXPECT_EQ(std::vector<u8>(bytes.begin(), bytes.begin() + static_cast<long>(start.size())), start);
+    // Shipped beside the program.
+    std::filesystem::rename(ProgramTree::Where("user/settings"), ProgramTree::Where("prog/settings"));
+
+    SettingsMachine machine;
+    EXPECT_TRUE(machine.LoadMachineSettings());
+    EXPECT_EQ(machine.chip->period, 9);
+    EXPECT_EQ(machine.inner->period, 7);
+    EXPECT_STREQ(machine.Cart()->GetPath().GetNarrow(), ProgramTree::TextOf("prog/images/game.rom").c_str());
+
+    machine.chip->period = 3;
+    machine.Cart()->Eject();
+    ASSERT_TRUE(machine.SaveMachineSettings());
+    EXPECT_TRUE(ProgramTree::Exists("user/settings/msx.drv"));
+    machine.chip->period = 4;
+    ASSERT_TRUE(machine.Cart()->InsertFile(Image("other.rom")));
+    EXPECT_TRUE(machine.LoadMachineSettings());
+    EXPECT_EQ(machine.chip->period, 3) << "the user's own file wins";
+    EXPECT_FALSE(machine.Cart()->HasFile());
+}
+
+TEST_F(MachineSettingsTest, MissingForeignOrDamagedFilesChangeNothingUnread)
+{
+    SettingsMachine machine;
+    machine.chip->period = 6;
+    EXPECT_FALSE(machine.LoadMachineSettings());
+    Dictionary root;
+    auto* other = new Dictionary();
+    u8 period = 1;
+    other->BindUInt8("Period", &period);
+    ASSERT_TRUE(root.AddChild("coleco_v", other));
+    ProgramTree::MakeFolder("user/settings");
+    ASSERT_TRUE(SaveSettingsTreeFile(ProgramTree::PathOf("user/settings/msx_1.ini"), root, "KUVINI"));
+    EXPECT_TRUE(machine.LoadMachineSettings());
+    EXPECT_EQ(machine.chip->period, 6) << "another machine's node is skipped";
+
+    machine.chip->period = 9;
+    machine.inner->period = 8;
+    ASSERT_TRUE(machine.SaveMachineSettings());
+    const std::vector<u8> good = ProgramTree::Read("user/settings/msx_1.ini");
+    for (size_t cut = 0; cut < good.size(); ++cut) {
+        ProgramTree::WriteBytes("user/settings/msx_1.ini", std::vector<u8>(good.begin(), good.begin() + cut));
+        SettingsMachine fresh;
+        EXPECT_FALSE(fresh.LoadMachineSettings()) << cut;
+        EXPECT_TRUE(fresh.chip->period == 5 || fresh.chip->period == 9) << cut;
+        EXPECT_TRUE(fresh.inner->period == 5 || fresh.inner->period == 8) << cut;
+    }
+}
+
+TEST_F(MachineSettingsTest, InterruptedSaveLeavesTheOldFile)
+{
+    SettingsMachine machine;
+    ASSERT_TRUE(machine.SaveMachineSettings());
+    const std::vector<u8> old = ProgramTree::Read("user/settings/msx_1.ini");
+    machine.chip->period = 2;
+
+    // A tree that cannot be built (two devices of one name) writes nothing.
+    auto* twin = new SettingChip();
+    machine.AddDevice(twin, "CHIP", nullptr);
+    EXPECT_FALSE(machine.SaveMachineSettings());
+    EXPECT_EQ(ProgramTree::Read("user/settings/msx_1.ini"), old);
+    twin->SetName("TWIN");
+    ProgramTree::MakeFolder("user/settings/msx_1.ini.tmp");
+    EXPECT_FALSE(machine.SaveMachineSettings());
+    EXPECT_EQ(ProgramTree::Read("user/settings/msx_1.ini"), old);
+
+    // No settings folder can be made: neither file is written.
+    std::filesystem::remove_all(ProgramTree::Where("user/settings"));
+    ProgramTree::WriteBytes("user/settings", {1});
+    EXPECT_FALSE(machine.SaveMachineSettings());
+    EXPECT_FALSE(ProgramTree::Exists("user/msx.drv"));
+}
+
+TEST_F(MachineSettingsTest, DrivesTravelInTheMachineState)
+{
+    SettingsMachine machine;
+    ASSERT_TRUE(machine.Cart()->InsertFile(Image("game.rom")));
+    ArchiveBuffer saved;
+    ASSERT_TRUE(machine.SaveComponent(saved.archive));
+    SettingsMachine copy;
+    saved.Rewind();
+    ASSERT_TRUE(copy.LoadComponent(saved.archive, nullptr));
+    EXPECT_STREQ(copy.Cart()->GetPath().GetNarrow(), machine.Cart()->GetPath().GetNarrow());
+}
+
+} // namespace
