@@ -68,6 +68,7 @@ bool Tms9918Vdp::Start(i32* rate)
     status_ = 0;
     latch_ = 0;
     latchedByte_ = 0;
+    readAhead_ = 0;
     address_ = 0;
     addressMask_ = kAddressMask;
     // Display off: the screen shows the backdrop until the program sets the mode.

@@ -5,12 +5,15 @@
 // with 32 sprites, at most four of them on a line.
 //
 // Ports (AttachPorts; the MSX machine passes 0x98, 0x99, 0x99):
-//   data     read/write  video memory at the address, which then advances (14 bits, wraps)
+//   data     read/write  through a one-byte read-ahead buffer: a read answers the buffer
+//                        and refills it from the address; a write stores at the address
+//                        and leaves the written byte in the buffer; either advances the
+//                        address (14 bits, wraps)
 //   control  write       two bytes: first the low address byte or register value, then
 //                          10rrr...  register r (low 3 bits) = first byte
-//                          0xhhhhhh  address = hhhhhh:first byte (bit 6, read or write
-//                                    set-up, is ignored: a read returns the byte at the
-//                                    new address)
+//                          01hhhhhh  address = hhhhhh:first byte (write set-up)
+//                          00hhhhhh  the same, then the buffer is filled from the address,
+//                                    which advances (read set-up)
 //                        a data access in between drops a waiting first byte
 //   status   read        bit 7 VBLANK, bit 6 fifth sprite, bit 5 collision, bits 0-4 the
 //                        fifth sprite's number (or the last sprite looked at); a read
@@ -31,20 +34,24 @@
 // centred in the line, backdrop margins), 2 Graphics II, 4 Multicolor; the mixed modes
 // draw nothing. Sprites show in modes 0, 2 and 4.
 //
+// Sprites: a Y byte of Y puts the sprite's first row on line Y + 1 (Y = 255 starts at
+// line 0; one that runs past line 255 comes in again at the top); 16 x 16 patterns take
+// the name with its low two bits cleared. Collision (status bit 5) is two of the four
+// sprites shown on a line having a set pattern bit on the same visible pixel, whatever
+// their colours (colour 0 sprites collide unseen).
+//
 // Timing: the frame timer renders whole frames at 50 per second; the vertical blank
 // (status bit 7 and, with R1 bit 5 set, the "IRQ" line) comes at the last visible line
 // of every frame, whatever display is attached. Sprite status is worked out for every
 // visible line, drawn or not. Not emulated: the per-access timing of the memory port,
-// the read-ahead buffer (a read returns the byte at the current address), the mixed
-// screen modes, the external video input. Sprite collision compares positions on the
-// line (two of the drawn sprites closer than their size), not pixels.
+// the mixed screen modes, the external video input.
 //
 // Wiring: the machine adds the chip, calls AttachPorts (or calls the direct entry points
 // from its own port handlers) and binds the chip's interrupt output with ConnectIrq.
 //
 // State (after "_VIDP" and "_VIDD"): "SBSZ" 16384-byte blob video memory, "MADR" u16
 // address, "REG0".."REG7" u8 registers, "STS" u8 status, "WRF" bool first byte waiting,
-// "WRB" u8 that byte.
+// "WRB" u8 that byte, "RAB" u8 the read-ahead buffer.
 #pragma once
 
 #include <memory>
@@ -113,6 +120,7 @@ public:
     u8 GetStatus() const { return static_cast<u8>(status_); }
     u32 GetAddress() const { return address_; }
     bool IsLatched() const { return latch_ != 0; }
+    u8 GetReadAhead() const { return static_cast<u8>(readAhead_); }
     // Null before the first Start.
     const u8* GetVideoMemory() const { return vram_.get(); }
     u8* GetVideoMemory() { return vram_.get(); }
@@ -121,15 +129,16 @@ public:
     u8& TraceReadStatus() { return traceReadStatus_; }
     u8& BreakReadStatus() { return breakReadStatus_; }
 
-    // True when any two of the count positions are closer than distance (count >= 2).
-    static bool PositionsCollide(const i32* x, i32 count, i32 distance);
+    // True when two of the count sprites have a pixel in common; pixels[i] holds sprite
+    // i's visible pixels from x[i] on, bit 31 leftmost.
+    static bool PixelsCollide(const i32* x, const u32* pixels, i32 count);
 
 private:
     // A sprite found on the line being drawn.
     struct SpriteOnLine {
         i32 x;          // left pixel, after the early-clock shift
         u32 colour;     // colour code
-        u32 pattern;    // video memory position of the pattern byte for this line
+        u32 pixels;     // visible pixels from x on, bit 31 leftmost (up to 32 wide)
     };
     static constexpr i32 kSpritesPerLine = 4;
 
@@ -160,6 +169,7 @@ private:
     u32 status_ = 0;                  // VBLANK, fifth sprite, collision, sprite number
     u8 latch_ = 0;                    // a first control byte is waiting
     u32 latchedByte_ = 0;             // that byte
+    u32 readAhead_ = 0;               // byte fetched ahead for the next data read
     u8 traceWriteReg_[8] = {};
     u8 breakWriteReg_[8] = {};
     u8 traceReadStatus_ = 0;

@@ -19,12 +19,15 @@ void Tms9918Vdp::InvalidateSurface()
         display_->InvalidateDrawnLines();
 }
 
+// The chip answers a read from its read-ahead buffer (filled by a read set-up, the last
+// read or the last write) and fetches the next byte behind it.
 u8 Tms9918Vdp::ReadData(bool peek)
 {
     if (!vram_)
         return 0xFF;
-    const u8 value = vram_[address_];
+    const u8 value = static_cast<u8>(readAhead_);
     if (!peek) {
+        readAhead_ = vram_[address_];
         address_ = (address_ + 1) & addressMask_;
         latch_ = 0;
     }
@@ -36,6 +39,7 @@ void Tms9918Vdp::WriteData(u8 value)
     if (!vram_)
         return;
     vram_[address_] = value;
+    readAhead_ = value;
     address_ = (address_ + 1) & addressMask_;
     latch_ = 0;
     InvalidateSurface();
@@ -57,6 +61,11 @@ void Tms9918Vdp::WriteControl(u8 value)
     } else {
         address_ = ((static_cast<u32>(value & 0x3F) << 8) | latchedByte_) & addressMask_;
         latch_ = 0;
+        // A read set-up fetches the first byte at once.
+        if ((value & 0x40) == 0 && vram_) {
+            readAhead_ = vram_[address_];
+            address_ = (address_ + 1) & addressMask_;
+        }
     }
     // Any control write can change the picture (mode, tables, colours).
     InvalidateSurface();

@@ -8,6 +8,9 @@
 //              (third of the screen << 8 | name) is ANDed with (R4 & 3) << 8 | 0xFF for
 //              the pattern table and with (R3 & 0x7F) << 3 | 7 for the colour table
 //   sprites    attributes (R5 & 127) << 7, patterns (R6 & 7) << 11
+#include <array>
+#include <bit>
+
 #include "emu/interrupt_lines.h"
 #include "video/tms9918.h"
 
@@ -15,6 +18,17 @@ namespace {
 
 constexpr i32 kTerminator = 208;   // a sprite Y of 208 ends the sprite list
 constexpr i32 kSpriteCount = 32;
+
+// A magnified sprite shows each pattern bit as two pixels: bit b of a byte becomes bits
+// 2b + 1 and 2b of the entry.
+constexpr auto kDoubled = [] {
+    std::array<u32, 256> table{};
+    for (u32 byte = 0; byte < 256; ++byte)
+        for (u32 bit = 0; bit < 8; ++bit)
+            if (byte & (1u << bit))
+                table[byte] |= 3u << (2 * bit);
+    return table;
+}();
 
 // Eight pixels of a pattern byte, bit 7 leftmost.
 inline void Put8(u32* out, u32 pattern, u32 one, u32 zero)
@@ -109,12 +123,16 @@ void Tms9918Vdp::DrawText(i32 line, u32* row) const
     }
 }
 
-bool Tms9918Vdp::PositionsCollide(const i32* x, i32 count, i32 distance)
+bool Tms9918Vdp::PixelsCollide(const i32* x, const u32* pixels, i32 count)
 {
     for (i32 a = 0; a + 1 < count; ++a) {
         for (i32 b = a + 1; b < count; ++b) {
-            const i32 d = x[a] > x[b] ? x[a] - x[b] : x[b] - x[a];
-            if (d < distance)
+            // Line the right-hand sprite's pixels up with the left-hand one's.
+            const bool aLeft = x[a] <= x[b];
+            const i32 d = aLeft ? x[b] - x[a] : x[a] - x[b];
+            const u32 left = aLeft ? pixels[a] : pixels[b];
+            const u32 right = aLeft ? pixels[b] : pixels[a];
+            if (d < 32 && ((left << d) & right) != 0)
                 return true;
         }
     }
@@ -129,6 +147,9 @@ i32 Tms9918Vdp::FindSprites(i32 line, SpriteOnLine* found, bool updateStatus)
     const u8* vram = vram_.get();
     const i32 size = SpriteSize();
     const bool magnified = (reg_[1] & 1) != 0;
+    const bool large = (reg_[1] & 2) != 0;
+    // A 16 x 16 pattern is four 8 x 8 blocks from a name with its low two bits cleared.
+    const u32 nameMask = large ? 0xFC : 0xFF;
     const u32 attributes = (reg_[5] & 127) << 7;
     const u32 patterns = (reg_[6] & 7) << 11;
     i32 count = 0;
@@ -136,14 +157,13 @@ i32 Tms9918Vdp::FindSprites(i32 line, SpriteOnLine* found, bool updateStatus)
     i32 sprite = 0;
     for (; sprite < kSpriteCount; ++sprite) {
         const u32 entry = attributes + static_cast<u32>(sprite) * 4;
-        i32 y = vram[entry & kAddressMask];
+        const i32 y = vram[entry & kAddressMask];
         if (y == kTerminator)
             break;
-        // A sprite running past line 255 comes in again at the top.
-        if (y + size - 1 >= 256)
-            y -= 256;
-        i32 patternRow = line - y;
-        if (patternRow < 0 || patternRow >= size)
+        // The first row shows on the line after Y; counted in 8 bits, a sprite running
+        // past line 255 comes in again at the top.
+        i32 patternRow = (line - y - 1) & 0xFF;
+        if (patternRow >= size)
             continue;
         if (count == kSpritesPerLine) {
             fifth = sprite;
@@ -152,12 +172,23 @@ i32 Tms9918Vdp::FindSprites(i32 line, SpriteOnLine* found, bool updateStatus)
         if (magnified)
             patternRow >>= 1;
         const u32 x = vram[(entry + 1) & kAddressMask];
-        const u32 name = vram[(entry + 2) & kAddressMask];
+        const u32 name = vram[(entry + 2) & kAddressMask] & nameMask;
         const u32 colour = vram[(entry + 3) & kAddressMask];
+        const u32 at = patterns + name * 8 + static_cast<u32>(patternRow);
+        const u32 leftHalf = vram[at & kAddressMask];
+        const u32 rightHalf = large ? vram[(at + 16) & kAddressMask] : 0;
+        u32 pixels = magnified ? (kDoubled[leftHalf] << 16) | kDoubled[rightHalf]
+                               : (leftHalf << 24) | (rightHalf << 16);
+
         SpriteOnLine& s = found[count++];
         s.x = static_cast<i32>(x) - ((colour & 0x80) ? 32 : 0);
         s.colour = colour & 15;
-        s.pattern = (patterns + name * 8 + static_cast<u32>(patternRow)) & kAddressMask;
+        // Only the pixels on the screen show and collide.
+        if (s.x < 0)
+            pixels = s.x <= -32 ? 0 : pixels & (0xFFFFFFFFu >> -s.x);
+        if (s.x > kWidth - 32)
+            pixels &= ~(0xFFFFFFFFu >> (kWidth - s.x));
+        s.pixels = pixels;
     }
     if (!updateStatus)
         return count;
@@ -168,9 +199,12 @@ i32 Tms9918Vdp::FindSprites(i32 line, SpriteOnLine* found, bool updateStatus)
     }
     if (count >= 2) {
         i32 x[kSpritesPerLine];
-        for (i32 i = 0; i < count; ++i)
+        u32 pixels[kSpritesPerLine];
+        for (i32 i = 0; i < count; ++i) {
             x[i] = found[i].x;
-        if (PositionsCollide(x, count, size))
+            pixels[i] = found[i].pixels;
+        }
+        if (PixelsCollide(x, pixels, count))
             status_ |= kStatusCollision;
     }
     return count;
@@ -178,27 +212,16 @@ i32 Tms9918Vdp::FindSprites(i32 line, SpriteOnLine* found, bool updateStatus)
 
 void Tms9918Vdp::DrawSprites(const SpriteOnLine* found, i32 count, u32* row) const
 {
-    const u8* vram = vram_.get();
-    const i32 size = SpriteSize();
-    const bool magnified = (reg_[1] & 1) != 0;
-    // Bits of the pattern word that show: 8, or 16 for 16 x 16 patterns.
-    const i32 bits = (magnified ? size / 2 : size) > 8 ? 16 : 8;
-    const i32 scale = magnified ? 2 : 1;
     // Last found first, so that the lowest-numbered sprite ends on top.
     for (i32 i = count - 1; i >= 0; --i) {
         const SpriteOnLine& s = found[i];
-        if (s.x + size < 0 || s.colour == 0)
+        if (s.colour == 0)
             continue;
-        const u32 mask = (static_cast<u32>(vram[s.pattern]) << 8) | vram[(s.pattern + 16) & kAddressMask];
         const u32 colour = kPalette[s.colour];
-        for (i32 k = 0; k < bits; ++k) {
-            if (((mask >> (15 - k)) & 1) == 0)
-                continue;
-            for (i32 d = 0; d < scale; ++d) {
-                const i32 px = s.x + k * scale + d;
-                if (px >= 0 && px < kWidth)
-                    row[px] = colour;
-            }
+        for (u32 pixels = s.pixels; pixels != 0;) {
+            const i32 k = std::countl_zero(pixels);
+            row[s.x + k] = colour;
+            pixels &= ~(0x80000000u >> k);
         }
     }
 }

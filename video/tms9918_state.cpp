@@ -1,5 +1,5 @@
 // TMS9918: saved state, after the display processor's blocks and without a block of its
-// own. Order: "SBSZ", "MADR", "REG0".."REG7", "STS", "WRF", "WRB".
+// own. Order: "SBSZ", "MADR", "REG0".."REG7", "STS", "WRF", "WRB", "RAB".
 #include <cstring>
 #include <new>
 
@@ -29,8 +29,9 @@ bool Tms9918Vdp::SaveState(Archive& archive)
     const u8 status = static_cast<u8>(status_);
     const bool latch = latch_ != 0;
     const u8 latched = static_cast<u8>(latchedByte_);
+    const u8 readAhead = static_cast<u8>(readAhead_);
     return archive.WriteUInt8(&status, "STS") && archive.WriteBool(&latch, "WRF") &&
-           archive.WriteUInt8(&latched, "WRB");
+           archive.WriteUInt8(&latched, "WRB") && archive.WriteUInt8(&readAhead, "RAB");
 }
 
 bool Tms9918Vdp::LoadState(Archive& archive, LoadContext context)
@@ -63,6 +64,10 @@ bool Tms9918Vdp::LoadState(Archive& archive, LoadContext context)
     if (!archive.ReadUInt8(&latched, "WRB"))
         return false;
     latchedByte_ = latched;
+    u8 readAhead = 0;
+    if (!archive.ReadUInt8(&readAhead, "RAB"))
+        return false;
+    readAhead_ = readAhead;
     // Show the loaded picture at once rather than at the next change.
     if (RedrawFrame(true) && display_)
         display_->BeginFrame(1, aspect_);

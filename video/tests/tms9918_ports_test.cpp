@@ -50,20 +50,42 @@ TEST_F(Ports, ControlPortTakesTwoBytes)
     EXPECT_EQ(Vdp().GetVideoMemory()[0x3FFF], 0xA5);
 }
 
-TEST_F(Ports, DataReadsStepThroughMemoryAndDropAWaitingFirstByte)
+TEST_F(Ports, DataReadsComeFromTheReadAheadBuffer)
 {
     machine.Poke(0x1234, {0x11, 0x22, 0x33});
+    // A write leaves its byte in the buffer.
+    EXPECT_EQ(Vdp().GetReadAhead(), 0x33);
+
+    // A read set-up fetches at once: the address is already one further on.
     machine.Out(0x99, 0x34);
-    machine.Out(0x99, 0x12);  // read set-up
-    // A peek shows the next byte and moves nothing.
+    machine.Out(0x99, 0x12);
+    EXPECT_EQ(Vdp().GetAddress(), 0x1235u);
+    // A peek shows the buffer and moves nothing.
     EXPECT_EQ(machine.In(0x98, true), 0x11);
+    EXPECT_EQ(Vdp().GetAddress(), 0x1235u);
     EXPECT_EQ(machine.In(0x98), 0x11);
     EXPECT_EQ(machine.In(0x98), 0x22);
-    EXPECT_EQ(Vdp().GetAddress(), 0x1236u);
+    EXPECT_EQ(Vdp().GetAddress(), 0x1237u);
+
+    // A write set-up fetches nothing: the first read answers the byte fetched before.
+    machine.Out(0x99, 0x34);
+    machine.Out(0x99, 0x52);
+    EXPECT_EQ(machine.In(0x98), 0x33);
+    EXPECT_EQ(machine.In(0x98), 0x11);
+    // A read after a write answers the written byte, not the one at the address.
+    machine.Out(0x98, 0x44);
+    EXPECT_EQ(Vdp().GetVideoMemory()[0x1236], 0x44);
+    EXPECT_EQ(machine.In(0x98), 0x44);
+    EXPECT_EQ(machine.In(0x98), 0x00);   // 0x1237 was never written
+
+    // The fetch of a read set-up at the top of memory wraps the address.
+    machine.Out(0x99, 0xFF);
+    machine.Out(0x99, 0x3F);
+    EXPECT_EQ(Vdp().GetAddress(), 0x0000u);
 
     // A lone first byte is forgotten at a data access: the next byte is a first byte again.
     machine.Out(0x99, 0x07);
-    EXPECT_EQ(machine.In(0x98), 0x33);
+    machine.In(0x98);
     EXPECT_FALSE(Vdp().IsLatched());
     machine.Out(0x99, 0x55);
     machine.Out(0x99, 0x87);
@@ -73,6 +95,8 @@ TEST_F(Ports, DataReadsStepThroughMemoryAndDropAWaitingFirstByte)
 TEST_F(Ports, StatusReadClearsTheFlagsButAPeekDoesNot)
 {
     machine.SetRegister(1, 0x40);
+    machine.SetRegister(5, 0x36);
+    machine.Poke(0x0000, {0xFF});
     machine.Poke(0x1B00, {60, 100, 0, 15, 60, 104, 0, 15, 60, 104, 0, 15, 60, 104, 0, 15, 60, 104, 0, 15, 208});
     Vdp().RenderLines();  // line 191 of the frame: vertical blank
     const u8 status = Vdp().GetStatus();
@@ -188,11 +212,17 @@ TEST_F(Ports, StateRoundTripRepaintsThePicture)
     EXPECT_EQ(other.vdp->GetRegister(7), 0x04);
     EXPECT_EQ(other.vdp->GetAddress(), Vdp().GetAddress());
     EXPECT_TRUE(other.vdp->IsLatched());
+    EXPECT_EQ(other.vdp->GetReadAhead(), 208);
     EXPECT_EQ(other.vdp->GetRenderGeneration(), Vdp().GetRenderGeneration());
 
     StateBuffer again;
     ASSERT_TRUE(other.vdp->SaveState(again.archive));
     EXPECT_EQ(again.Bytes(), saved.Bytes());
+    // The read-ahead byte is the last value of the chip's state.
+    const std::vector<u8> tail = {'R', 'A', 'B', Archive::kTypeUInt8, 208};
+    const std::vector<u8> bytes = saved.Bytes();
+    ASSERT_GE(bytes.size(), tail.size());
+    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), bytes.end() - static_cast<std::ptrdiff_t>(tail.size())));
 
     // The waiting first byte still pairs with the next one.
     other.Out(0x99, 0x87);

@@ -203,42 +203,46 @@ TEST_F(Sprites, SizeAndMagnificationSetTheExtent)
     machine.Poke(kSpritePatterns, {0x81, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
     Sprite(0, 10, 20, 0, 15);
     Frame();
-    EXPECT_EQ(surface.Digest(), 0x3A74B9259CB6124Dull);
-    EXPECT_EQ(At(20, 10), P::kPalette[15]);
-    EXPECT_EQ(At(21, 10), P::kPalette[1]);
-    EXPECT_EQ(At(27, 10), P::kPalette[15]);
-    EXPECT_EQ(At(28, 11), P::kPalette[1]);
-    EXPECT_EQ(At(27, 17), P::kPalette[15]);
-    EXPECT_EQ(At(20, 18), P::kPalette[1]);
-    EXPECT_EQ(At(20, 9), P::kPalette[1]);
+    EXPECT_EQ(surface.Digest(), 0x5233C5FF0441124Dull);
+    // The first row shows on the line after Y.
+    EXPECT_EQ(At(20, 10), P::kPalette[1]);
+    EXPECT_EQ(At(20, 11), P::kPalette[15]);
+    EXPECT_EQ(At(21, 11), P::kPalette[1]);
+    EXPECT_EQ(At(27, 11), P::kPalette[15]);
+    EXPECT_EQ(At(28, 12), P::kPalette[1]);
+    EXPECT_EQ(At(27, 18), P::kPalette[15]);
+    EXPECT_EQ(At(20, 19), P::kPalette[1]);
 
     // Magnified 8 x 8: each bit two pixels wide, each row two lines high.
     machine.SetRegister(1, 0x41);
     Frame();
-    EXPECT_EQ(surface.Digest(), 0x6C74FCC4E5C08FC5ull);
-    EXPECT_EQ(At(21, 11), P::kPalette[15]);
-    EXPECT_EQ(At(22, 11), P::kPalette[1]);
-    EXPECT_EQ(At(34, 10), P::kPalette[15]);
-    EXPECT_EQ(At(35, 10), P::kPalette[15]);
-    EXPECT_EQ(At(36, 12), P::kPalette[1]);
-    EXPECT_EQ(At(35, 25), P::kPalette[15]);
-    EXPECT_EQ(At(35, 26), P::kPalette[1]);
+    EXPECT_EQ(surface.Digest(), 0x1E8302FA85368FC5ull);
+    EXPECT_EQ(At(21, 12), P::kPalette[15]);
+    EXPECT_EQ(At(22, 12), P::kPalette[1]);
+    EXPECT_EQ(At(34, 11), P::kPalette[15]);
+    EXPECT_EQ(At(35, 11), P::kPalette[15]);
+    EXPECT_EQ(At(36, 13), P::kPalette[1]);
+    EXPECT_EQ(At(35, 26), P::kPalette[15]);
+    EXPECT_EQ(At(35, 27), P::kPalette[1]);
 
-    // 16 x 16: the right half comes from the pattern bytes 16 further on.
+    // 16 x 16: the right half comes from the pattern bytes 16 further on, and the name's
+    // low two bits are not used (name 3 draws the block of name 0).
     machine.Poke(kSpritePatterns + 16, {0x01});
+    Sprite(0, 10, 20, 3, 15);
     machine.SetRegister(1, 0x42);
     Frame();
-    EXPECT_EQ(At(35, 10), P::kPalette[15]);
-    EXPECT_EQ(At(34, 10), P::kPalette[1]);
-    EXPECT_EQ(At(20, 25), P::kPalette[1]);   // rows 8..15: names 1 and 3, blank
-    EXPECT_EQ(At(20, 26), P::kPalette[1]);
+    EXPECT_EQ(At(20, 11), P::kPalette[15]);
+    EXPECT_EQ(At(35, 11), P::kPalette[15]);
+    EXPECT_EQ(At(34, 11), P::kPalette[1]);
+    EXPECT_EQ(At(20, 26), P::kPalette[1]);   // rows 8..15: names 1 and 3, blank
+    EXPECT_EQ(At(20, 27), P::kPalette[1]);
 
     // 16 x 16 magnified: 32 pixels wide.
     machine.SetRegister(1, 0x43);
     Frame();
-    EXPECT_EQ(At(50, 10), P::kPalette[15]);
-    EXPECT_EQ(At(51, 11), P::kPalette[15]);
-    EXPECT_EQ(At(52, 10), P::kPalette[1]);
+    EXPECT_EQ(At(50, 11), P::kPalette[15]);
+    EXPECT_EQ(At(51, 12), P::kPalette[15]);
+    EXPECT_EQ(At(52, 11), P::kPalette[1]);
 }
 
 TEST_F(Sprites, EarlyClockShiftsThirtyTwoPixelsLeft)
@@ -246,8 +250,8 @@ TEST_F(Sprites, EarlyClockShiftsThirtyTwoPixelsLeft)
     machine.Poke(kSpritePatterns, {0x80});
     Sprite(0, 40, 40, 0, 0x8F);
     Frame();
-    EXPECT_EQ(At(8, 40), P::kPalette[15]);
-    EXPECT_EQ(At(40, 40), P::kPalette[1]);
+    EXPECT_EQ(At(8, 41), P::kPalette[15]);
+    EXPECT_EQ(At(40, 41), P::kPalette[1]);
     // At X = 0 the whole sprite lies left of the picture.
     Sprite(0, 40, 0, 0, 0x8F);
     Frame();
@@ -259,8 +263,8 @@ TEST_F(Sprites, TerminatorHidesItselfAndEveryLaterSprite)
     machine.Poke(kSpritePatterns, {0xFF});
     machine.Poke(kSprites, {50, 0, 0, 15, 208, 40, 0, 15, 50, 80, 0, 15});
     Frame();
-    EXPECT_EQ(At(0, 50), P::kPalette[15]);
-    EXPECT_EQ(At(80, 50), P::kPalette[1]);
+    EXPECT_EQ(At(0, 51), P::kPalette[15]);
+    EXPECT_EQ(At(80, 51), P::kPalette[1]);
     // The sprite number shows the terminating entry.
     EXPECT_EQ(machine.vdp->GetStatus() & 0x5F, 1);
 }
@@ -272,12 +276,12 @@ TEST_F(Sprites, FourOnALineShowAndTheFifthSetsTheStatus)
     machine.Poke(kSprites, {50, 0, 0, 15, 50, 4, 0, 6, 50, 80, 0, 15, 50, 120, 0, 15, 50, 160, 0, 15,
                             100, 0, 0, 15, 208});
     Frame();
-    EXPECT_EQ(surface.Digest(), 0x72E65647D876E065ull);
-    EXPECT_EQ(At(7, 50), P::kPalette[15]);
-    EXPECT_EQ(At(8, 50), P::kPalette[6]);
-    EXPECT_EQ(At(120, 57), P::kPalette[15]);
-    EXPECT_EQ(At(160, 50), P::kPalette[1]);   // the fifth is not shown
-    EXPECT_EQ(At(0, 100), P::kPalette[15]);
+    EXPECT_EQ(surface.Digest(), 0xB54D1CE5D6A2E065ull);
+    EXPECT_EQ(At(7, 51), P::kPalette[15]);
+    EXPECT_EQ(At(8, 51), P::kPalette[6]);
+    EXPECT_EQ(At(120, 58), P::kPalette[15]);
+    EXPECT_EQ(At(160, 51), P::kPalette[1]);   // the fifth is not shown
+    EXPECT_EQ(At(0, 101), P::kPalette[15]);
     const u8 status = machine.In(0x99);
     EXPECT_EQ(status & 0x40, 0x40);
     EXPECT_EQ(status & 0x1F, 4);
@@ -288,22 +292,41 @@ TEST_F(Sprites, FourOnALineShowAndTheFifthSetsTheStatus)
     EXPECT_EQ(machine.vdp->GetStatus() & 0x5F, 0x44);
 }
 
-TEST_F(Sprites, CollisionNeedsTwoSpritesCloserThanTheirSize)
+TEST_F(Sprites, CollisionNeedsASetPixelOnTheSameVisibleSpot)
 {
+    // Pattern 0: one pixel on the left; pattern 1: the left and right edges; pattern 2:
+    // the right half.
     machine.Poke(kSpritePatterns, {0x80});
-    machine.Poke(kSprites, {60, 100, 0, 15, 60, 107, 0, 15, 208});
-    Frame();
-    EXPECT_EQ(machine.In(0x99) & 0x20, 0x20);
-    machine.Poke(kSprites, {60, 100, 0, 15, 60, 108, 0, 15, 208});
-    Frame();
-    EXPECT_EQ(machine.In(0x99) & 0x20, 0);
-    EXPECT_TRUE(P::PositionsCollide(std::vector<i32>{0, 50, 57}.data(), 3, 8));
-    EXPECT_FALSE(P::PositionsCollide(std::vector<i32>{0, 50, 58}.data(), 3, 8));
+    machine.Poke(kSpritePatterns + 8, {0x81});
+    machine.Poke(kSpritePatterns + 16, {0x0F});
+    machine.Poke(kSpritePatterns + 24, {0xFF});
+    auto collides = [&](const std::vector<u8>& list) {
+        machine.In(0x99);
+        machine.Poke(kSprites, list);
+        Frame();
+        return (machine.In(0x99) & 0x20) != 0;
+    };
+    // Boxes overlap, pixels do not.
+    EXPECT_FALSE(collides({60, 100, 0, 15, 60, 107, 0, 15, 208}));
+    // Pixel 107 is set in both.
+    EXPECT_TRUE(collides({60, 100, 1, 15, 60, 107, 0, 15, 208}));
+    EXPECT_TRUE(collides({60, 107, 0, 15, 60, 100, 1, 15, 208}));
+    // Magnified, the single pixel is two wide and meets the next one.
+    machine.SetRegister(1, 0x41);
+    EXPECT_TRUE(collides({60, 100, 0, 15, 60, 101, 0, 15, 208}));
+    machine.SetRegister(1, 0x40);
+    EXPECT_FALSE(collides({60, 100, 0, 15, 60, 101, 0, 15, 208}));
+    // Only beyond the right edge (pixels 256..259) or left of it (early clock): nothing.
+    EXPECT_FALSE(collides({60, 252, 2, 15, 60, 254, 3, 15, 208}));
+    EXPECT_FALSE(collides({60, 0, 3, 0x8F, 60, 4, 3, 0x8F, 208}));
+    EXPECT_TRUE(collides({60, 28, 3, 0x8F, 60, 0, 3, 15, 208}));
+    // A fifth sprite on the line takes no part.
+    EXPECT_FALSE(collides({60, 0, 3, 15, 60, 20, 3, 15, 60, 40, 3, 15, 60, 60, 3, 15, 60, 0, 3, 15, 208}));
 }
 
 TEST_F(Sprites, SpriteStatusComesFromLinesThatAreNotDrawnAgain)
 {
-    machine.Poke(kSpritePatterns, {0x80});
+    machine.Poke(kSpritePatterns, {0xFF});
     machine.Poke(kSprites, {60, 100, 0, 15, 60, 104, 0, 15, 208});
     Frame();
     EXPECT_EQ(machine.In(0x99) & 0x20, 0x20);
@@ -315,13 +338,34 @@ TEST_F(Sprites, SpriteStatusComesFromLinesThatAreNotDrawnAgain)
 TEST_F(Sprites, ASpriteNearTheBottomOfItsRangeWrapsToTheTop)
 {
     machine.Poke(kSpritePatterns, {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01});
+    // Y = 255 is the line above line 0: the whole sprite shows from the top.
     Sprite(0, 255, 100, 0, 15);
     Frame();
-    EXPECT_EQ(surface.Digest(), 0xFFE4D38DF72F0E5Cull);
-    EXPECT_EQ(At(101, 0), P::kPalette[15]);   // row 1 on line 0
+    EXPECT_EQ(surface.Digest(), 0xF94019FA0948EC45ull);
+    EXPECT_EQ(At(100, 0), P::kPalette[15]);   // row 0 on line 0
+    EXPECT_EQ(At(107, 7), P::kPalette[15]);   // row 7 on line 7
+    EXPECT_EQ(At(107, 8), P::kPalette[1]);
+
+    // Y = 248 starts at line -7: only row 7 shows, on line 0.
+    Sprite(0, 248, 100, 0, 15);
+    Frame();
+    EXPECT_EQ(At(107, 0), P::kPalette[15]);
+    EXPECT_EQ(At(106, 1), P::kPalette[1]);
+
+    // Y = 224 with 32-line sprites starts at line -31: the last row shows on line 0.
+    machine.SetRegister(1, 0x43);
+    machine.Poke(kSpritePatterns + 15, {0x01});
+    Sprite(0, 224, 100, 0, 15);
+    Frame();
+    EXPECT_EQ(At(114, 0), P::kPalette[15]);   // pattern row 15, bit 0 of the left half
+    EXPECT_EQ(At(115, 0), P::kPalette[15]);
+    EXPECT_EQ(At(114, 1), P::kPalette[1]);
+
+    // Y = 191 would start below the picture: nothing at the top.
+    machine.SetRegister(1, 0x40);
+    Sprite(0, 191, 100, 0, 15);
+    Frame();
     EXPECT_EQ(At(100, 0), P::kPalette[1]);
-    EXPECT_EQ(At(107, 6), P::kPalette[15]);   // row 7 on line 6
-    EXPECT_EQ(At(107, 7), P::kPalette[1]);
 }
 
 TEST_F(Sprites, TransparentSpritesDrawNothingButStillCollide)
