@@ -13,9 +13,9 @@
 //   end of Execute                          every register
 // R counts in rCount_ and is folded into IR at each hand-over.
 //
-// Handler legend of the instruction files: r 8-bit register, rr register pair, n byte,
-// nn word, d displacement, iHL the byte at HL, iXd the byte at IX/IY + d, X IX or IY,
-// XH / XL its halves, cc condition.
+// Legend of the instruction files' names and comments: r 8-bit register, rr register
+// pair, n byte, nn word, d displacement, iHL / (HL) the byte at HL, iC / (C) the port in
+// BC, (X+d) the byte at IX or IY plus d, X IX or IY, XH / XL its halves, cc condition.
 #pragma once
 
 #include <bit>

@@ -1,4 +1,6 @@
 // Z80 execution: the slice loop, suspension across slices, stop requests.
+#include <algorithm>
+
 #include "cpu/z80_core.h"
 #include "cpu/z80_ops_index.h"
 #include "cpu/z80_ops_main.h"
@@ -10,9 +12,12 @@ Z80_INLINE i32 Z80Core::Run(i32 cycles)
     Z80Cpu& c = cpu_;
     c.inExecute_ = true;
     c.abort_ = false;
-    // 0 is a single step: one instruction, never suspended.
+    // 0 is a single step: one instruction, never suspended. The largest budget leaves the
+    // slice counters room for a resumed instruction's credit and an end-of-slice request;
+    // the run loop simply asks again for the rest.
+    constexpr i32 kMaxBudget = 0x7FFFFFFF - (1 << 20);
     const bool singleStep = cycles == 0;
-    const i32 budget = singleStep ? 1 : cycles;
+    const i32 budget = singleStep ? 1 : std::min(cycles, kMaxBudget);
     c.sliceBudget_ = budget;
     c.sliceLeft_ = budget;
     LoadRegs();

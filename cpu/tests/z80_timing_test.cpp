@@ -174,6 +174,20 @@ TEST(Z80Slicing, TwoEndSliceRequestsInOneInstructionKeepTheSliceEnded)
     EXPECT_EQ(15u, rig.cpu.GetCycleCount());
 }
 
+TEST(Z80Slicing, LargestBudgetsLeaveRoomForEndingTheSlice)
+{
+    Z80Rig rig;
+    rig.HookPort(0x30);
+    rig.onPortWrite = [](Z80Rig& r) { r.cpu.EndSlice(); };
+    rig.R().SP = 0xF000;
+    rig.Load(0, {0xCD, 0x00, 0x20});   // CALL 2000h
+    rig.Load(0x2000, {0xD3, 0x30});    // OUT (30h),A
+    EXPECT_EQ(5, rig.cpu.Execute(5));
+    EXPECT_EQ(12 + 11, rig.cpu.Execute(0x7FFFFFFF));   // resumed CALL, then the OUT ends it
+    EXPECT_EQ(0x2002, rig.R().PC);
+    EXPECT_EQ(28u, rig.cpu.GetCycleCount());
+}
+
 TEST(Z80Slicing, GetPCInsideAnInstructionIsItsFirstByte)
 {
     Z80Rig rig;
