@@ -1,6 +1,6 @@
 # Shared build rules: every folder is one static library made of its *.cpp files,
 # with one test program made of tests/*.cpp and one benchmark program of bench/*.cpp.
-# Files ending in _win32.cpp hold Win32 code and are built only for Windows.
+# Files ending in _win32.cpp (or _win32_test.cpp) hold Win32 code and are built only for Windows.
 
 if(CMAKE_CROSSCOMPILING)
   if(NOT TARGET gtest)
@@ -22,7 +22,7 @@ find_package(Threads REQUIRED)
 function(kuv_sources out pattern)
   file(GLOB files CONFIGURE_DEPENDS ${pattern})
   if(NOT WIN32)
-    list(FILTER files EXCLUDE REGEX "_win32\\.cpp$")
+    list(FILTER files EXCLUDE REGEX "_win32(_[a-z0-9_]*)?\\.cpp$")
   endif()
   set(${out} ${files} PARENT_SCOPE)
 endfunction()
