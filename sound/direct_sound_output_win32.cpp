@@ -1,0 +1,182 @@
+// "DirectSound": device, buffers and the slot writer.
+#include "sound/direct_sound_output.h"
+
+#include <dsound.h>
+
+#include <cstring>
+#include <cstdlib>
+
+namespace {
+
+// Slots the writes stay ahead of the play cursor.
+constexpr i32 kLead = 6;
+
+i32 Wrap(i32 slot, i32 count)
+{
+    slot %= count;
+    return slot < 0 ? slot + count : slot;
+}
+
+} // namespace
+
+DirectSoundOutput::DirectSoundOutput(void* ownerWindow)
+{
+    SetOwnerWindow(ownerWindow);
+}
+
+DirectSoundOutput::~DirectSoundOutput()
+{
+    DirectSoundOutput::Close();
+}
+
+bool DirectSoundOutput::Open(i32 totalSamples, i32 width, i32 count)
+{
+    if (device_ || !GetOwnerWindow())
+        return false;
+    active_ = 0;
+    if (totalSamples <= 0 || width <= 0 || count <= 0 || totalSamples % count != 0)
+        return false;
+
+    format_ = WAVEFORMATEX{};
+    format_.wFormatTag = WAVE_FORMAT_PCM;
+    format_.nChannels = 1;
+    format_.nSamplesPerSec = static_cast<DWORD>(totalSamples);
+    format_.nAvgBytesPerSec = static_cast<DWORD>(width / 8 * totalSamples);
+    format_.nBlockAlign = static_cast<WORD>(width / 8);
+    format_.wBitsPerSample = static_cast<WORD>(width);
+
+    if (FAILED(DirectSoundCreate(nullptr, &device_, nullptr))) {
+        device_ = nullptr;
+        return false;
+    }
+    DSBUFFERDESC primary{};
+    primary.dwSize = sizeof primary;
+    primary.dwFlags = DSBCAPS_PRIMARYBUFFER | DSBCAPS_STICKYFOCUS;
+    if (FAILED(device_->SetCooperativeLevel(static_cast<HWND>(GetOwnerWindow()), DSSCL_PRIORITY)) ||
+        FAILED(device_->CreateSoundBuffer(&primary, &primary_, nullptr)) || FAILED(primary_->SetFormat(&format_))) {
+        Close();
+        return false;
+    }
+    if (!SoundBufferRing::Open(totalSamples, width, count)) {
+        Close();
+        return false;
+    }
+    DSBUFFERDESC secondary{};
+    secondary.dwSize = sizeof secondary;
+    secondary.dwFlags = DSBCAPS_GETCURRENTPOSITION2 | DSBCAPS_STICKYFOCUS;
+    secondary.dwBufferBytes = static_cast<DWORD>(bufferCount_) * static_cast<DWORD>(bytesPerBuffer_);
+    secondary.lpwfxFormat = &format_;
+    if (FAILED(device_->CreateSoundBuffer(&secondary, &secondary_, nullptr))) {
+        secondary_ = nullptr;
+        Close();
+        return false;
+    }
+    active_ = 1;
+    queuedMode_ = 0;
+    busy_ = 0;
+    nextSlot_ = -1;
+    if (FAILED(secondary_->Play(0, 0, DSBPLAY_LOOPING))) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void DirectSoundOutput::WriteSlot(i32 index, DWORD offset)
+{
+    DWORD status = 0;
+    if (SUCCEEDED(secondary_->GetStatus(&status)) && !(status & DSBSTATUS_PLAYING))
+        secondary_->Play(0, 0, DSBPLAY_LOOPING);
+    const DWORD size = static_cast<DWORD>(bytesPerBuffer_);
+    void* first = nullptr;
+    void* second = nullptr;
+    DWORD firstSize = 0;
+    DWORD secondSize = 0;
+    HRESULT result = secondary_->Lock(offset, size, &first, &firstSize, &second, &secondSize, 0);
+    if (result == DSERR_BUFFERLOST) {
+        secondary_->Restore();
+        secondary_->Play(0, 0, DSBPLAY_LOOPING);
+        result = secondary_->Lock(offset, size, &first, &firstSize, &second, &secondSize, 0);
+    }
+    if (FAILED(result))
+        return;
+    const u8* source = GetBuffer(index);
+    if (first && firstSize)
+        std::memcpy(first, source, firstSize > size ? size : firstSize);
+    if (second && secondSize && firstSize < size)
+        std::memcpy(second, source + firstSize, secondSize > size - firstSize ? size - firstSize : secondSize);
+    secondary_->Unlock(first, firstSize, second, secondSize);
+}
+
+bool DirectSoundOutput::Submit(i32 index)
+{
+    if (busy_ || !active_ || !secondary_ || bytesPerBuffer_ <= 0 || bufferCount_ <= 0)
+        return false;
+    busy_ = 1;
+    DWORD play = 0;
+    DWORD write = 0;
+    if (FAILED(secondary_->GetCurrentPosition(&play, &write)) || !active_) {
+        busy_ = 0;
+        return false;
+    }
+    const i32 count = bufferCount_;
+    const DWORD slotSize = static_cast<DWORD>(bytesPerBuffer_);
+    const i32 playSlot = static_cast<i32>(play / slotSize);
+    const i32 writeSlot = static_cast<i32>(write / slotSize);
+    const i32 guard = Wrap(writeSlot - playSlot, count);
+    if (nextSlot_ < 0)
+        nextSlot_ = Wrap(playSlot + kLead, count);
+    DWORD offset = static_cast<DWORD>(nextSlot_) * slotSize;
+    const i32 lead = Wrap(nextSlot_ - playSlot, count);
+    i32 counter = 0;
+    if (lead > 15) {
+        nextSlot_ = playSlot;
+        counter = 0;
+    } else if (lead >= 10) {
+        nextSlot_ = Wrap(nextSlot_ - 2, count);
+        counter = 2 - lead;
+    } else {
+        counter = -lead;
+    }
+    while (active_) {
+        if (std::abs(counter) >= guard)
+            WriteSlot(index, offset);
+        nextSlot_ = nextSlot_ + 1 >= count ? 0 : nextSlot_ + 1;
+        offset += slotSize;
+        if (offset >= slotSize * static_cast<DWORD>(count))
+            offset = 0;
+        counter = std::abs(counter) + 1;
+        if (counter > 5)
+            break;
+    }
+    busy_ = 0;
+    return active_ != 0;
+}
+
+void DirectSoundOutput::Silence()
+{
+    if (busy_ || !active_ || !secondary_)
+        return;
+    busy_ = 1;
+    secondary_->Stop();
+    busy_ = 0;
+}
+
+void DirectSoundOutput::Close()
+{
+    active_ = 0;
+    if (secondary_) {
+        secondary_->Stop();
+        secondary_->Release();
+        secondary_ = nullptr;
+    }
+    if (primary_) {
+        primary_->Release();
+        primary_ = nullptr;
+    }
+    if (device_) {
+        device_->Release();
+        device_ = nullptr;
+    }
+    SoundBufferRing::Close();
+}

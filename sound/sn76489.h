@@ -1,0 +1,105 @@
+// SN76489 programmable sound generator: three square-wave tone channels and one noise
+// channel behind a single write-only port.
+//
+// Port bytes:
+//   1 cc t dddd   latch: channel cc, t = 1 volume / 0 tone or noise control, low 4 bits
+//   0 x dddddd    data: the high 6 bits of the latched tone (or, when the latch names a
+//                 volume or the noise control, that register again with these bits)
+//   volume        attenuation dddd in 2 dB steps, 15 = off (volume = 15 - dddd)
+//   tone          10-bit divider N: frequency = clock / (32 N)
+//   noise control bit 2 white (1) or periodic (0); bits 0-1 shift rate clock/512,
+//                 /1024, /2048, or 3: channel 2's divider at the time of the write
+//
+// Emulated: the register decoding with trace and break per register (2c tone, 2c+1
+// volume of channel c; 6 noise control, 7 noise volume), 2 dB volume steps, a 15-bit
+// noise register restarted at 0x400 by every noise-control write, tone changes that
+// arrive as a latch and a data byte within one sample applied as one. Not emulated: the
+// noise register's real taps (white noise uses bits 0 and 1), the output's filtering.
+// Each channel is an 8-bit mono stream of its own.
+//
+// Wiring: the machine adds the device, calls SetToneClock with the chip's input clock
+// (the ColecoVision's 3579545 Hz) and hands every byte written to the chip's port to
+// Write; or binds the write-only port group "PORTS" with AttachPort.
+//
+// State: the sound device's "_SNDD"; each channel, after its square-wave blocks, "VER"
+// u8 0, "LVLD" 64-byte blob (16 levels, i32 LE), "NOIS" bool, "NOIW" bool, "NOIC" i32.
+// The latch is not saved.
+#pragma once
+
+#include "base/types.h"
+#include "sound/sound_device.h"
+#include "sound/square_sound_channel.h"
+
+// One channel: the square wave plus the volume table and, on channel 3, the noise.
+class Sn76489Channel : public SquareSoundChannel {
+public:
+    // 15-bit noise register value after every noise-control write.
+    static constexpr i32 kNoiseSeed = 0x400;
+
+    explicit Sn76489Channel(bool noise = false);
+    ~Sn76489Channel() override;
+
+    // --- sn76489_channel.cpp ---
+    // Levels 0; periodic noise; register at its seed.
+    bool Start(i32* rate) override;
+    bool SaveState(Archive& archive) override;
+    bool LoadState(Archive& archive, LoadContext context) override;
+    // 2 dB per volume step from maximum down; volume 0 is the minimum.
+    void BuildTables(i32 minimum, i32 maximum) override;
+    void ApplyRegisterEvent(const u8* payload, const u8* nextPayload, u64 time, u64 nextTime, i64 cpuFrequency,
+                            i32 sampleRate) override;
+
+    // The noise channel's phase step: shifts the register once.
+    static void NoiseStep(SquareSoundChannel* channel, i32* phase);
+
+    bool IsNoise() const { return noise_; }
+    bool IsWhite() const { return white_; }
+    i32 GetNoiseRegister() const { return noiseRegister_; }
+    i32 GetLevelTable(i32 volume) const { return levels_[volume & 15]; }
+
+private:
+    void Recompute(i32 sampleRate);
+
+    i32 levels_[16] = {};        // [LVLD] output level by volume 0..15
+    bool noise_ = false;         // [NOIS] channel 3
+    bool white_ = false;         // [NOIW] white (true) or periodic noise
+    i32 noiseRegister_ = kNoiseSeed; // [NOIC] 15 bits
+};
+
+class Sn76489Psg : public SoundDevice {
+public:
+    static constexpr i32 kChannels = 4;
+    static constexpr i32 kNoiseChannel = 3;
+    static constexpr i32 kRegisters = 8;
+
+    Sn76489Psg();
+    ~Sn76489Psg() override;
+
+    // --- sn76489.cpp ---
+    // "TraceWriteREG[r]" and "BreakWriteREG[r]" for the settings file, then the device's.
+    bool BindSettings(Dictionary* dict, bool enabledOnly) override;
+    // Starts the channels; the latch clears.
+    bool Start(i32* rate) override;
+    // The chip's input clock in Hz; the channels count against clock / 16, rounded.
+    bool SetToneClock(i32 hz) override;
+    // One byte written to the chip's port. A break drops it.
+    void Write(u8 value);
+    // The write-only port group "PORTS": count ports from base, each decoding as Write.
+    bool AttachPort(i64 base, i64 count);
+    static bool PortWriteHandler(void* context, u32 port, i32 size, const u8* buffer);
+
+    // --- sn76489_menu.cpp ---
+    void BuildMenu(OptionItem* menu, i32 kind) override;
+
+    // --- debugger and tests ---
+    Sn76489Channel* GetPsgChannel(i32 index) const;
+    u32 GetLatch() const { return latch_; }
+    u8& TraceWriteRegister(i32 r) { return traceWriteReg_[r & 7]; }
+    u8& BreakWriteRegister(i32 r) { return breakWriteReg_[r & 7]; }
+
+private:
+    u8 traceWriteReg_[kRegisters] = {};
+    u8 breakWriteReg_[kRegisters] = {};
+    i64 portBase_ = 0;   // first port of "PORTS"
+    u32 latch_ = 0;      // the last latch byte that took effect
+};

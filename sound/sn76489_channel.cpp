@@ -1,0 +1,127 @@
+// SN76489 channel: volume table, tone and noise from the logged records, state.
+#include <cmath>
+
+#include "base/archive.h"
+#include "sound/sn76489.h"
+
+Sn76489Channel::Sn76489Channel(bool noise) : noise_(noise)
+{
+    SetSampleBits(4);
+    if (noise_)
+        SetPhaseStep(&Sn76489Channel::NoiseStep);
+}
+
+Sn76489Channel::~Sn76489Channel() = default;
+
+bool Sn76489Channel::Start(i32* rate)
+{
+    if (!SquareSoundChannel::Start(rate))
+        return false;
+    for (i32& level : levels_)
+        level = 0;
+    white_ = false;
+    noiseRegister_ = kNoiseSeed;
+    return true;
+}
+
+void Sn76489Channel::BuildTables(i32 minimum, i32 maximum)
+{
+    if (minimum == maximum) {
+        for (i32& level : levels_)
+            level = minimum;
+        return;
+    }
+    // Each volume step is 2 dB of attenuation: a factor of 10^(-0.1) in amplitude,
+    // applied to the unrounded value so that rounding errors do not add up.
+    static const double kStep = std::pow(10.0, -0.1);
+    double v = static_cast<double>(maximum) - static_cast<double>(minimum);
+    for (i32 i = 15; i >= 1; --i) {
+        levels_[i] = minimum + static_cast<i32>(std::round(v));
+        v *= kStep;
+    }
+    levels_[0] = minimum;
+}
+
+void Sn76489Channel::Recompute(i32 sampleRate)
+{
+    const double clock = GetToneClock() > 0 ? GetToneClock() : 1;
+    const double half = std::floor(static_cast<double>(sampleRate) / clock * std::fabs(static_cast<double>(appliedTone_)) + 0.5);
+    halfPeriod_ = half >= 0x7FFFFFFF ? 0x7FFFFFFF : (half < 1 ? 1 : static_cast<i32>(half));
+    noiseRegister_ = kNoiseSeed;
+    white_ = appliedTone_ < 0;
+}
+
+void Sn76489Channel::ApplyRegisterEvent(const u8* payload, const u8* nextPayload, u64 time, u64 nextTime,
+                                        i64 cpuFrequency, i32 sampleRate)
+{
+    const SquareRecord record = payload ? SquareRecord::Decode(payload) : SquareRecord();
+    if (!payload || record.volume != appliedVolume_) {
+        if (payload)
+            appliedVolume_ = record.volume;
+        level0_ = levels_[0];
+        level1_ = levels_[appliedVolume_ & 15];
+    }
+    if (payload) {
+        if (record.tone == appliedTone_) {
+            // The noise restarts on every control write, changed or not.
+            if (!noise_ || record.toneTrigger == 0)
+                return;
+        } else if (!noise_ && nextPayload && cpuFrequency > 0) {
+            // A latch byte followed within one sample by its data byte: the next record
+            // carries the whole new tone, so the half-made one is never heard.
+            const SquareRecord next = SquareRecord::Decode(nextPayload);
+            const u64 span = nextTime - time;
+            if (record.toneTrigger < next.toneTrigger && span < static_cast<u64>(cpuFrequency >> 12) &&
+                static_cast<double>(span) / static_cast<double>(cpuFrequency) * sampleRate < 1.0)
+                return;
+        }
+        appliedTone_ = record.tone;
+    }
+    Recompute(sampleRate);
+}
+
+void Sn76489Channel::NoiseStep(SquareSoundChannel* channel, i32* phase)
+{
+    auto* self = static_cast<Sn76489Channel*>(channel);
+    const i32 r = self->noiseRegister_ & 0x7FFF;
+    const i32 feedback = self->white_ ? ((r ^ (r >> 1)) & 1) : (r & 1);
+    self->noiseRegister_ = (feedback << 14) | (r >> 1);
+    *phase = (self->noiseRegister_ & 1) ? 0 : 1;
+}
+
+bool Sn76489Channel::SaveState(Archive& archive)
+{
+    if (!SquareSoundChannel::SaveState(archive))
+        return false;
+    u8 levels[64];
+    for (i32 i = 0; i < 16; ++i) {
+        const u32 v = static_cast<u32>(levels_[i]);
+        for (i32 b = 0; b < 4; ++b)
+            levels[4 * i + b] = static_cast<u8>(v >> (8 * b));
+    }
+    const u8 version = 0;
+    return archive.WriteUInt8(&version, "VER") && archive.WriteBlob(levels, sizeof levels, "LVLD") &&
+           archive.WriteBool(&noise_, "NOIS") && archive.WriteBool(&white_, "NOIW") &&
+           archive.WriteInt32(&noiseRegister_, "NOIC");
+}
+
+bool Sn76489Channel::LoadState(Archive& archive, LoadContext context)
+{
+    if (!SquareSoundChannel::LoadState(archive, context))
+        return false;
+    u8 version = 0xFF;
+    u8 levels[64];
+    i32 noiseRegister = 0;
+    if (!archive.ReadUInt8(&version, "VER") || version != 0 || !archive.ReadBlob(levels, sizeof levels, "LVLD") ||
+        !archive.ReadBool(&noise_, "NOIS") || !archive.ReadBool(&white_, "NOIW") ||
+        !archive.ReadInt32(&noiseRegister, "NOIC"))
+        return false;
+    for (i32 i = 0; i < 16; ++i) {
+        u32 v = 0;
+        for (i32 b = 3; b >= 0; --b)
+            v = (v << 8) | levels[4 * i + b];
+        levels_[i] = static_cast<i32>(v);
+    }
+    noiseRegister_ = noiseRegister & 0x7FFF;
+    return true;
+}

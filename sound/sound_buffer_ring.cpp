@@ -1,0 +1,235 @@
+// Sound outputs: the buffer ring, conversion and queue rules.
+#include "sound/sound_buffer_ring.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+SoundBufferRing::~SoundBufferRing()
+{
+    CloseRing();
+}
+
+SoundBufferRing* SoundBufferRing::Clone()
+{
+    return MakeEmpty();
+}
+
+SoundBufferRing* SoundOutput::Clone()
+{
+    SoundBufferRing* copy = MakeEmpty();
+    if (copy)
+        static_cast<SoundOutput*>(copy)->SetOwnerWindow(ownerWindow_);
+    return copy;
+}
+
+const u8* SoundBufferRing::GetBuffer(i32 index) const
+{
+    if (index < 0 || index >= bufferCount_ || !pcm_)
+        return nullptr;
+    return pcm_.get() + static_cast<size_t>(index) * static_cast<size_t>(bytesPerBuffer_);
+}
+
+u8* SoundBufferRing::GetBuffer(i32 index)
+{
+    return const_cast<u8*>(static_cast<const SoundBufferRing*>(this)->GetBuffer(index));
+}
+
+bool SoundBufferRing::Open(i32 totalSamples, i32 width, i32 count)
+{
+    std::lock_guard<std::mutex> guard(exclusion_);
+    // An open ring keeps its counts: resetting them first would leave it half closed.
+    if (bufferCount_ > 0)
+        return false;
+    submitted_ = 0;
+    completed_ = 0;
+    bytesPerBuffer_ = 0;
+    if (totalSamples <= 0 || (width != 8 && width != 16) || count <= 0 || count > totalSamples)
+        return false;
+
+    const i32 perBuffer = totalSamples / count;
+    const i32 bytes = perBuffer * width / 8;
+    std::unique_ptr<u8[]> pcm(new (std::nothrow) u8[static_cast<size_t>(bytes) * static_cast<size_t>(count)]);
+    if (!pcm)
+        return false;
+    try {
+        mixing_[0].assign(static_cast<size_t>(perBuffer), kEmptySample);
+        mixing_[1].assign(static_cast<size_t>(perBuffer), kEmptySample);
+    } catch (const std::bad_alloc&) {
+        mixing_[0].clear();
+        mixing_[1].clear();
+        return false;
+    }
+    totalSamples_ = totalSamples;
+    sampleWidth_ = width;
+    samplesPerBuffer_ = perBuffer;
+    bytesPerBuffer_ = bytes;
+    writeSlot_ = 0;
+    currentMixing_ = 1;
+    pcm_ = std::move(pcm);
+
+    // The output's range; a fresh output holds its minimum (silence) throughout.
+    if (width == 16) {
+        minimum_ = -32768;
+        maximum_ = 32767;
+        const size_t words = static_cast<size_t>(perBuffer) * static_cast<size_t>(count);
+        for (size_t i = 0; i < words; ++i) {
+            const u16 v = static_cast<u16>(minimum_);
+            pcm_[2 * i] = static_cast<u8>(v);
+            pcm_[2 * i + 1] = static_cast<u8>(v >> 8);
+        }
+    } else {
+        minimum_ = 0;
+        maximum_ = 255;
+        std::memset(pcm_.get(), minimum_ & 0xFF, static_cast<size_t>(bytes) * static_cast<size_t>(count));
+    }
+    lastValue_ = minimum_;
+    bufferCount_ = count;
+    queuedMode_ = 1;
+    stopped_ = 0;
+    return true;
+}
+
+void SoundBufferRing::Close()
+{
+    CloseRing();
+}
+
+void SoundBufferRing::CloseRing()
+{
+    std::lock_guard<std::mutex> guard(exclusion_);
+    stopped_ = 1;
+    bytesPerBuffer_ = 0;
+    // No queue rule can submit again: the pending count stays far above every limit.
+    submitted_ = 65535;
+    completed_ = 0;
+    pcm_.reset();
+    mixing_[0].clear();
+    mixing_[0].shrink_to_fit();
+    mixing_[1].clear();
+    mixing_[1].shrink_to_fit();
+    bufferCount_ = 0;
+}
+
+void SoundBufferRing::Silence()
+{
+    std::lock_guard<std::mutex> guard(exclusion_);
+    stopped_ = 1;
+    if (pcm_ && bytesPerBuffer_ > 0)
+        std::memset(pcm_.get(), 0, static_cast<size_t>(bytesPerBuffer_) * static_cast<size_t>(bufferCount_));
+}
+
+i32* SoundBufferRing::FlipBuffer(i32* count, i32* minimum, i32* maximum)
+{
+    currentMixing_ ^= 1;
+    if (count)
+        *count = samplesPerBuffer_;
+    if (minimum)
+        *minimum = minimum_;
+    if (maximum)
+        *maximum = maximum_;
+    std::vector<i32>& mix = mixing_[currentMixing_];
+    return mix.empty() ? nullptr : mix.data();
+}
+
+u64 SoundBufferRing::GetPending()
+{
+    std::lock_guard<std::mutex> guard(exclusion_);
+    return submitted_.load() - completed_.load();
+}
+
+bool SoundBufferRing::Submit(i32 /*index*/)
+{
+    return false;
+}
+
+bool SoundBufferRing::SubmitCounted(i32 index)
+{
+    if (!Submit(index))
+        return false;
+    ++submitted_;
+    return true;
+}
+
+void SoundBufferRing::CopyBuffer(i32 from, i32 to)
+{
+    if (from == to)
+        return;
+    std::memcpy(GetBuffer(to), GetBuffer(from), static_cast<size_t>(bytesPerBuffer_));
+}
+
+void SoundBufferRing::FillBuffer()
+{
+    std::lock_guard<std::mutex> guard(exclusion_);
+    if (bufferCount_ <= 0 || bytesPerBuffer_ <= 0)
+        return;
+    stopped_ = 0;
+    std::vector<i32>& source = mixing_[currentMixing_ ^ 1];
+    const i32 filled = writeSlot_;
+    u8* target = GetBuffer(filled);
+    const i32 lo = minimum_;
+    const i32 hi = maximum_;
+    i32 last = lastValue_;
+    if (sampleWidth_ == 16) {
+        for (i32 i = 0; i < samplesPerBuffer_; ++i) {
+            i32& v = source[static_cast<size_t>(i)];
+            if (v >= lo && v <= hi) {
+                last = v;
+                v = kEmptySample;
+            }
+            target[2 * i] = static_cast<u8>(last);
+            target[2 * i + 1] = static_cast<u8>(static_cast<u32>(last) >> 8);
+        }
+    } else {
+        for (i32 i = 0; i < samplesPerBuffer_; ++i) {
+            i32& v = source[static_cast<size_t>(i)];
+            if (v >= lo && v <= hi) {
+                last = v;
+                v = kEmptySample;
+            }
+            target[i] = static_cast<u8>(last);
+        }
+    }
+    lastValue_ = last;
+
+    if (!queuedMode_) {
+        AdvanceSlot();
+        Submit(filled);
+        return;
+    }
+    u64 pending = submitted_ - completed_.load();
+    const u64 limit = static_cast<u64>(std::max(1, bufferCount_ / 6));
+    if (pending >= limit)
+        return;
+    AdvanceSlot();
+    const bool ranDown = pending <= kCompletionKeeps;
+    if (!SubmitCounted(filled) || !ranDown)
+        return;
+    // The player was about to starve: repeat this buffer until the queue is healthy.
+    for (pending = submitted_ - completed_.load(); pending < kTopUpTo; ++pending) {
+        CopyBuffer(filled, writeSlot_);
+        if (!SubmitCounted(writeSlot_))
+            break;
+        AdvanceSlot();
+    }
+}
+
+void SoundBufferRing::OnBufferDone()
+{
+    ++completed_;
+    // A conversion in progress will queue its own buffer: only count this one.
+    std::unique_lock<std::mutex> guard(exclusion_, std::try_to_lock);
+    if (!guard.owns_lock() || bytesPerBuffer_ <= 0 || bufferCount_ <= 0)
+        return;
+    u64 pending = submitted_ - completed_.load();
+    const i32 newest = writeSlot_ == 0 ? bufferCount_ - 1 : writeSlot_ - 1;
+    while (pending < kCompletionKeeps) {
+        CopyBuffer(newest, writeSlot_);
+        if (stopped_)
+            break;
+        if (!SubmitCounted(writeSlot_))
+            break;
+        AdvanceSlot();
+        ++pending;
+    }
+}

@@ -1,0 +1,284 @@
+// SN76489: the port decoder and trace lines, and what the chip sounds like, measured on
+// the PCM its channels' outputs recorded (8-bit, 48000 Hz, one stream per channel).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "emu/option_item.h"
+#include "emu/tests/archive_buffer.h"
+#include "sound/sn76489.h"
+#include "sound/tests/sound_rig.h"
+
+namespace {
+
+constexpr i32 kRate = 48000;
+constexpr double kToneClock = 223722.0;
+
+class Sn76489Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        psg = rig.Add(new Sn76489Psg);
+        psg->SetToneClock(3579545);
+        ASSERT_TRUE(rig.Start());
+        ASSERT_EQ(4u, rig.sink.streams.size());
+    }
+
+    void Write(std::initializer_list<u8> bytes)
+    {
+        for (u8 b : bytes)
+            psg->Write(b);
+    }
+    // Samples per half period for a divider or shift period of n.
+    static i32 HalfPeriod(i32 n) { return static_cast<i32>(std::floor(kRate / kToneClock * n + 0.5)); }
+    // The runs of channel c's stream over its last second (the first periods hold the
+    // start-up silence).
+    std::vector<i32> SteadyRuns(i32 c, size_t* high = nullptr, size_t* low = nullptr)
+    {
+        const std::vector<u8>& pcm = rig.Stream(c);
+        const size_t from = pcm.size() - kRate;
+        auto [lo, hi] = std::minmax_element(pcm.begin() + static_cast<long>(from), pcm.end());
+        if (high)
+            *high = *hi;
+        if (low)
+            *low = *lo;
+        std::vector<i32> runs = RunLengths(pcm, from, pcm.size());
+        // The first and last runs are cut by the window.
+        if (runs.size() > 2)
+            runs = std::vector<i32>(runs.begin() + 1, runs.end() - 1);
+        return runs;
+    }
+
+    SoundRig rig;
+    Sn76489Psg* psg = nullptr;
+};
+
+TEST_F(Sn76489Test, LatchAndDataBytesReachToneVolumeAndNoise)
+{
+    Write({0x12});   // a data byte right after Start: channel 0's high bits
+    EXPECT_EQ(0x120, psg->GetPsgChannel(0)->GetTone());
+    Write({0x8E, 0x0F});
+    EXPECT_EQ(0x0FE, psg->GetPsgChannel(0)->GetTone());
+    Write({0x3F});   // the latched tone's high bits again
+    EXPECT_EQ(0x3FE, psg->GetPsgChannel(0)->GetTone());
+    Write({0x9F, 0xB0});
+    EXPECT_EQ(0, psg->GetPsgChannel(0)->GetVolume());
+    EXPECT_EQ(15, psg->GetPsgChannel(1)->GetVolume());
+    Write({0x04});   // data byte with a volume latched
+    EXPECT_EQ(11, psg->GetPsgChannel(1)->GetVolume());
+    // The noise control carries mode and shift period in the noise channel's tone;
+    // rate 3 takes channel 2's divider as it is at that write.
+    Write({0xE4});
+    EXPECT_EQ(-32, psg->GetPsgChannel(3)->GetTone());
+    Write({0xC0, 0x10, 0xE3, 0xC0, 0x20});
+    EXPECT_EQ(256, psg->GetPsgChannel(3)->GetTone());
+    EXPECT_EQ(0xC0u, psg->GetLatch());
+}
+
+TEST_F(Sn76489Test, TraceLinesShowTheDecodedWrite)
+{
+    psg->TraceWriteRegister(6) = 1;
+    psg->TraceWriteRegister(0) = 1;
+    psg->TraceWriteRegister(1) = 1;
+    Write({0xE4, 0x80, 0x90});
+    const std::vector<std::string> lines = rig.ConsoleLines();
+    ASSERT_GE(lines.size(), 3u);
+    const std::vector<std::string> tail(lines.end() - 3, lines.end());
+    EXPECT_EQ((std::vector<std::string>{"[PSG] =>CH[3] = E4h (white noise with shift frequency=~6991Hz)",
+                                        "[PSG] =>CH[0] = 80h (tone 0/1023, frequency=~111861Hz)",
+                                        "[PSG] =>CH[0] = 90h (volume 15/15)"}),
+              tail);
+}
+
+TEST_F(Sn76489Test, BreakDropsTheWriteAndKeepsTheLatch)
+{
+    rig.machine.SetBreakHandler([](void*, bool*, bool*) { return true; }, nullptr);
+    psg->BreakWriteRegister(1) = 1;
+    Write({0xA0});   // channel 1 tone latch, not broken
+    Write({0x90});   // channel 0 volume: breaks
+    EXPECT_EQ(0, psg->GetPsgChannel(0)->GetVolume());
+    EXPECT_EQ(0xA0u, psg->GetLatch());
+}
+
+TEST_F(Sn76489Test, ToneTogglesEveryScaledHalfPeriodAtFullLevel)
+{
+    Write({0x8E, 0x0F, 0x90});   // divider 254, volume 15: about 440 Hz
+    rig.RunSeconds(1.5);
+    size_t high = 0;
+    size_t low = 0;
+    const std::vector<i32> runs = SteadyRuns(0, &high, &low);
+    ASSERT_GT(runs.size(), 100u);
+    for (i32 run : runs)
+        ASSERT_EQ(HalfPeriod(254), run);
+    EXPECT_EQ(255u, high);
+    EXPECT_EQ(0u, low);
+    // The other tone channels were never given a volume.
+    EXPECT_TRUE(std::all_of(rig.Stream(1).begin(), rig.Stream(1).end(), [](u8 v) { return v == 0; }));
+}
+
+TEST_F(Sn76489Test, EachAttenuationStepIsTwoDecibels)
+{
+    std::vector<double> levels;
+    for (u8 attenuation = 0; attenuation <= 15; ++attenuation) {
+        Write({0x84, 0x04, static_cast<u8>(0x90 | attenuation)});
+        rig.RunPeriods(3);
+        const std::vector<u8>& pcm = rig.Stream(0);
+        const u8 top = *std::max_element(pcm.end() - 960, pcm.end());
+        const u8 bottom = *std::min_element(pcm.end() - 960, pcm.end());
+        EXPECT_EQ(0, bottom);
+        levels.push_back(top);
+    }
+    EXPECT_EQ(255.0, levels[0]);
+    EXPECT_EQ(0.0, levels[15]);   // off
+    for (size_t i = 1; i < 15; ++i) {
+        const double db = 20.0 * std::log10(levels[i] / levels[0]);
+        // Within what rounding to a whole level can cost.
+        const double rounding = 20.0 * std::log10(1.0 + 0.5 / levels[i]) + 0.01;
+        EXPECT_NEAR(-2.0 * static_cast<double>(i), db, rounding) << "attenuation " << i;
+    }
+}
+
+TEST_F(Sn76489Test, PeriodicNoiseIsOneShortPulseEveryFifteenShifts)
+{
+    Write({0xE0, 0xF0});   // periodic, shift every 32 tone-clock ticks, volume 15
+    rig.RunSeconds(1.5);
+    const i32 shift = HalfPeriod(32);
+    const std::vector<i32> runs = SteadyRuns(3);
+    ASSERT_GT(runs.size(), 100u);
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const bool lowRun = runs[i] == shift;
+        const bool highRun = runs[i] == 14 * shift;
+        ASSERT_TRUE(lowRun || highRun) << "run " << i << " = " << runs[i];
+        if (i > 0) {
+            ASSERT_NE(runs[i - 1], runs[i]);
+        }
+    }
+}
+
+TEST_F(Sn76489Test, WhiteNoiseIsBalancedAndNotPeriodic)
+{
+    Write({0xE5, 0xF0});   // white, shift every 64 ticks
+    rig.RunSeconds(2);
+    const i32 shift = HalfPeriod(64);
+    const std::vector<u8>& pcm = rig.Stream(3);
+    const std::vector<i32> runs = SteadyRuns(3);
+    std::set<i32> lengths;
+    for (i32 run : runs) {
+        ASSERT_EQ(0, run % shift) << run;
+        lengths.insert(run / shift);
+    }
+    // A maximal-length register gives runs of many lengths, not a fixed pattern.
+    EXPECT_GE(lengths.size(), 6u);
+    const size_t from = pcm.size() - kRate;
+    const auto highs = std::count(pcm.begin() + static_cast<long>(from), pcm.end(), 255);
+    const auto lows = std::count(pcm.begin() + static_cast<long>(from), pcm.end(), 0);
+    EXPECT_EQ(kRate, highs + lows);
+    EXPECT_NEAR(0.5, static_cast<double>(highs) / kRate, 0.05);
+}
+
+TEST(Sn76489Channel, LatchThenDataWithinOneSampleIsAppliedAsOne)
+{
+    Sn76489Channel channel;
+    channel.SetToneClock(223722);
+    channel.BuildTables(0, 255);
+    channel.ApplyRegisterEvent(nullptr, nullptr, 0, 0, 3579545, kRate);
+    u8 first[16];
+    u8 second[16];
+    SquareRecord{14, 0, -1, 0}.Encode(first);
+    SquareRecord{254, 0, 1, 0}.Encode(second);
+    // 20 cycles apart: well inside one sample at 48000 Hz.
+    channel.ApplyRegisterEvent(first, second, 1000, 1020, 3579545, kRate);
+    EXPECT_EQ(1, channel.GetHalfPeriod());   // the half-made tone 14 was never applied
+    channel.ApplyRegisterEvent(second, nullptr, 1020, 5000, 3579545, kRate);
+    EXPECT_EQ(54, channel.GetHalfPeriod());
+    // Far apart, the latch's tone is heard on its own.
+    SquareRecord{14, 0, -1, 0}.Encode(first);
+    SquareRecord{270, 0, 1, 0}.Encode(second);
+    channel.ApplyRegisterEvent(first, second, 6000, 9000, 3579545, kRate);
+    EXPECT_EQ(3, channel.GetHalfPeriod());
+}
+
+TEST_F(Sn76489Test, StateRoundTripContinuesTheSameSound)
+{
+    Write({0x8E, 0x0F, 0x90, 0xE5, 0xF3});
+    rig.RunPeriods(5);
+    Write({0xA5, 0x02});   // a write still waiting in the log
+    ArchiveBuffer saved;
+    ASSERT_TRUE(rig.machine.SaveComponent(saved.archive));
+
+    SoundRig other;
+    auto* copy = other.Add(new Sn76489Psg);
+    copy->SetToneClock(3579545);
+    ASSERT_TRUE(other.Start());
+    other.cpu->AddCycles(static_cast<i32>(rig.cpu->GetCycleCount()));
+    saved.Rewind();
+    ASSERT_TRUE(other.machine.LoadComponent(saved.archive, nullptr));
+    ArchiveBuffer again;
+    ASSERT_TRUE(other.machine.SaveComponent(again.archive));
+    EXPECT_EQ(saved.Bytes(), again.Bytes());
+    EXPECT_EQ(0x025, copy->GetPsgChannel(1)->GetTone());
+    EXPECT_EQ(psg->GetPsgChannel(3)->GetNoiseRegister(), copy->GetPsgChannel(3)->GetNoiseRegister());
+}
+
+TEST(SoundDevice, SoundMenuOffersRatesWhileStoppedAndOneSwitchPerChannel)
+{
+    Sn76489Psg psg;
+    DeviceOption root;
+    psg.BuildMenu(&root, SoundDevice::kMenuSound);
+    OptionItem* menu = psg.GetSoundMenu();
+    ASSERT_NE(nullptr, menu);
+    // Enable Sound, -, four rates, -, four channel switches.
+    ASSERT_EQ(11, menu->GetChildCount());
+    EXPECT_TRUE(menu->GetChild(0)->IsChecked());
+    EXPECT_TRUE(menu->GetChild(2)->IsChecked());   // 48000 Hz, index 0
+    EXPECT_FALSE(menu->GetChild(3)->IsChecked());
+    EXPECT_TRUE(menu->GetChild(3)->IsEnabled());
+    EXPECT_TRUE(menu->GetChild(6)->IsSeparator());
+    EXPECT_TRUE(menu->GetChild(10)->IsEnabled());
+    psg.EnableSound() = 0;
+    EXPECT_FALSE(menu->GetChild(10)->IsEnabled());   // channels only while sound is on
+    menu->GetChild(4)->Execute();
+    EXPECT_EQ(2, psg.RateIndex());
+    EXPECT_STREQ("PSG SN76489 CH3", psg.GetChannel(3)->GetName());
+    EXPECT_STREQ("PSG_CH3", psg.GetChannel(3)->GetDescription().GetNarrow());
+
+    SoundDevice single;
+    single.AddChannel(new Sn76489Channel, nullptr, nullptr);
+    DeviceOption other;
+    single.BuildMenu(&other, SoundDevice::kMenuSound);
+    ASSERT_NE(nullptr, single.GetSoundMenu());
+    EXPECT_EQ(6, single.GetSoundMenu()->GetChildCount());
+    EXPECT_STREQ("Sound Device CH0", single.GetChannel(0)->GetName());
+    EXPECT_STREQ("SND_CH0", single.GetChannel(0)->GetDescription().GetNarrow());
+}
+
+TEST(SoundDevice, RateIndexOutsideTheChoiceBecomes48000)
+{
+    Sn76489Psg psg;
+    psg.RateIndex() = 7;
+    psg.ValidateSettings(false);
+    EXPECT_EQ(0, psg.RateIndex());
+    EXPECT_EQ(48000, psg.GetChannel(0)->GetSampleRate());
+    psg.RateIndex() = 3;
+    EXPECT_EQ(16000, psg.GetChannel(2)->GetSampleRate());
+    EXPECT_FALSE(psg.SetToneClock(7));   // rounds to a tone clock of 0
+    EXPECT_EQ(223722, psg.GetToneClock());
+}
+
+TEST(SoundDevice, ChannelWithoutAnOutputStaysSilentAndTheMachineRuns)
+{
+    SoundRig rig;
+    auto* psg = rig.Add(new Sn76489Psg);
+    ASSERT_TRUE(rig.Start(false));
+    EXPECT_TRUE(psg->IsRunning());
+    EXPECT_TRUE(psg->GetChannel(0)->IsStopped());
+    psg->Write(0x90);   // logged nowhere, harmless
+    rig.RunPeriods(2);
+}
+
+} // namespace
