@@ -1,0 +1,60 @@
+// "OpenGL": presents the frame with glDrawPixels in a WGL context of the window.
+//
+// The frame goes to GL as GL_BGRA_EXT bytes, which is the memory order of the surface's
+// ARGB words, zoomed by glPixelZoom (a negative y zoom draws row 0 at the top). The
+// projection maps window pixels with y growing downwards; the raster position is set
+// inside the viewport and then moved to the destination's corner with an empty glBitmap,
+// because a raster position outside the viewport would be invalid and draw nothing.
+//
+// The context is made current on the thread that presents (the GUI thread); the back
+// buffer is cleared to the border colour before each frame it draws, as a swap leaves it
+// undefined.
+#pragma once
+
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include "video/renderer.h"
+
+class OpenGlRenderer : public Renderer {
+public:
+    OpenGlRenderer() = default;
+    ~OpenGlRenderer() override;
+
+    bool IsSwapSynchronised() const override { return swapSynchronised_ != 0; }
+    // Pixel format, context and the GL features the presentation relies on; false when
+    // any is missing (what was obtained stays held until Detach).
+    bool Attach() override;
+    void Detach() override;
+    // Clears to the border colour (the argument is not used).
+    bool Clear(const u32* argb) override;
+    LockedDisplaySurface* Clone() const override;
+    const char* GetName() const override { return "OpenGL"; }
+    bool Present() override;
+    bool PrepareBuffers(bool checkWindow, bool reallocate) override;
+
+protected:
+    bool IsWindowAlive(WindowHandle window) const override;
+    bool ReadClientArea(WindowHandle window, OutputRect* area) const override;
+
+private:
+    using SwapIntervalSetter = BOOL(WINAPI*)(int interval);
+    using SwapIntervalGetter = int(WINAPI*)();
+
+    // Fits the picture and sets viewport, projection, raster position and zoom.
+    void SetupView();
+    bool MakeCurrent();
+    void ClearToBorder();
+    void LookUpSwapControl(const char* extensions);
+
+    HGLRC context_ = nullptr;
+    u8 layoutDirty_ = 1;                  // client area or frame size changed since the fit
+    OutputRect destination_;              // where the picture is drawn
+    float fitAspect_ = 0.0f;              // aspect ratio destination_ was fitted for
+    SwapIntervalSetter setSwapInterval_ = nullptr;  // wglSwapIntervalEXT
+    SwapIntervalGetter getSwapInterval_ = nullptr;  // wglGetSwapIntervalEXT
+    u8 swapSynchronised_ = 1;             // presents wait for the vertical retrace
+};
+
+#endif
