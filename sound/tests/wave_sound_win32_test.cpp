@@ -5,10 +5,6 @@
 // into (8-bit mono 48000 Hz raw PCM, as opened here), the recording is checked too:
 // after the muted start it must hold the tone at its level and frequency. A Unix path
 // is reached through drive Z:.
-//
-// Windows only: the native build compiles this file to nothing.
-#ifdef _WIN32
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -120,5 +116,3 @@ TEST(WaveSound, RefusesASampleRateTheBuffersDoNotDivide)
 }
 
 } // namespace
-
-#endif // _WIN32
