@@ -10,7 +10,7 @@
 
 // Forced inline: the interpreter keeps its registers in locals, and a call taking one by
 // reference would push it out to memory.
-#if defined(__GNUC__)
+#if defined(__GNUC__) && defined(__OPTIMIZE__)
 #define Z80_ALU_INLINE inline __attribute__((always_inline))
 #else
 #define Z80_ALU_INLINE inline

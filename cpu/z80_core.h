@@ -26,7 +26,9 @@
 #include "cpu/z80_tables.h"
 #include "emu/memory_block_entry.h"
 
-#if defined(__GNUC__)
+// Forced only when optimising: a debug build would otherwise spend a minute building one
+// enormous function.
+#if defined(__GNUC__) && defined(__OPTIMIZE__)
 #define Z80_INLINE inline __attribute__((always_inline))
 #define Z80_LIKELY(x) __builtin_expect(!!(x), 1)
 #define Z80_UNLIKELY(x) __builtin_expect(!!(x), 0)
