@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/string_base.h"
 
@@ -40,34 +41,29 @@ const char* PortableFormat(const char* fmt, std::string& storage) {
             while (*p == '*' || (*p >= '0' && *p <= '9')) out.push_back(*p++);
         }
         const char* lengthStart = p;
-        std::string length;
-        if (p[0] == 'I' && p[1] == '3' && p[2] == '2') {
-            length = "I32";
-            p += 3;
-        } else if (p[0] == 'I' && p[1] == '6' && p[2] == '4') {
-            length = "I64";
+        if (p[0] == 'I' && ((p[1] == '3' && p[2] == '2') || (p[1] == '6' && p[2] == '4'))) {
             p += 3;
         } else if (p[0] == 'I') {
-            length = "I";
             p += 1;
         } else {
-            while (*p && std::strchr("hlLqjzt", *p)) length.push_back(*p++);
+            while (*p && std::strchr("hlLqjzt", *p)) ++p;
         }
+        const std::string_view length(lengthStart, static_cast<size_t>(p - lengthStart));
         const char conversion = *p;
-        std::string replacement = length;
+        std::string_view replacement = length;
         if (IsIntegerConversion(conversion)) {
             if (length == "l" || length == "I32") {
-                replacement.clear();
+                replacement = {};
             } else if (length == "I64") {
                 replacement = "ll";
             } else if (length == "I") {
                 replacement = "z";
             }
-        } else if (length.size() && length[0] == 'I') {
-            replacement.clear();
+        } else if (!length.empty() && length[0] == 'I') {
+            replacement = {};
         }
-        if (replacement != std::string(lengthStart, p)) changed = true;
-        out += replacement;
+        if (replacement != length) changed = true;
+        out.append(replacement.data(), replacement.size());
         if (*p) out.push_back(*p++);
     }
     if (!changed) return fmt;

@@ -16,8 +16,12 @@ inline ByteVec NarrowRecord(const char* text)
 {
     const u16 n = static_cast<u16>(std::strlen(text));
     const u8 lo = static_cast<u8>(n & 0xFF), hi = static_cast<u8>(n >> 8);
-    ByteVec out = {0x81, static_cast<u8>(0x81 ^ lo ^ hi), lo, hi};
-    out.insert(out.end(), text, text + n);
+    ByteVec out(4u + n);
+    out[0] = 0x81;
+    out[1] = static_cast<u8>(0x81 ^ lo ^ hi);
+    out[2] = lo;
+    out[3] = hi;
+    std::memcpy(out.data() + 4, text, n);
     return out;
 }
 
