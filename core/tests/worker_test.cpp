@@ -1,0 +1,196 @@
+// The worker's life, starting and stopping runs, and the control operations around them.
+#include <gtest/gtest.h>
+
+#include "base/string_w.h"
+#include "core/tests/core_rig.h"
+#include "emu/sound_stream.h"
+#include "video/null_display.h"
+
+namespace {
+
+class SilentSound : public SoundStreamInterface {
+public:
+    SoundStreamInterface* Clone() override { return new SilentSound; }
+    bool Open(i32, i32, i32) override { return true; }
+    void Silence() override {}
+    i32* FlipBuffer(i32*, i32*, i32*) override { return nullptr; }
+    void FillBuffer() override {}
+};
+
+std::string Narrow(const StringW& text)
+{
+    StringA narrow;
+    narrow.Assign(text);
+    return narrow.CStr();
+}
+
+TEST(Worker, StartWithoutMachineOrCpuAnswersFalseAtOnce)
+{
+    FakeClock clock;
+    EmuCore bare(nullptr, nullptr, nullptr, nullptr, nullptr, &clock);
+    EXPECT_FALSE(bare.Start(false, false));  // no worker yet
+    ASSERT_TRUE(bare.Run());
+    EXPECT_TRUE(bare.IsWorkerAlive());
+    const auto begin = std::chrono::steady_clock::now();
+    EXPECT_FALSE(bare.Start(false, false));
+    EXPECT_FALSE(bare.IsStarted());
+
+    EmuCore noCpu(nullptr, new Computer, nullptr, nullptr, nullptr, &clock);
+    ASSERT_TRUE(noCpu.Run());
+    EXPECT_FALSE(noCpu.Start(false, false));
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(2));
+
+    StringW status;
+    bare.GetStatusText(status);
+    EXPECT_TRUE(status.IsEmpty());
+    i32 f = -1, h = -1, c = -1;
+    EXPECT_EQ(bare.GetDriveCounts(&f, &h, &c), 0);
+    EXPECT_EQ(bare.GetDrive(0), nullptr);
+}
+
+TEST(Worker, FailedPreparationLeavesTheWorkerIdle)
+{
+    CoreRig rig({}, 2);  // a run needs exactly one CPU
+    ASSERT_TRUE(rig.alive);
+    EXPECT_FALSE(rig.core->Start(false, false));
+    EXPECT_FALSE(rig.core->IsStarted());
+    EXPECT_TRUE(rig.core->IsStopped());
+    EXPECT_FALSE(rig.core->IsLoopActive());
+    EXPECT_EQ(rig.core->GetPauseRequests(), 0);
+    const auto lines = rig.ConsoleLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "[DONE] Emulation stopped!");
+
+    // A machine without a description is "Unknown"; no run, no speed.
+    StringW status;
+    rig.machine->SetDescription("");
+    rig.core->GetStatusText(status);
+    EXPECT_EQ(Narrow(status), "Unknown (CPU=3.50 MHz)");
+    rig.machine->SetDescription("Test machine");
+    rig.core->GetStatusText(status);
+    EXPECT_EQ(Narrow(status), "Test machine (CPU=3.50 MHz)");
+}
+
+TEST(Worker, RunTwiceShutdownTwiceAndDeleteWhileRunning)
+{
+    const i32 before = EmuCore::GetLiveCoreCount();
+    {
+        CoreRig rig;
+        EXPECT_EQ(EmuCore::GetLiveCoreCount(), before + 1);
+        ASSERT_TRUE(rig.alive);
+        EXPECT_TRUE(rig.core->Run());
+        ASSERT_TRUE(rig.core->Start(false, false));
+        rig.core->Shutdown();
+        EXPECT_FALSE(rig.core->IsWorkerAlive());
+        EXPECT_FALSE(rig.core->IsStarted());
+        EXPECT_EQ(rig.machine->GetCpuCount(), 0);  // the worker cleared the machine as it left
+        rig.core->Shutdown();
+    }
+    {
+        // Deleted without a shut-down, in the middle of a run.
+        FakeClock clock;
+        EmuCore core(nullptr, new TestMachine, nullptr, nullptr, nullptr, &clock);
+        ASSERT_TRUE(core.Run());
+        ASSERT_TRUE(core.Start(false, false));
+    }
+    EXPECT_EQ(EmuCore::GetLiveCoreCount(), before);
+}
+
+TEST(Worker, PauseRequestedBeforeTheRunHoldsIt)
+{
+    CoreRig rig;
+    ASSERT_TRUE(rig.alive);
+    rig.core->RequestPause();  // no loop: returns at once, and counts
+    EXPECT_EQ(rig.core->GetPauseRequests(), 1);
+    ASSERT_TRUE(rig.core->Start(false, false));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(rig.Frames(), 0);
+    EXPECT_TRUE(rig.core->IsPaused());
+    rig.core->ReleasePause();
+    EXPECT_TRUE(WaitFor([&] { return rig.Frames() >= 2; }));
+}
+
+TEST(Control, StopThenMachineAndSoundOutputChange)
+{
+    CoreRig rig;
+    ASSERT_TRUE(rig.alive);
+    ASSERT_TRUE(rig.core->Start(false, false));
+    EXPECT_TRUE(rig.core->Start(false, false));  // already running
+    auto* other = new TestMachine;
+    auto* sound = new SilentSound;
+    EXPECT_FALSE(rig.core->SetMachine(other));
+    EXPECT_FALSE(rig.core->SetSoundOutput(sound));  // the caller keeps what was refused
+    EXPECT_EQ(rig.core->GetSoundOutput(), nullptr);
+    ASSERT_TRUE(WaitFor([&] { return rig.Frames() >= 1; }));
+    rig.core->Stop();
+    EXPECT_FALSE(rig.core->IsStarted());
+    EXPECT_FALSE(rig.core->IsLoopActive());
+    EXPECT_TRUE(rig.core->IsConsoleMode());  // Stop shows the console
+    EXPECT_TRUE(rig.core->TakeStatusChanged());
+    EXPECT_FALSE(rig.core->TakeStatusChanged());
+
+    EXPECT_TRUE(rig.core->SetSoundOutput(sound));
+    EXPECT_EQ(rig.core->GetSoundOutput(), sound);
+    EXPECT_EQ(rig.machine->GetSoundOutput(), sound);
+
+    ASSERT_TRUE(rig.core->SetMachine(other));
+    rig.machine = other;
+    EXPECT_EQ(rig.core->GetMachine(), other);
+    EXPECT_TRUE(rig.core->GetConsole().IsCentred());
+    EXPECT_EQ(rig.ConsoleLines().back(), "Computer \"TestPC\"");
+    ASSERT_TRUE(rig.core->Start(false, false));
+    EXPECT_FALSE(rig.core->GetConsole().IsCentred());
+    ASSERT_TRUE(WaitFor([&] { return rig.Frames() >= 1; }));
+}
+
+TEST(Control, RendererAndConsoleSurfaceAreReplaced)
+{
+    FakeClock clock;
+    NullDisplay prototype;
+    EmuCore core(nullptr, new TestMachine, nullptr, nullptr, &prototype, &clock);
+    ASSERT_TRUE(core.Run());
+    LockedDisplaySurface* console = core.GetConsoleSurface();
+    ASSERT_NE(console, nullptr);
+    EXPECT_EQ(console->frameReadyUserData, &core);
+
+    // In console mode a null renderer puts the do-nothing display and a fresh console
+    // surface in place; the machine draws into the new display.
+    core.SetRenderer(nullptr, false);
+    ASSERT_NE(core.GetRenderer(), nullptr);
+    EXPECT_STREQ(core.GetRenderer()->GetName(), "No Rendering");
+    EXPECT_NE(core.GetConsoleSurface(), nullptr);
+    EXPECT_EQ(core.GetMachine()->GetDisplay(), core.GetRenderer());
+    EXPECT_TRUE(core.UpdateDisplay(true, true));
+}
+
+TEST(Control, OptionMenusByKind)
+{
+    CoreRig rig;
+    EmuCore& core = *rig.core;
+    for (u32 id : {0u, 5u, 7u, 9u})
+        EXPECT_EQ(core.GetObjectById(id), nullptr) << id;
+    OptionItem* general = core.GetObjectById(1);
+    OptionItem* debug = core.GetObjectById(8);
+    ASSERT_TRUE(general && debug);
+
+    // The console's duplicate filter follows the application setting through its item.
+    OptionItem* ignore = debug->GetChild(debug->GetChildCount() - 1);
+    EXPECT_FALSE(ignore->IsChecked());
+    EXPECT_TRUE(ignore->Execute());
+    EXPECT_EQ(rig.settings.ignoreConsoleDuplicates, 1);
+    EXPECT_TRUE(core.GetConsole().GetIgnoreDuplicates());
+
+    // Sync frequency: five choices, bound to the setting, offered while no run is started.
+    OptionItem* sync = general->GetChild(general->GetChildCount() - 1);
+    ASSERT_EQ(sync->GetChildCount(), 5);
+    OptionItem* slowest = sync->GetChild(4);
+    EXPECT_TRUE(slowest->IsEnabled());
+    EXPECT_TRUE(slowest->Execute());
+    EXPECT_EQ(rig.settings.syncFrequency, 4u);
+    EXPECT_TRUE(slowest->IsChecked());
+    ASSERT_TRUE(core.Start(false, false));
+    EXPECT_FALSE(sync->GetChild(0)->IsEnabled());
+    EXPECT_EQ(core.GetSyncHz(), 44100);
+}
+
+} // namespace
