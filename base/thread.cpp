@@ -149,7 +149,11 @@ bool Thread::Join(int timeoutMs) {
     return true;
 }
 
-bool Thread::Terminate() {
+bool Thread::Terminate() { return GiveUp(true); }
+
+bool Thread::Detach() { return GiveUp(false); }
+
+bool Thread::GiveUp(bool kill) {
     Shared& s = *shared_;
     std::unique_lock lk(s.lock);
     if (!s.running) {
@@ -157,15 +161,18 @@ bool Thread::Terminate() {
         return true;
     }
     if (!handle_.joinable()) return false;
+    bool killed = false;
 #ifdef _WIN32
     const HANDLE h = NativeHandle(handle_);
-    if (!TerminateThread(h, kFailCode)) return false;
-    const bool killed = true;
+    if (kill) {
+        if (!TerminateThread(h, kFailCode)) return false;
+        killed = true;
+    }
 #else
     // No safe way to kill a thread here: cancelling it could leave any lock it
     // holds (the allocator's included) locked for good. It is given up instead,
     // released from the gate so it is not stuck there, and may still run.
-    const bool killed = false;
+    (void)kill;
 #endif
     s.pauseRequested = false;
     s.suspended = false;
@@ -176,9 +183,11 @@ bool Thread::Terminate() {
     ++s.run;
     s.changed.notify_all();
 #ifdef _WIN32
-    lk.unlock();
-    WaitForSingleObject(h, 1);
-    lk.lock();
+    if (killed) {
+        lk.unlock();
+        WaitForSingleObject(h, 1);
+        lk.lock();
+    }
 #endif
     if (handle_.joinable()) handle_.detach();
     return killed;

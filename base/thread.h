@@ -40,6 +40,12 @@ public:
     // still run). Either way this object no longer owns a worker afterwards.
     bool Terminate();
 
+    // Gives the worker up without killing it on any platform: it is released
+    // from the gate and may still run, and this object owns no worker
+    // afterwards. For owners that must not risk killing a worker mid-lock.
+    // True when no worker was running.
+    bool Detach();
+
     bool Resume();
     void RequestPause();
 
@@ -56,6 +62,7 @@ private:
     struct Shared;
     static void Proc(std::shared_ptr<Shared> shared, u64 run);
     void ReapHandle();
+    bool GiveUp(bool kill);
 
     std::shared_ptr<Shared> shared_;
     std::thread handle_;

@@ -267,7 +267,7 @@ void EmuCore::Shutdown()
         // Killing it could leave a lock it holds locked for good; it is given up instead.
         ConsoleReport::PrintError(&console_, "[ERROR] The emulation thread did not stop; it is left behind");
         std::fputs("[ERROR] The emulation thread did not stop; it is left behind\n", stderr);
-        thread_.Terminate();
+        thread_.Detach();
     } else if (renderer_) {
         ScopedLock core(coreLock_);
         renderer_->Reset();
