@@ -3,7 +3,7 @@
 #   build/asan     native, AddressSanitizer + UndefinedBehaviorSanitizer: unit tests
 #   build/tsan     native, ThreadSanitizer: the threaded test programs only
 #   build/release  native, optimised: instruction exercisers and benchmarks
-#   build/win      32-bit Windows (MinGW-w64), optimised: the unit tests under Wine
+#   build/win      32-bit Windows (MinGW-w64), optimised: unit tests and exercisers under Wine
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -42,7 +42,7 @@ for bench in build/release/*/*_bench; do
 done
 
 step "32-bit Windows tree under Wine"
-cmake -S . -B build/win "${gen[@]}" -DCMAKE_BUILD_TYPE=Release \
+cmake -S . -B build/win "${gen[@]}" -DCMAKE_BUILD_TYPE=Release -DKUV_BENCH=ON \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
 cmake --build build/win -j "$jobs"
 xvfb_pid=""
@@ -66,3 +66,4 @@ if (cd build/win && ctest -N -R '^sound_tests$' | grep -q 'Total Tests: 1'); the
     ctest --output-on-failure -R '^sound_tests$')
   rm -rf "$snd_home"
 fi
+(cd build/win && ctest "${ctest_args[@]}" -L exerciser)
