@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <new>
 
 // The ring's capacity is the base's size_ field; the base's capacity_ is what
 // is allocated behind it (never less).
@@ -37,25 +36,12 @@ bool FifoStream::Unwrap(u64 capacity) {
     }
     bool ok = true;
     if (capacity != size_) {
-        if (buffer_ && !owned_) {
-            ok = false;  // an outside buffer keeps its size
-        } else if (capacity > static_cast<u64>(INT64_MAX) || capacity > static_cast<u64>(SIZE_MAX)) {
-            ok = false;
-        } else {
-            const u64 allocation = capacity ? capacity : 1;
-            u8* buffer = new (std::nothrow) u8[static_cast<size_t>(allocation)]();
-            if (!buffer) {
-                ok = false;
-            } else {
-                const u64 keep = std::min(fill_, capacity);
-                if (keep) std::memcpy(buffer, buffer_, static_cast<size_t>(keep));
-                delete[] buffer_;
-                buffer_ = buffer;
-                owned_ = true;
-                capacity_ = allocation;
-                size_ = capacity;
-                fill_ = keep;
-            }
+        const u64 keep = std::min(fill_, capacity);
+        // An outside buffer keeps its size.
+        ok = !(buffer_ && !owned_) && ReplaceBuffer(capacity ? capacity : 1, keep);
+        if (ok) {
+            size_ = capacity;
+            fill_ = keep;
         }
     }
     if (position_ > fill_) position_ = fill_;
@@ -75,15 +61,27 @@ bool FifoStream::Reserve(i64 room) {
     return Unwrap(fill_ + static_cast<u64>(room));
 }
 
-u64 FifoStream::Append(const void* data, u64 n) {
-    if (!data || n == 0) return 0;
-    if (n > UINT64_MAX - fill_ || !GrowFor(fill_ + n)) return 0;
-    const u8* src = static_cast<const u8*>(data);
-    u64 at = readStart_ + fill_;
-    if (at >= size_) at -= size_;
+u64 FifoStream::RingOffset(u64 distance) const {
+    const u64 at = readStart_ + distance;
+    return at >= size_ ? at - size_ : at;
+}
+
+void FifoStream::CopyOut(u8* dest, u64 at, u64 n) const {
+    const u64 first = std::min(n, size_ - at);
+    std::memcpy(dest, buffer_ + at, static_cast<size_t>(first));
+    if (first < n) std::memcpy(dest + first, buffer_, static_cast<size_t>(n - first));
+}
+
+void FifoStream::CopyIn(u64 at, const u8* src, u64 n) {
     const u64 first = std::min(n, size_ - at);
     std::memcpy(buffer_ + at, src, static_cast<size_t>(first));
     if (first < n) std::memcpy(buffer_, src + first, static_cast<size_t>(n - first));
+}
+
+u64 FifoStream::Append(const void* data, u64 n) {
+    if (!data || n == 0) return 0;
+    if (n > UINT64_MAX - fill_ || !GrowFor(fill_ + n)) return 0;
+    CopyIn(RingOffset(fill_), static_cast<const u8*>(data), n);
     fill_ += n;
     return n;
 }
@@ -92,10 +90,7 @@ u64 FifoStream::Peek(void* out, u64 n, bool consume) {
     if (!out) return 0;
     if (n > fill_) n = fill_;
     if (n == 0) return 0;
-    u8* dest = static_cast<u8*>(out);
-    const u64 first = std::min(n, size_ - readStart_);
-    std::memcpy(dest, buffer_ + readStart_, static_cast<size_t>(first));
-    if (first < n) std::memcpy(dest + first, buffer_, static_cast<size_t>(n - first));
+    CopyOut(static_cast<u8*>(out), readStart_, n);
     if (consume) Discard(static_cast<i64>(n));
     return n;
 }
@@ -122,12 +117,7 @@ u64 FifoStream::Read(void* buffer, u64 count) {
     if (!buffer || position_ >= fill_) return 0;
     const u64 n = std::min(count, fill_ - position_);
     if (n == 0) return 0;
-    u8* dest = static_cast<u8*>(buffer);
-    u64 at = readStart_ + position_;
-    if (at >= size_) at -= size_;
-    const u64 first = std::min(n, size_ - at);
-    std::memcpy(dest, buffer_ + at, static_cast<size_t>(first));
-    if (first < n) std::memcpy(dest + first, buffer_, static_cast<size_t>(n - first));
+    CopyOut(static_cast<u8*>(buffer), RingOffset(position_), n);
     position_ += n;
     return n;
 }
@@ -145,20 +135,6 @@ u64 FifoStream::Write(const void* buffer, u64 count) {
     position_ += count;
     if (position_ > fill_) fill_ = position_;
     return count;
-}
-
-u64 FifoStream::ReadAt(void* buffer, u64 offset, u64 count) {
-    position_ = std::min(offset, fill_);
-    return Read(buffer, count);
-}
-
-u64 FifoStream::WriteAt(const void* buffer, u64 offset, u64 count) {
-    if (offset > fill_) {
-        position_ = fill_;
-        return 0;
-    }
-    position_ = offset;
-    return Write(buffer, count);
 }
 
 u8* FifoStream::GetBuffer() {

@@ -33,8 +33,6 @@ public:
     u64 Read(void* buffer, u64 count) override;
     // Overwrites or extends from the position, in one contiguous piece.
     u64 Write(const void* buffer, u64 count) override;
-    u64 ReadAt(void* buffer, u64 offset, u64 count) override;
-    u64 WriteAt(const void* buffer, u64 offset, u64 count) override;
     bool Allocate(u64 size, i64 growStep) override;
     bool Attach(void* buffer, u64 size) override;
     void Free() override;
@@ -44,6 +42,11 @@ public:
 private:
     bool Unwrap(u64 capacity);
     bool GrowFor(u64 need);
+    // Ring offset of the byte distance bytes after the oldest one.
+    u64 RingOffset(u64 distance) const;
+    // n bytes out of or into the ring from offset at, wrapping at its end.
+    void CopyOut(u8* dest, u64 at, u64 n) const;
+    void CopyIn(u64 at, const u8* src, u64 n);
 
     u64 fill_ = 0;       // bytes held
     u64 readStart_ = 0;  // ring offset of the oldest byte

@@ -146,13 +146,3 @@ u64 FileStream::Write(const void* buffer, u64 count) {
     Turn(Direction::Writing);
     return std::fwrite(buffer, 1, ClipToSize(count), file_);
 }
-
-u64 FileStream::ReadAt(void* buffer, u64 offset, u64 count) {
-    if (!Seek(offset)) return 0;
-    return Read(buffer, count);
-}
-
-u64 FileStream::WriteAt(const void* buffer, u64 offset, u64 count) {
-    if (!Seek(offset)) return 0;
-    return Write(buffer, count);
-}

@@ -38,8 +38,6 @@ public:
     bool Seek(u64 position) override;
     u64 Read(void* buffer, u64 count) override;
     u64 Write(const void* buffer, u64 count) override;
-    u64 ReadAt(void* buffer, u64 offset, u64 count) override;
-    u64 WriteAt(const void* buffer, u64 offset, u64 count) override;
 
 private:
     // The C library needs a seek between a write and a following read (and

@@ -33,16 +33,10 @@ u8* NewBuffer(u64 size) {
 MemoryStream::~MemoryStream() { MemoryStream::Free(); }
 
 bool MemoryStream::Allocate(u64 size, i64 growStep) {
-    if (buffer_ || !Allocatable(size)) return false;
-    if (size == 0 && growStep == 0) return false;
-    const u64 capacity = size ? size : 1024;
-    u8* buffer = NewBuffer(capacity);
-    if (!buffer) return false;
-    buffer_ = buffer;
-    owned_ = true;
+    if (buffer_ || (size == 0 && growStep == 0)) return false;
+    if (!ReplaceBuffer(size ? size : 1024, 0)) return false;
     growStep_ = growStep;
     size_ = size;
-    capacity_ = capacity;
     position_ = 0;
     return true;
 }
@@ -70,6 +64,17 @@ void MemoryStream::Free() {
 
 u8* MemoryStream::GetBuffer() { return buffer_; }
 
+bool MemoryStream::ReplaceBuffer(u64 capacity, u64 keep) {
+    u8* buffer = NewBuffer(capacity);
+    if (!buffer) return false;
+    if (keep) std::memcpy(buffer, buffer_, static_cast<size_t>(keep));
+    if (owned_) delete[] buffer_;
+    buffer_ = buffer;
+    owned_ = true;
+    capacity_ = capacity;
+    return true;
+}
+
 bool MemoryStream::GrowStep(u64 need) {
     if (growStep_ == 0) return false;
     u64 grow;
@@ -86,30 +91,14 @@ bool MemoryStream::GrowStep(u64 need) {
     }
     if (grow < need) grow = need;
     if (grow > UINT64_MAX - size_) return false;
-    const u64 capacity = size_ + grow;
-    u8* buffer = NewBuffer(capacity);
-    if (!buffer) return false;
-    if (size_) std::memcpy(buffer, buffer_, static_cast<size_t>(size_));
-    if (owned_) delete[] buffer_;
-    buffer_ = buffer;
-    owned_ = true;
-    capacity_ = capacity;
-    return true;
+    return ReplaceBuffer(size_ + grow, size_);
 }
 
 bool MemoryStream::SetSize(u64 size) {
     if (size == size_) return true;
-    if (growStep_ == 0 || !Allocatable(size)) return false;
-    const u64 capacity = size ? size : 1024;
-    u8* buffer = NewBuffer(capacity);
-    if (!buffer) return false;
-    const u64 keep = size < size_ ? size : size_;
-    if (keep) std::memcpy(buffer, buffer_, static_cast<size_t>(keep));
-    if (owned_) delete[] buffer_;
-    buffer_ = buffer;
-    owned_ = true;
+    if (growStep_ == 0) return false;
+    if (!ReplaceBuffer(size ? size : 1024, size < size_ ? size : size_)) return false;
     size_ = size;
-    capacity_ = capacity;
     if (position_ > size) position_ = size;
     return true;
 }
@@ -147,20 +136,17 @@ u64 MemoryStream::Write(const void* buffer, u64 count) {
     return count;
 }
 
+// GetSize, not size_: a ring's end is its fill.
+bool MemoryStream::SeekWithin(u64 offset) {
+    const u64 end = GetSize();
+    position_ = offset > end ? end : offset;
+    return offset <= end;
+}
+
 u64 MemoryStream::ReadAt(void* buffer, u64 offset, u64 count) {
-    if (offset > size_) {
-        position_ = size_;
-        return 0;
-    }
-    position_ = offset;
-    return Read(buffer, count);
+    return SeekWithin(offset) ? Read(buffer, count) : 0;
 }
 
 u64 MemoryStream::WriteAt(const void* buffer, u64 offset, u64 count) {
-    if (offset > size_) {
-        position_ = size_;
-        return 0;
-    }
-    position_ = offset;
-    return Write(buffer, count);
+    return SeekWithin(offset) ? Write(buffer, count) : 0;
 }

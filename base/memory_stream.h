@@ -29,7 +29,7 @@ public:
     // Past the capacity a growable stream grows first; otherwise the write is
     // cut at the capacity.
     u64 Write(const void* buffer, u64 count) override;
-    // An offset past the size moves the position to the end and answers 0.
+    // An offset past GetSize() moves the position there and answers 0.
     u64 ReadAt(void* buffer, u64 offset, u64 count) override;
     u64 WriteAt(const void* buffer, u64 offset, u64 count) override;
 
@@ -47,10 +47,17 @@ public:
     u64 GetCapacity() const { return capacity_; }
 
 protected:
+    // Puts a new owned buffer of capacity bytes (cleared) in place of the present
+    // one, keeping its first keep bytes; false, changing nothing, when refused.
+    bool ReplaceBuffer(u64 capacity, u64 keep);
+
     u8* buffer_ = nullptr;
     bool owned_ = false;
     i64 growStep_ = 0;
     u64 size_ = 0;      // bytes of content
     u64 capacity_ = 0;  // bytes allocated
     u64 position_ = 0;
+
+private:
+    bool SeekWithin(u64 offset);
 };

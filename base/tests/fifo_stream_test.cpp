@@ -102,6 +102,10 @@ TEST(FifoStream, WriteOverAndPastTheHeldBytes) {
     EXPECT_EQ(out, expect);
     EXPECT_EQ(f.WriteAt(patch, 13, 1), 0u);
     EXPECT_EQ(f.GetPosition(), 12u);
+    // The end for ReadAt is the fill, not the ring's capacity.
+    ASSERT_TRUE(f.Seek(0));
+    EXPECT_EQ(f.ReadAt(out.data(), 13, 1), 0u);
+    EXPECT_EQ(f.GetPosition(), 12u);
 }
 
 TEST(FifoStream, ReserveAndSetSizeUnwrap) {
