@@ -21,16 +21,6 @@ namespace {
 constexpr u64 kMaxRecordLength = 0xFFFF;
 constexpr int kMaxCharSize = 8;
 
-bool WriteAll(StreamInterface& stream, const void* data, u64 size)
-{
-    return size == 0 || stream.Write(data, size) == size;
-}
-
-bool ReadAll(StreamInterface& stream, void* data, u64 size)
-{
-    return size == 0 || stream.Read(data, size) == size;
-}
-
 // Bytes between the position and the end: the bound for every length read from a stream.
 u64 Remaining(StreamInterface& stream)
 {
@@ -62,14 +52,14 @@ bool Archive::WriteString(StreamInterface& stream, const StringBase& text)
     const u8 hi = static_cast<u8>(byteLength >> 8);
     const u8 type = static_cast<u8>((text.GetKind() & 0x0F) | 0x80 | ((charSize - 1) << 4));
     const u8 header[4] = {type, static_cast<u8>(type ^ lo ^ hi), lo, hi};
-    return WriteAll(stream, header, sizeof header) &&
-           WriteAll(stream, text.GetData(), static_cast<u64>(byteLength));
+    return WriteExactly(stream, header, sizeof header) &&
+           WriteExactly(stream, text.GetData(), static_cast<u64>(byteLength));
 }
 
 StringBase* Archive::ReadString(StreamInterface& stream, StringBase* into)
 {
     u8 header[4];
-    if (!ReadAll(stream, header, sizeof header))
+    if (!ReadExactly(stream, header, sizeof header))
         return nullptr;
     const u8 type = header[0];
     if (header[1] != (type ^ header[2] ^ header[3]))
@@ -83,7 +73,7 @@ StringBase* Archive::ReadString(StreamInterface& stream, StringBase* into)
     try {
         if (kind == 1 && charSize == 1) {
             std::string text(static_cast<size_t>(length), '\0');
-            if (!ReadAll(stream, text.data(), length))
+            if (!ReadExactly(stream, text.data(), length))
                 return nullptr;
             if (into) {
                 into->Assign(text.c_str(), -1);
@@ -94,7 +84,7 @@ StringBase* Archive::ReadString(StreamInterface& stream, StringBase* into)
         if (kind == 2 && charSize == 2 && length % 2 == 0) {
             // One extra unit stays zero as the terminator.
             std::vector<wchar16> text(static_cast<size_t>(length / 2) + 1, 0);
-            if (!ReadAll(stream, text.data(), length))
+            if (!ReadExactly(stream, text.data(), length))
                 return nullptr;
             if (into) {
                 into->AssignWide(text.data());
@@ -111,13 +101,13 @@ StringBase* Archive::ReadString(StreamInterface& stream, StringBase* into)
 
 bool Archive::WriteMarker(const StringBase& name, u8 marker)
 {
-    return stream_ && WriteAll(*stream_, &marker, 1) && WriteString(*stream_, name);
+    return stream_ && WriteExactly(*stream_, &marker, 1) && WriteString(*stream_, name);
 }
 
 bool Archive::ReadMarker(const StringBase& expectedName, u8 marker, StringBase* nameOut)
 {
     u8 byte;
-    if (!stream_ || !ReadAll(*stream_, &byte, 1) || byte != marker)
+    if (!stream_ || !ReadExactly(*stream_, &byte, 1) || byte != marker)
         return false;
     if (nameOut)
         return ReadString(*stream_, nameOut) != nullptr;
@@ -135,21 +125,21 @@ bool Archive::ReadName(const StringBase& expectedName)
 bool Archive::WriteKeyed(const StringBase& key, u8 type, const void* payload, u64 size)
 {
     const u8 tag = kKeyedValue;
-    return stream_ && WriteAll(*stream_, &tag, 1) && WriteString(*stream_, key) &&
-           WriteAll(*stream_, &type, 1) && WriteAll(*stream_, payload, size);
+    return stream_ && WriteExactly(*stream_, &tag, 1) && WriteString(*stream_, key) &&
+           WriteExactly(*stream_, &type, 1) && WriteExactly(*stream_, payload, size);
 }
 
 bool Archive::ReadKeyHeader(const StringBase& key, u8* type)
 {
     u8 tag;
-    return stream_ && ReadAll(*stream_, &tag, 1) && tag == kKeyedValue && ReadName(key) &&
-           ReadAll(*stream_, type, 1);
+    return stream_ && ReadExactly(*stream_, &tag, 1) && tag == kKeyedValue && ReadName(key) &&
+           ReadExactly(*stream_, type, 1);
 }
 
 bool Archive::ReadFixed(const StringBase& key, u8 type, void* payload, u64 size)
 {
     u8 stored;
-    return ReadKeyHeader(key, &stored) && stored == type && ReadAll(*stream_, payload, size);
+    return ReadKeyHeader(key, &stored) && stored == type && ReadExactly(*stream_, payload, size);
 }
 
 bool Archive::WriteUInt8(const u8* value, const StringBase& key)
@@ -241,15 +231,15 @@ bool Archive::WriteStringValue(const StringBase& value, const StringBase& key)
     const u8 type = static_cast<u8>(kTypeString | (charSize - 1));
     const u8 terminator[2] = {0, 0};
     return WriteKeyed(key, type, &count, 4) &&
-           WriteAll(*stream_, value.GetData(), static_cast<u64>(byteLength)) &&
-           WriteAll(*stream_, terminator, static_cast<u64>(charSize));
+           WriteExactly(*stream_, value.GetData(), static_cast<u64>(byteLength)) &&
+           WriteExactly(*stream_, terminator, static_cast<u64>(charSize));
 }
 
 bool Archive::ReadStringValue(StringBase& value, const StringBase& key)
 {
     u8 type;
     u32 count;
-    if (!ReadKeyHeader(key, &type) || !(type & kTypeString) || !ReadAll(*stream_, &count, 4) ||
+    if (!ReadKeyHeader(key, &type) || !(type & kTypeString) || !ReadExactly(*stream_, &count, 4) ||
         count == 0)
         return false;
     // Only the widths the string classes have; anything else is a damaged record.
@@ -262,12 +252,12 @@ bool Archive::ReadStringValue(StringBase& value, const StringBase& key)
     try {
         if (charSize == 1) {
             std::string text(static_cast<size_t>(count), '\0');
-            if (!ReadAll(*stream_, text.data(), bytes) || text.back() != '\0')
+            if (!ReadExactly(*stream_, text.data(), bytes) || text.back() != '\0')
                 return false;
             value.Assign(text.c_str(), -1);
         } else {
             std::vector<wchar16> text(static_cast<size_t>(count), 0);
-            if (!ReadAll(*stream_, text.data(), bytes) || text.back() != 0)
+            if (!ReadExactly(*stream_, text.data(), bytes) || text.back() != 0)
                 return false;
             value.AssignWide(text.data());
         }
@@ -282,7 +272,7 @@ bool Archive::WriteBlob(const void* data, u64 size, const StringBase& key)
     if (size > 0xFFFFFFFFu)
         return false;
     const u32 stored = static_cast<u32>(size);
-    return WriteKeyed(key, kTypeBlob, &stored, 4) && WriteAll(*stream_, data, size);
+    return WriteKeyed(key, kTypeBlob, &stored, 4) && WriteExactly(*stream_, data, size);
 }
 
 bool Archive::ReadBlob(void* buffer, u64 expectedSize, const StringBase& key)
@@ -292,5 +282,5 @@ bool Archive::ReadBlob(void* buffer, u64 expectedSize, const StringBase& key)
     u32 stored;
     // Checking what the stream holds first keeps a truncated blob out of the buffer.
     return ReadFixed(key, kTypeBlob, &stored, 4) && stored == expectedSize &&
-           expectedSize <= Remaining(*stream_) && ReadAll(*stream_, buffer, expectedSize);
+           expectedSize <= Remaining(*stream_) && ReadExactly(*stream_, buffer, expectedSize);
 }

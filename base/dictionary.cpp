@@ -26,11 +26,6 @@ public:
     bool TooDeep() const { return tDepth > Dictionary::kMaxDepth; }
 };
 
-bool WriteAll(StreamInterface& stream, const void* data, u64 size)
-{
-    return size == 0 || stream.Write(data, size) == size;
-}
-
 bool WriteByte(StreamInterface& stream, u8 byte)
 {
     return stream.Write(&byte, 1) == 1;
@@ -38,7 +33,7 @@ bool WriteByte(StreamInterface& stream, u8 byte)
 
 bool WriteText(StreamInterface& stream, const char* text)
 {
-    return !text || WriteAll(stream, text, std::strlen(text));
+    return !text || WriteExactly(stream, text, std::strlen(text));
 }
 
 // A raw text at the head or tail of a file must be there byte for byte.
@@ -99,12 +94,10 @@ bool EntryEquals(const ValueInterface& entry, const Value& read)
 
 ValueRef* Dictionary::Bind(const StringA& key, i32 type, void* target)
 {
-    if (!target || values_.count(key))
-        return nullptr;
-    auto binding = std::make_unique<ValueRef>(type, target);
-    ValueRef* result = binding.get();
-    values_.emplace(key, std::move(binding));
-    return result;
+    ValueRef* binding = target ? NewBinding(key) : nullptr;
+    if (binding)
+        binding->Bind(type, target);
+    return binding;
 }
 
 ValueRef* Dictionary::BindString(const StringA& key, StringBase* target)
@@ -163,7 +156,7 @@ bool Dictionary::Save(StreamInterface& stream, const char* head, const char* tai
 bool Dictionary::SaveNode(StreamInterface& stream) const
 {
     const u8 header[4] = {0, 0, 0, 0};
-    if (!WriteAll(stream, header, sizeof header))
+    if (!WriteExactly(stream, header, sizeof header))
         return false;
     for (const auto& [key, value] : values_) {
         if (!WriteByte(stream, kTagValue) || !Archive::WriteString(stream, key) || !value ||

@@ -9,3 +9,11 @@ u64 StreamInterface::WriteAt(const void* buffer, u64 offset, u64 count) {
     if (!Seek(offset)) return 0;
     return Write(buffer, count);
 }
+
+bool ReadExactly(StreamInterface& stream, void* data, u64 size) {
+    return size == 0 || stream.Read(data, size) == size;
+}
+
+bool WriteExactly(StreamInterface& stream, const void* data, u64 size) {
+    return size == 0 || stream.Write(data, size) == size;
+}

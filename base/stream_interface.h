@@ -31,3 +31,8 @@ protected:
     StreamInterface(const StreamInterface&) = delete;
     StreamInterface& operator=(const StreamInterface&) = delete;
 };
+
+// Whole transfers, for the record formats: true only when all size bytes
+// moved (at once for 0, without calling the stream).
+bool ReadExactly(StreamInterface& stream, void* data, u64 size);
+bool WriteExactly(StreamInterface& stream, const void* data, u64 size);

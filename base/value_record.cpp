@@ -117,17 +117,12 @@ bool RecordDiffers(const ValueInterface& current, const Record& record)
     }
 }
 
-bool WriteAll(StreamInterface& stream, const void* data, u64 size)
-{
-    return stream.Write(data, size) == size;
-}
-
 template <class T>
 bool WriteNumber(StreamInterface& stream, bool (ValueInterface::*get)(T&) const,
                  const ValueInterface& value)
 {
     T v;
-    return (value.*get)(v) && WriteAll(stream, &v, sizeof v);
+    return (value.*get)(v) && WriteExactly(stream, &v, sizeof v);
 }
 
 } // namespace
@@ -173,7 +168,7 @@ bool ValueInterface::WriteTo(StreamInterface& stream) const
 {
     const u8 type = static_cast<u8>(type_);
     const u8 header[2] = {RecordCheck(type), type};
-    if (!WriteAll(stream, header, 2))
+    if (!WriteExactly(stream, header, 2))
         return false;
     switch (type_) {
     case kValueUInt8: return WriteNumber<u8>(stream, &ValueInterface::GetUInt8B, *this);
@@ -188,7 +183,7 @@ bool ValueInterface::WriteTo(StreamInterface& stream) const
         bool v;
         const u8 byte = 0xFF;
         const u8 zero = 0x00;
-        return GetBool(v) && WriteAll(stream, v ? &byte : &zero, 1);
+        return GetBool(v) && WriteExactly(stream, v ? &byte : &zero, 1);
     }
     case kValueString: {
         StringBase* text = nullptr;
