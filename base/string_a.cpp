@@ -126,7 +126,7 @@ void StringA::Assign(const StringA& o) {
 }
 
 void StringA::Append(const StringA& o) {
-    text_.append(std::string(o.text_));
+    text_.append(o.text_);
     Changed();
 }
 
@@ -141,24 +141,11 @@ void StringA::Append(const StringW& o) { AppendWide(o.GetWide()); }
 int StringA::Compare(const StringW& o) const { return CompareWide(o.GetWide()); }
 
 void StringA::Erase(int start, int count) {
-    int first = 0;
-    int n = 0;
-    if (!ClipStringRange(GetLength(), start, count, first, n)) return;
-    text_.erase(static_cast<size_t>(first), static_cast<size_t>(n));
-    Changed();
+    if (EraseStringRange(text_, start, count)) Changed();
 }
 
 void StringA::Trim() {
-    const auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-    size_t end = text_.size();
-    while (end > 0 && space(text_[end - 1])) --end;
-    size_t begin = 0;
-    while (begin < end && space(text_[begin])) ++begin;
-    if (begin == end) {
-        Clear();
-        return;
-    }
-    text_ = text_.substr(begin, end - begin);
+    TrimText(text_, [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; });
     Changed();
 }
 

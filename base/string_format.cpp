@@ -4,6 +4,7 @@
 // 64-bit Linux (long = 64 bits).
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -109,27 +110,34 @@ void StringBase::FormatV(const char* fmt, va_list args) {
     Append(heap.get());
 }
 
+namespace {
+
+// FormatV with its failure held back, so that the variadic caller reaches its
+// va_end before the exception goes on.
+std::exception_ptr FormatHeld(StringBase& text, const char* fmt, va_list args) {
+    try {
+        text.FormatV(fmt, args);
+    } catch (...) {
+        return std::current_exception();
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 void StringBase::Format(const char* fmt, ...) {
     Clear();
     va_list args;
     va_start(args, fmt);
-    try {
-        FormatV(fmt, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
+    const std::exception_ptr failure = FormatHeld(*this, fmt, args);
     va_end(args);
+    if (failure) std::rethrow_exception(failure);
 }
 
 void StringBase::AppendFormat(const char* fmt, ...) {
     va_list args;
     va_start(args, fmt);
-    try {
-        FormatV(fmt, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
+    const std::exception_ptr failure = FormatHeld(*this, fmt, args);
     va_end(args);
+    if (failure) std::rethrow_exception(failure);
 }

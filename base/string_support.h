@@ -20,6 +20,28 @@ wchar16 WidenByte(char c);
 // of the range lies inside the string.
 bool ClipStringRange(int length, int start, int count, int& first, int& n);
 
+// Erases the range, clipped as above, from text; false when nothing of it
+// lies inside.
+template <typename Text>
+bool EraseStringRange(Text& text, int start, int count) {
+    int first = 0;
+    int n = 0;
+    if (!ClipStringRange(static_cast<int>(text.size()), start, count, first, n)) return false;
+    text.erase(static_cast<size_t>(first), static_cast<size_t>(n));
+    return true;
+}
+
+// Cuts the characters for which isSpace holds from both ends of text.
+template <typename Text, typename IsSpace>
+void TrimText(Text& text, IsSpace isSpace) {
+    size_t end = text.size();
+    while (end > 0 && isSpace(text[end - 1])) --end;
+    size_t begin = 0;
+    while (begin < end && isSpace(text[begin])) ++begin;
+    text.erase(end);
+    text.erase(0, begin);
+}
+
 // Three-way compare of two runs of units: the common prefix first, then the
 // shorter first. Answers -1, 0 or 1.
 template <typename Unit>

@@ -150,24 +150,11 @@ int StringW::Compare(const StringW& o) const {
 }
 
 void StringW::Erase(int start, int count) {
-    int first = 0;
-    int n = 0;
-    if (!ClipStringRange(GetLength(), start, count, first, n)) return;
-    text_.erase(static_cast<size_t>(first), static_cast<size_t>(n));
-    Changed();
+    if (EraseStringRange(text_, start, count)) Changed();
 }
 
 void StringW::Trim() {
-    const auto space = [](wchar16 c) { return std::iswspace(static_cast<std::wint_t>(c)) != 0; };
-    size_t end = text_.size();
-    while (end > 0 && space(text_[end - 1])) --end;
-    size_t begin = 0;
-    while (begin < end && space(text_[begin])) ++begin;
-    if (begin == end) {
-        Clear();
-        return;
-    }
-    text_ = text_.substr(begin, end - begin);
+    TrimText(text_, [](wchar16 c) { return std::iswspace(static_cast<std::wint_t>(c)) != 0; });
     Changed();
 }
 

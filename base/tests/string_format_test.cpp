@@ -53,4 +53,19 @@ TEST(StringFormat, ResultsAroundTheStackBufferAndBeyond) {
     }
 }
 
+// A conversion the C library refuses (a wide character with no narrow form in
+// the "C" locale) throws out of both variadic forms; Format has emptied the
+// text first, AppendFormat keeps what was there.
+TEST(StringFormat, EncodingErrorThrowsFromBothForms) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the MinGW formatter substitutes what it cannot convert";
+#endif
+    const wchar_t unmappable[] = {static_cast<wchar_t>(0x4E2D), 0};
+    StringA s("kept");
+    EXPECT_THROW(s.AppendFormat("%ls", unmappable), StringFormatError);
+    EXPECT_STREQ(s.CStr(), "kept");
+    EXPECT_THROW(s.Format("%ls", unmappable), StringFormatError);
+    EXPECT_TRUE(s.IsEmpty());
+}
+
 }  // namespace
