@@ -4,10 +4,7 @@
 #include <cstring>
 
 #include "base/file_io.h"
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
+#include "base/native_path.h"
 
 namespace {
 size_t ClipToSize(u64 count) {
@@ -18,25 +15,7 @@ size_t ClipToSize(u64 count) {
 FileStream::~FileStream() { Close(); }
 
 bool FileStream::OpenMode(const StringBase& path, const char* mode) {
-#ifdef _WIN32
-    if (path.GetCharSize() != 1) {
-        wchar_t wideMode[8] = {};
-        for (size_t i = 0; mode[i] && i < 7; ++i) wideMode[i] = static_cast<wchar_t>(mode[i]);
-        file_ = _wfopen(path.GetWide(), wideMode);
-    } else {
-        file_ = std::fopen(path.GetNarrow(), mode);
-    }
-#else
-    file_ = std::fopen(path.GetNarrow(), mode);
-    if (file_) {
-        // fopen opens a folder for reading here; it is no file.
-        struct stat info;
-        if (fstat(fileno(file_), &info) != 0 || S_ISDIR(info.st_mode)) {
-            std::fclose(file_);
-            file_ = nullptr;
-        }
-    }
-#endif
+    file_ = OpenFilePath(path, mode);
     direction_ = Direction::None;
     return file_ != nullptr;
 }

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "base/file_system.h"
+#include "base/native_path.h"
 
 namespace fs = std::filesystem;
 
@@ -35,28 +36,10 @@ bool Match(const wchar16* name, const wchar16* mask) {
     return *mask == 0;
 }
 
-fs::path NativePath(const StringW& path) {
-#ifdef _WIN32
-    return fs::path(path.GetWide());
-#else
-    return fs::path(path.GetNarrow());
-#endif
-}
-
-PathString FromNative(const fs::path& p) {
-#ifdef _WIN32
-    return PathString(p.wstring().c_str());
-#else
-    return PathString(p.string().c_str());
-#endif
-}
-
 bool IsRoot(const StringW& folder) {
     std::error_code ec;
-    fs::path p = fs::absolute(NativePath(folder), ec);
-    if (ec) return false;
-    while (p.has_relative_path() && !p.has_filename()) p = p.parent_path();
-    return !p.has_relative_path();
+    const fs::path p = fs::absolute(NativePath(folder), ec);
+    return !ec && !WithoutTrailingSeparators(p).has_relative_path();
 }
 
 bool EndsWith(const StringW& name, const StringW& suffix) {
@@ -106,7 +89,7 @@ bool FolderListing::Scan(const StringW& mask) {
     if (ec) return false;
     for (const fs::directory_iterator end; it != end; it.increment(ec)) {
         if (ec) break;
-        const PathString name = FromNative(it->path().filename());
+        const PathString name = FromNativePath(it->path().filename());
         if (name.IsEmpty() || !MatchesMask(name, pattern)) continue;
         std::error_code typeEc;
         if (it->is_directory(typeEc))

@@ -6,12 +6,6 @@ namespace {
 
 bool IsSeparator(wchar16 c) { return c == W16('\\') || c == W16('/'); }
 
-int LastSeparator(const StringW& path) {
-    const int back = path.ReverseFindWide(W16('\\'));
-    const int fwd = path.ReverseFindWide(W16('/'));
-    return back > fwd ? back : fwd;
-}
-
 PathString Slice(const StringW& s, int start, int count) {
     PathString out;
     if (count > 0) out.AssignWide(s.Std().substr(start, count).c_str());
@@ -19,6 +13,12 @@ PathString Slice(const StringW& s, int start, int count) {
 }
 
 }  // namespace
+
+int LastSeparator(const StringW& path) {
+    const int back = path.ReverseFindWide(W16('\\'));
+    const int fwd = path.ReverseFindWide(W16('/'));
+    return back > fwd ? back : fwd;
+}
 
 PathString JoinPath(const StringW& base, const StringW& folder, const StringW& name,
                     const StringW& extension) {

@@ -13,6 +13,9 @@
 PathString JoinPath(const StringW& base, const StringW& folder, const StringW& name,
                     const StringW& extension);
 
+// Index of the last "\" or "/", -1 when there is none.
+int LastSeparator(const StringW& path);
+
 // The text after the last separator; the whole path when it has none.
 PathString GetFileNamePart(const StringW& path);
 

@@ -14,6 +14,8 @@
 #else
 #include <filesystem>
 #include <system_error>
+
+#include "base/native_path.h"
 #endif
 
 namespace {
@@ -46,7 +48,7 @@ PathString QueryProgramPath() {
     std::error_code ec;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return PathString();
-    return PathString(exe.string().c_str());
+    return FromNativePath(exe);
 #endif
 }
 
@@ -74,14 +76,8 @@ PathString QueryAppDataFolder() {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (!std::filesystem::is_directory(dir, ec)) return PathString();
-    return PathString(dir.string().c_str());
+    return FromNativePath(dir);
 #endif
-}
-
-int LastSeparator(const StringW& path) {
-    const int back = path.ReverseFindWide(W16('\\'));
-    const int fwd = path.ReverseFindWide(W16('/'));
-    return back > fwd ? back : fwd;
 }
 
 bool UnderProgramFiles(const PathString& folder) {

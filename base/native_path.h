@@ -1,0 +1,24 @@
+// Paths between the program's strings and the host's file interfaces.
+//
+// A narrow path reaches the C library as it is; a wide one goes through the
+// wide API on Windows and, elsewhere, as its narrow form (the low byte of
+// every character, which gives back the bytes a narrow path was widened from).
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+
+#include "base/string_w.h"
+
+// The path as std::filesystem takes it: the wide text on Windows, the narrow
+// form elsewhere.
+std::filesystem::path NativePath(const StringBase& path);
+PathString FromNativePath(const std::filesystem::path& path);
+
+// The path without its trailing separators; a root keeps its own. Folder
+// creation takes a trailing separator for one more, empty, level on some
+// library versions, and the program's folder values all carry one.
+std::filesystem::path WithoutTrailingSeparators(std::filesystem::path path);
+
+// fopen of a path of either width; a folder is refused, as it is on Windows.
+std::FILE* OpenFilePath(const StringBase& path, const char* mode);
