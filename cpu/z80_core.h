@@ -343,11 +343,12 @@ private:
     template <unsigned N> Z80_INLINE bool Main();
     Z80_INLINE bool ExecuteCB();
     template <unsigned N> Z80_INLINE bool CB();
+    // A CB operation on a byte read from memory: (HL), or (X+d) with its register copy.
+    template <unsigned N> Z80_INLINE bool MemoryCB(u16 address, u8 value);
     Z80_INLINE bool ExecuteED();
     template <bool IsIY> Z80_INLINE bool ExecuteIndexed();
     template <unsigned N, bool IsIY> Z80_INLINE bool Indexed();
     template <bool IsIY> Z80_INLINE bool ExecuteIndexCB();
-    template <unsigned N> Z80_INLINE bool IndexCB(u16 address, u8 value);
     // The ED helpers.
     template <int R> Z80_INLINE bool IN_r_iC();
     template <int R> Z80_INLINE bool OUT_iC_r();
@@ -355,6 +356,14 @@ private:
     template <int Dir, bool Repeat> Z80_INLINE bool CPxx();
     template <int Dir, bool Repeat> Z80_INLINE bool INxx();
     template <int Dir, bool Repeat> Z80_INLINE bool OUTxx();
+    // INI / OUTI family after the transfer: HL steps, B counts down, the flags follow B.
+    template <int Dir, bool Repeat> Z80_INLINE void BlockIoStep();
+    // A repeating block instruction goes round again: PC back onto its ED prefix.
+    Z80_INLINE void RepeatBlock()
+    {
+        pc -= 2;
+        Extra(5);
+    }
     // The code after a prefix runs again as an instruction of its own.
     Z80_INLINE bool StepBack()
     {

@@ -140,33 +140,9 @@ Z80_INLINE bool Z80Core::ExecuteIndexCB()
     switch (op) {
 #define Z80_INDEX_CB_CASE(n) \
     case (n): \
-        return IndexCB<(n)>(ea, v);
+        return MemoryCB<(n)>(ea, v);
         Z80_CASE256(Z80_INDEX_CB_CASE)
 #undef Z80_INDEX_CB_CASE
     }
     return true;
-}
-
-template <unsigned N>
-Z80_INLINE bool Z80Core::IndexCB(u16 address, u8 value)
-{
-    using namespace z80;
-    constexpr int x = N >> 6, y = (N >> 3) & 7, z = N & 7;
-    constexpr u8 bit = static_cast<u8>(1u << y);
-    if constexpr (x == 1) {                    // BIT y,(X+d), whatever the low bits
-        f = BitFlags(f, y, value);
-        return true;
-    } else {
-        u8 nf = f;
-        u8 r;
-        if constexpr (x == 0) r = RotateShift(y, value, nf);
-        else if constexpr (x == 2) r = static_cast<u8>(value & ~bit);
-        else r = static_cast<u8>(value | bit);
-        if (!Write8(address, r))
-            return false;
-        f = nf;
-        if constexpr (z != 6)                  // the undocumented copy into a register
-            Set8<z>(r);
-        return true;
-    }
 }

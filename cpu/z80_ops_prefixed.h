@@ -31,29 +31,37 @@ Z80_INLINE bool Z80Core::CB()
     constexpr u8 bit = static_cast<u8>(1u << y);
     if constexpr (z == 6) {
         u8 v;
-        if (!Read8(hl, v))
-            return false;
-        if constexpr (x == 1) {                // BIT y,(HL): reads only
-            f = BitFlags(f, y, v);
-            return true;
-        } else if constexpr (x == 0) {         // rotate / shift (HL)
-            u8 nf = f;
-            const u8 r = RotateShift(y, v, nf);
-            if (!Write8(hl, r))
-                return false;
-            f = nf;
-            return true;
-        } else if constexpr (x == 2) {         // RES y,(HL)
-            return Write8(hl, static_cast<u8>(v & ~bit));
-        } else {                                // SET y,(HL)
-            return Write8(hl, static_cast<u8>(v | bit));
-        }
+        return Read8(hl, v) && MemoryCB<N>(hl, v);
     } else {
         const u8 v = Get8<z>();
         if constexpr (x == 0) Set8<z>(RotateShift(y, v, f));
         else if constexpr (x == 1) f = BitFlags(f, y, v);
         else if constexpr (x == 2) Set8<z>(static_cast<u8>(v & ~bit));
         else Set8<z>(static_cast<u8>(v | bit));
+        return true;
+    }
+}
+
+template <unsigned N>
+Z80_INLINE bool Z80Core::MemoryCB(u16 address, u8 value)
+{
+    using namespace z80;
+    constexpr int x = N >> 6, y = (N >> 3) & 7, z = N & 7;
+    constexpr u8 bit = static_cast<u8>(1u << y);
+    if constexpr (x == 1) {                    // BIT: reads only; after DD / FD whatever the low bits
+        f = BitFlags(f, y, value);
+        return true;
+    } else {
+        u8 nf = f;
+        u8 r;
+        if constexpr (x == 0) r = RotateShift(y, value, nf);
+        else if constexpr (x == 2) r = static_cast<u8>(value & ~bit);
+        else r = static_cast<u8>(value | bit);
+        if (!Write8(address, r))
+            return false;
+        f = nf;
+        if constexpr (z != 6)                  // the undocumented copy into a register
+            Set8<z>(r);
         return true;
     }
 }
@@ -98,10 +106,8 @@ Z80_INLINE bool Z80Core::LDxx()
     de = static_cast<u16>(de + Dir);
     --bc;
     f = static_cast<u8>((f & (z80::kS | z80::kZ | 0x28 | z80::kC)) | (bc != 0 ? z80::kPV : 0));
-    if (Repeat && bc != 0) {
-        pc -= 2;
-        Extra(5);
-    }
+    if (Repeat && bc != 0)
+        RepeatBlock();
     return true;
 }
 
@@ -117,10 +123,8 @@ Z80_INLINE bool Z80Core::CPxx()
     const u8 r = static_cast<u8>(a - v);
     f = static_cast<u8>((f & z80::kC) | z80::kN | z80::kSzTable[r] | ((a ^ v ^ r) & z80::kH) |
                         (bc != 0 ? z80::kPV : 0));
-    if (Repeat && bc != 0 && r != 0) {
-        pc -= 2;
-        Extra(5);
-    }
+    if (Repeat && bc != 0 && r != 0)
+        RepeatBlock();
     return true;
 }
 
@@ -138,18 +142,7 @@ Z80_INLINE bool Z80Core::INxx()
     }
     if (!Write8(hl, v))
         return false;
-    hl = static_cast<u16>(hl + Dir);
-    const u8 b = static_cast<u8>((bc >> 8) - 1);
-    Set8<0>(b);
-    if constexpr (Repeat) {
-        f |= z80::kZ | z80::kN;
-        if (b != 0) {
-            pc -= 2;
-            Extra(5);
-        }
-    } else {
-        f = static_cast<u8>((f & ~z80::kZ) | z80::kN | (b == 0 ? z80::kZ : 0));
-    }
+    BlockIoStep<Dir, Repeat>();
     return true;
 }
 
@@ -160,19 +153,23 @@ Z80_INLINE bool Z80Core::OUTxx()
     u8 v;
     if (!Read8(hl, v) || !PortOut(bc, v))
         return false;
+    BlockIoStep<Dir, Repeat>();
+    return true;
+}
+
+template <int Dir, bool Repeat>
+Z80_INLINE void Z80Core::BlockIoStep()
+{
     hl = static_cast<u16>(hl + Dir);
     const u8 b = static_cast<u8>((bc >> 8) - 1);
     Set8<0>(b);
     if constexpr (Repeat) {
         f |= z80::kZ | z80::kN;
-        if (b != 0) {
-            pc -= 2;
-            Extra(5);
-        }
+        if (b != 0)
+            RepeatBlock();
     } else {
         f = static_cast<u8>((f & ~z80::kZ) | z80::kN | (b == 0 ? z80::kZ : 0));
     }
-    return true;
 }
 
 Z80_INLINE bool Z80Core::ExecuteED()
