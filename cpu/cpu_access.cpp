@@ -67,33 +67,6 @@ bool CpuBase::ReadByte(u32 address, u32 kindMask, bool peek, u8* out)
 }
 
 template <typename T>
-bool CpuBase::FetchFast(u32 address, T* value, u32* counter)
-{
-    const u32 a = address & addressMask_;
-    constexpr u32 n = sizeof(T);
-    if (n > 1 && a < memSize_ && memSize_ - a >= n && (a & kMemBlockMask) <= kMemBlockSize - n) {
-        const MemoryBlockEntry& e = blocks_[a >> kMemBlockShift];
-        if ((e.flags & kFetchMask) == kMemReadDirect) {
-            std::memcpy(value, static_cast<const u8*>(e.readContext) + (a & kMemBlockMask), n);
-            if (counter)
-                *counter += n;
-            return true;
-        }
-    }
-    u64 v = 0;
-    for (u32 i = 0; i < n; ++i) {
-        u8 b;
-        if (!ReadByte((a + i) & addressMask_, kFetchMask, false, &b))
-            return false;
-        v |= static_cast<u64>(b) << (8 * i);
-    }
-    *value = static_cast<T>(v);
-    if (counter)
-        *counter += n;
-    return true;
-}
-
-template <typename T>
 static bool MultiByteDirect(const MemoryBlockEntry* blocks, u32 memSize, u32 a, u32 mask, u32 kind, bool write,
                             T* value)
 {
@@ -110,17 +83,19 @@ static bool MultiByteDirect(const MemoryBlockEntry* blocks, u32 memSize, u32 a, 
     return true;
 }
 
+// Fetches, reads and peeks differ only in the kind mask and the peek flag: one block
+// read directly when it can be, else byte by byte, low byte first.
 template <typename T>
-bool CpuBase::ReadFast(u32 address, T* value)
+bool CpuBase::ReadSized(u32 address, u32 kindMask, bool peek, T* value)
 {
     const u32 a = address & addressMask_;
     constexpr u32 n = sizeof(T);
-    if (n > 1 && MultiByteDirect(blocks_, memSize_, a, kDataMask, kMemReadDirect, false, value))
+    if (n > 1 && MultiByteDirect(blocks_, memSize_, a, kindMask, kMemReadDirect, false, value))
         return true;
     u64 v = 0;
     for (u32 i = 0; i < n; ++i) {
         u8 b;
-        if (!ReadByte((a + i) & addressMask_, kDataMask, false, &b))
+        if (!ReadByte((a + i) & addressMask_, kindMask, peek, &b))
             return false;
         v |= static_cast<u64>(b) << (8 * i);
     }
@@ -129,21 +104,25 @@ bool CpuBase::ReadFast(u32 address, T* value)
 }
 
 template <typename T>
+bool CpuBase::FetchFast(u32 address, T* value, u32* counter)
+{
+    if (!ReadSized(address, kFetchMask, false, value))
+        return false;
+    if (counter)
+        *counter += sizeof(T);
+    return true;
+}
+
+template <typename T>
+bool CpuBase::ReadFast(u32 address, T* value)
+{
+    return ReadSized(address, kDataMask, false, value);
+}
+
+template <typename T>
 bool CpuBase::PeekFast(u32 address, T* value)
 {
-    const u32 a = address & addressMask_;
-    constexpr u32 n = sizeof(T);
-    if (n > 1 && MultiByteDirect(blocks_, memSize_, a, kDataMask, kMemReadDirect, false, value))
-        return true;
-    u64 v = 0;
-    for (u32 i = 0; i < n; ++i) {
-        u8 b;
-        if (!ReadByte((a + i) & addressMask_, kDataMask, true, &b))
-            return false;
-        v |= static_cast<u64>(b) << (8 * i);
-    }
-    *value = static_cast<T>(v);
-    return true;
+    return ReadSized(address, kDataMask, true, value);
 }
 
 template <typename T>
@@ -185,12 +164,12 @@ bool CpuBase::FetchPlain(u32 address, T* value, u32* counter)
 }
 
 template <typename T>
-bool CpuBase::ReadPlain(u32 address, T* value)
+bool CpuBase::ReadSlow(u32 address, bool peek, T* value)
 {
     const u32 a = address & addressMask_;
     u64 v = 0;
     for (u32 i = 0; i < sizeof(T); ++i) {
-        v |= static_cast<u64>(SlowRead8((a + i) & addressMask_, false)) << (8 * i);
+        v |= static_cast<u64>(SlowRead8((a + i) & addressMask_, peek)) << (8 * i);
         if (abort_)
             return false;
     }
@@ -199,17 +178,15 @@ bool CpuBase::ReadPlain(u32 address, T* value)
 }
 
 template <typename T>
+bool CpuBase::ReadPlain(u32 address, T* value)
+{
+    return ReadSlow(address, false, value);
+}
+
+template <typename T>
 bool CpuBase::PeekPlain(u32 address, T* value)
 {
-    const u32 a = address & addressMask_;
-    u64 v = 0;
-    for (u32 i = 0; i < sizeof(T); ++i) {
-        v |= static_cast<u64>(SlowRead8((a + i) & addressMask_, true)) << (8 * i);
-        if (abort_)
-            return false;
-    }
-    *value = static_cast<T>(v);
-    return true;
+    return ReadSlow(address, true, value);
 }
 
 // Every byte is stored; the answer tells whether the access was stopped on the way.
@@ -229,14 +206,7 @@ bool CpuBase::PeekFetch(u32 address, u8* value)
 
 bool CpuBase::PeekFetchWord(u32 address, u16* value)
 {
-    const u32 a = address & addressMask_;
-    if (MultiByteDirect(blocks_, memSize_, a, kFetchMask, kMemReadDirect, false, value))
-        return true;
-    u8 lo, hi;
-    if (!PeekFetch(a, &lo) || !PeekFetch(a + 1, &hi))
-        return false;
-    *value = static_cast<u16>(lo | (hi << 8));
-    return true;
+    return ReadSized(address, kFetchMask, true, value);
 }
 
 #define KUV_CPU_ACCESS(T) \

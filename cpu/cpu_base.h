@@ -153,6 +153,10 @@ protected:
     u8 ReadNonDirect(u32 address, u32 kindMask, bool peek);
     bool ReadByte(u32 address, u32 kindMask, bool peek, u8* out);
     void WriteNonDirect(u32 address, u8 value);
+    // A value of sizeof(T) bytes at address (masked here): direct from one block when it
+    // lies in one, else byte by byte; ReadSlow always through the memory space.
+    template <typename T> bool ReadSized(u32 address, u32 kindMask, bool peek, T* value);
+    template <typename T> bool ReadSlow(u32 address, bool peek, T* value);
     u8 SlowRead8(u32 address, bool peek);
     void SlowWrite8(u32 address, u8 value);
     void FreeEvents();
