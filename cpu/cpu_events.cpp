@@ -15,6 +15,17 @@ inline i32 Distance(u64 due, u64 now)
     return static_cast<i32>(static_cast<u32>(due) - static_cast<u32>(now));
 }
 
+// Runs a due event; false when it asked to be removed. A kept event repeats no more
+// often than every cycle.
+bool Fire(CpuEvent& node, ClockInterface* clock)
+{
+    if (!node.callback(node.target, &node.period, node.userWords, clock))
+        return false;
+    if (node.period < 1)
+        node.period = 1;
+    return true;
+}
+
 } // namespace
 
 CpuEvent* CpuBase::UnlinkEvent(CpuEvent* node)
@@ -103,12 +114,10 @@ void CpuBase::FindNextEvent()
             continue;
         }
         // Added with a period of 0 or below before the start: it fires now.
-        if (!node->callback(node->target, &node->period, node->userWords, this)) {
+        if (!Fire(*node, this)) {
             node = UnlinkEvent(node);
             continue;
         }
-        if (node->period < 1)
-            node->period = 1;
         const i32 p = ConvertCycles(node->period);
         cyclesToNextEvent_ = std::min(cyclesToNextEvent_, p);
         node->due = now + static_cast<u64>(static_cast<i64>(p));
@@ -130,12 +139,10 @@ void CpuBase::RunDueEvents()
             node = node->next;
             continue;
         }
-        if (!node->callback(node->target, &node->period, node->userWords, this)) {
+        if (!Fire(*node, this)) {
             node = UnlinkEvent(node);
             continue;
         }
-        if (node->period < 1)
-            node->period = 1;
         i32 p = node->period;
         const bool offFrequency = currentFrequency_ != nominalFrequency_;
         if (offFrequency) {

@@ -13,6 +13,7 @@
 // reserved D u32, period i32, user word 0 u32, user word 1 u32.
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "base/archive.h"
 #include "base/string_a.h"
@@ -24,32 +25,32 @@ namespace {
 constexpr const char* kBlock = "_CPU";
 constexpr u32 kEventRecordSize = 36;
 
-void Put32(u8* p, u32 v)
+template <typename T> void PutLe(u8* p, T value)
 {
-    for (int i = 0; i < 4; ++i)
+    const u64 v = static_cast<u64>(value);
+    for (u32 i = 0; i < sizeof(T); ++i)
         p[i] = static_cast<u8>(v >> (8 * i));
 }
 
-void Put64(u8* p, u64 v)
-{
-    for (int i = 0; i < 8; ++i)
-        p[i] = static_cast<u8>(v >> (8 * i));
-}
-
-u32 Get32(const u8* p)
-{
-    u32 v = 0;
-    for (int i = 0; i < 4; ++i)
-        v |= static_cast<u32>(p[i]) << (8 * i);
-    return v;
-}
-
-u64 Get64(const u8* p)
+template <typename T> T GetLe(const u8* p)
 {
     u64 v = 0;
-    for (int i = 0; i < 8; ++i)
+    for (u32 i = 0; i < sizeof(T); ++i)
         v |= static_cast<u64>(p[i]) << (8 * i);
-    return v;
+    return static_cast<T>(v);
+}
+
+// The event record's fields at their offsets, written once for saving and loading.
+template <typename Event, typename Visit> void VisitEventRecord(Event& e, Visit visit)
+{
+    visit(0, e.reservedA);
+    visit(4, e.reservedB);
+    visit(8, e.due);
+    visit(16, e.reservedC);
+    visit(20, e.reservedD);
+    visit(24, e.period);
+    visit(28, e.userWords[0]);
+    visit(32, e.userWords[1]);
 }
 
 StringA IndexedKey(const char* pattern, u32 index)
@@ -71,7 +72,7 @@ bool CpuBase::SaveState(Archive& archive)
     u8 period[8];
     u64 periodBits;
     std::memcpy(&periodBits, &period_, 8);
-    Put64(period, periodBits);
+    PutLe(period, periodBits);
     const u64 mask = addressMask_;
     const u64 memSize = memSize_;
     u64 fmsk = 0;
@@ -102,14 +103,7 @@ bool CpuBase::SaveState(Archive& archive)
             e->target->GetFullName(owner);
         const StringA name(e->name ? e->name : "");
         u8 record[kEventRecordSize];
-        Put32(record + 0, e->reservedA);
-        Put32(record + 4, e->reservedB);
-        Put64(record + 8, e->due);
-        Put32(record + 16, e->reservedC);
-        Put32(record + 20, e->reservedD);
-        Put32(record + 24, static_cast<u32>(e->period));
-        Put32(record + 28, e->userWords[0]);
-        Put32(record + 32, e->userWords[1]);
+        VisitEventRecord(*e, [&](u32 at, const auto& field) { PutLe(record + at, field); });
         if (!archive.WriteStringValue(owner, IndexedKey("DVEVT%ld", index)) ||
             !archive.WriteStringValue(name, IndexedKey("NMEVT%ld", index)) ||
             !archive.WriteBlob(record, sizeof(record), IndexedKey("DTEVT%ld", index)))
@@ -135,7 +129,7 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
         return false;
     nominalFrequency_ = static_cast<i32>(freq);
     currentFrequency_ = static_cast<i32>(currentFreq);
-    const u64 periodBits = Get64(period);
+    const u64 periodBits = GetLe<u64>(period);
     double loadedPeriod;
     std::memcpy(&loadedPeriod, &periodBits, 8);
     // The period feeds every time and cycle conversion: only a finite positive value is
@@ -177,19 +171,15 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
         u8 record[kEventRecordSize];
         if (!archive.ReadBlob(record, sizeof(record), IndexedKey("DTEVT%ld", i)))
             return false;
-        const i32 recordPeriod = static_cast<i32>(Get32(record + 24));
-        if (!AddEvent(recordPeriod, match.AsCpuEvent(), match.target, registryName, Get32(record + 28),
-                      Get32(record + 32)))
+        const auto load = [&](u32 at, auto& field) {
+            field = GetLe<std::remove_reference_t<decltype(field)>>(record + at);
+        };
+        CpuEvent saved;
+        VisitEventRecord(saved, load);
+        if (!AddEvent(saved.period, match.AsCpuEvent(), match.target, registryName, saved.userWords[0],
+                      saved.userWords[1]))
             return false;
-        CpuEvent* e = eventTail_;
-        e->reservedA = Get32(record + 0);
-        e->reservedB = Get32(record + 4);
-        e->due = Get64(record + 8);
-        e->reservedC = Get32(record + 16);
-        e->reservedD = Get32(record + 20);
-        e->period = recordPeriod;
-        e->userWords[0] = Get32(record + 28);
-        e->userWords[1] = Get32(record + 32);
+        VisitEventRecord(*eventTail_, load);
     }
     return archive.ReadInt32(&cyclesToNextEvent_, "CBEVT") && archive.ReadMarker(kBlock, Archive::kBlockClose);
 }

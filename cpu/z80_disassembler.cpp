@@ -146,6 +146,15 @@ bool DecodeUnprefixed(Z80Cpu& cpu, u8 op, StringA& mnemonic, StringA& trace, u32
     return z80trace::TraceMain(cpu, op, raw, next, trace);
 }
 
+// The byte after a prefix; an unreadable one leaves "???" as the mnemonic.
+bool FetchSecondByte(Z80Cpu& cpu, u8* op, StringA& mnemonic)
+{
+    if (cpu.DisasmFetchByte(op))
+        return true;
+    mnemonic.Assign("???");
+    return false;
+}
+
 } // namespace
 
 bool Z80Cpu::DisasmFetchByte(u8* out)
@@ -187,10 +196,9 @@ i32 Z80Cpu::Disassemble(StringA& address, StringA& hex, StringA& mnemonic, Strin
                         StringA& spare6, StringA& spare7, u32* kind, u32* width1, u32* width2,
                         u32* width3, u32* width4, u32* width5, u32* width6, u32* width7)
 {
-    for (StringA* s : {&address, &hex, &mnemonic, &flags, &trace, &spare6, &spare7})
-        s->Clear();
-    for (u32* v : {kind, width1, width2, width3, width4, width5, width6, width7})
-        SetOut(v, 0);
+    // Every column and width starts empty, as without a processor.
+    ClockInterface::Disassemble(address, hex, mnemonic, flags, trace, spare6, spare7, kind, width1, width2, width3,
+                                width4, width5, width6, width7);
     if (!IsRunning())
         return 0;
 
@@ -242,10 +250,8 @@ bool Z80Cpu::DisassembleCB(StringA& mnemonic, StringA& trace, u32* kind)
 {
     (void)kind;
     u8 op = 0;
-    if (!DisasmFetchByte(&op)) {
-        mnemonic.Assign("???");
+    if (!FetchSecondByte(*this, &op, mnemonic))
         return false;
-    }
     PatternArgs args;
     args.opcode = op;
     ExpandPattern(mnemonic, CbPattern(op), args);
@@ -256,10 +262,8 @@ bool Z80Cpu::DisassembleED(StringA& mnemonic, StringA& trace, u32* kind)
 {
     (void)kind;
     u8 op = 0;
-    if (!DisasmFetchByte(&op)) {
-        mnemonic.Assign("???");
+    if (!FetchSecondByte(*this, &op, mnemonic))
         return false;
-    }
     const EdOp& e = kEdOps[op];
     if (!e.pattern)
         return false;
@@ -277,10 +281,8 @@ bool Z80Cpu::DisassembleED(StringA& mnemonic, StringA& trace, u32* kind)
 bool Z80Cpu::DisassembleIndexed(StringA& mnemonic, StringA& trace, u32* kind, u16& index, const char* name)
 {
     u8 op = 0;
-    if (!DisasmFetchByte(&op)) {
-        mnemonic.Assign("???");
+    if (!FetchSecondByte(*this, &op, mnemonic))
         return false;
-    }
     const IndexOp& x = kIndexOps[op];
     if (x.bitSet)
         return DisassembleIndexCB(mnemonic, trace, kind, index, name);
