@@ -27,6 +27,14 @@ struct Thread::Shared {
     bool gateOpen = false;
     u64 run = 0;
     std::thread::id worker;
+
+    // Lets a worker paused at the gate go on.
+    void ReleasePaused() {
+        if (!suspended) return;
+        suspended = false;
+        gateOpen = true;
+        changed.notify_all();
+    }
 };
 
 namespace {
@@ -132,11 +140,7 @@ bool Thread::Join(int timeoutMs) {
         return true;
     }
     s.pauseRequested = false;
-    if (s.suspended) {
-        s.suspended = false;
-        s.gateOpen = true;
-        s.changed.notify_all();
-    }
+    s.ReleasePaused();
     if (!handle_.joinable()) return false;
     const auto ended = [&] { return !s.running; };
     if (timeoutMs < 0)
@@ -198,11 +202,7 @@ bool Thread::Resume() {
     std::lock_guard lk(s.lock);
     s.pauseRequested = false;
     if (!s.running) return false;
-    if (s.suspended) {
-        s.suspended = false;
-        s.gateOpen = true;
-        s.changed.notify_all();
-    }
+    s.ReleasePaused();
     return true;
 }
 
@@ -228,27 +228,18 @@ bool Thread::SuspendSelf(bool onlyIfRequested) {
     return true;
 }
 
-bool Thread::IsRunning() const {
+template <class T>
+T Thread::Locked(T Shared::*field) const {
     std::lock_guard lk(shared_->lock);
-    return shared_->running;
+    return (*shared_).*field;
 }
 
-bool Thread::IsSuspended() const {
-    std::lock_guard lk(shared_->lock);
-    return shared_->suspended;
-}
+bool Thread::IsRunning() const { return Locked(&Shared::running); }
 
-bool Thread::IsPauseRequested() const {
-    std::lock_guard lk(shared_->lock);
-    return shared_->pauseRequested;
-}
+bool Thread::IsSuspended() const { return Locked(&Shared::suspended); }
 
-u32 Thread::GetResult() const {
-    std::lock_guard lk(shared_->lock);
-    return shared_->result;
-}
+bool Thread::IsPauseRequested() const { return Locked(&Shared::pauseRequested); }
 
-u32 Thread::GetExitCode() const {
-    std::lock_guard lk(shared_->lock);
-    return shared_->exitCode;
-}
+u32 Thread::GetResult() const { return Locked(&Shared::result); }
+
+u32 Thread::GetExitCode() const { return Locked(&Shared::exitCode); }

@@ -63,6 +63,9 @@ private:
     static void Proc(std::shared_ptr<Shared> shared, u64 run);
     void ReapHandle();
     bool GiveUp(bool kill);
+    // A field of the shared block, read under its lock.
+    template <class T>
+    T Locked(T Shared::*field) const;
 
     std::shared_ptr<Shared> shared_;
     std::thread handle_;
