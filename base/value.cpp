@@ -135,11 +135,7 @@ bool Value::GetBool(bool& out) const
 
 bool Value::GetString(StringBase& out) const
 {
-    if (type_ != kValueString || !string_)
-        return false;
-    if (&out != string_)
-        out.Assign(*string_);
-    return true;
+    return AssignHeldString(out);
 }
 
 bool Value::GetStringRef(StringBase*& out) const
@@ -152,9 +148,7 @@ bool Value::GetStringRef(StringBase*& out) const
 
 StringBase* Value::CloneString() const
 {
-    if (type_ != kValueString || !string_)
-        return nullptr;
-    return string_->Substr(0, string_->GetLength());
+    return CloneHeldString();
 }
 
 bool Value::GetChild(void*& out) const

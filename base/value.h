@@ -100,6 +100,10 @@ public:
     bool WriteTo(StreamInterface& stream) const;
 
 protected:
+    // GetString and CloneString for both kinds, through GetStringRef.
+    bool AssignHeldString(StringBase& out) const;
+    StringBase* CloneHeldString() const;
+
     i32 type_ = kValueNone;
 };
 

@@ -149,6 +149,22 @@ bool ValueInterface::AssignFrom(const ValueInterface& source)
     }
 }
 
+bool ValueInterface::AssignHeldString(StringBase& out) const
+{
+    StringBase* held = nullptr;
+    if (!GetStringRef(held))
+        return false;
+    if (held != &out)
+        out.Assign(*held);
+    return true;
+}
+
+StringBase* ValueInterface::CloneHeldString() const
+{
+    StringBase* held = nullptr;
+    return GetStringRef(held) ? held->Substr(0, held->GetLength()) : nullptr;
+}
+
 bool ValueInterface::ReadFrom(StreamInterface& stream)
 {
     Record record;

@@ -147,12 +147,7 @@ bool ValueRef::SetString(const StringBase& v)
 
 bool ValueRef::GetString(StringBase& out) const
 {
-    if (type_ != kValueString || !target_)
-        return false;
-    auto* bound = static_cast<const StringBase*>(target_);
-    if (bound != &out)
-        out.Assign(*bound);
-    return true;
+    return AssignHeldString(out);
 }
 
 bool ValueRef::GetStringRef(StringBase*& out) const
@@ -165,10 +160,7 @@ bool ValueRef::GetStringRef(StringBase*& out) const
 
 StringBase* ValueRef::CloneString() const
 {
-    if (type_ != kValueString || !target_)
-        return nullptr;
-    auto* bound = static_cast<const StringBase*>(target_);
-    return bound->Substr(0, bound->GetLength());
+    return CloneHeldString();
 }
 
 bool ValueRef::SetChild(void* v)
