@@ -12,16 +12,8 @@ namespace {
 
 const Bytes kVerRecord = {0x81, 0x85, 0x04, 0x00, 0x5F, 0x56, 0x45, 0x52};
 
-class ArchiveTest : public ::testing::Test {
+class ArchiveTest : public RecordStreamTest {
 protected:
-    void SetUp() override { stream.Allocate(0, -1); }
-    void Load(const Bytes& bytes)
-    {
-        stream.Free();
-        Fill(stream, bytes);
-    }
-
-    MemoryStream stream;
     Archive archive{&stream};
 };
 

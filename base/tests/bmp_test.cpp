@@ -7,10 +7,9 @@
 #include "base/direct_color_image.h"
 #include "base/memory_stream.h"
 #include "base/palette_image.h"
+#include "base/tests/record_bytes.h"
 
 namespace {
-
-using Bytes = std::vector<u8>;
 
 void Put32(Bytes& b, size_t at, u32 v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<u8>(v >> (8 * i));
@@ -24,13 +23,12 @@ Bytes Save(const ImageBase& image) {
     MemoryStream s;
     s.Allocate(0, -1);
     EXPECT_TRUE(SaveBmpImage(s, image));
-    return Bytes(s.GetBuffer(), s.GetBuffer() + s.GetSize());
+    return Contents(s);
 }
 
 std::unique_ptr<ImageBase> Load(const Bytes& bytes, int family = kBmpAnyDepth, u64 at = 0) {
     MemoryStream s;
-    s.Allocate(0, -1);
-    if (!bytes.empty()) s.Write(bytes.data(), bytes.size());
+    Fill(s, bytes);
     s.Seek(at);
     return std::unique_ptr<ImageBase>(LoadBmpImage(s, family));
 }

@@ -26,17 +26,7 @@ Bytes U8Entry(const char* key, u8 value)
     return Concat({{0x01}, Name(key), {0x00, 0x11, value}});
 }
 
-class DictionaryTest : public ::testing::Test {
-protected:
-    void SetUp() override { stream.Allocate(0, -1); }
-    void Load(const Bytes& bytes)
-    {
-        stream.Free();
-        Fill(stream, bytes);
-    }
-
-    MemoryStream stream;
-};
+class DictionaryTest : public RecordStreamTest {};
 
 TEST_F(DictionaryTest, EmptyFileBytes)
 {

@@ -1,6 +1,8 @@
 // Byte-level helpers for the format tests: build a stream from literal bytes and read back
-// everything a writer produced.
+// everything a writer produced, and a fixture around one such stream.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <vector>
@@ -10,9 +12,10 @@
 
 using Bytes = std::vector<u8>;
 
-// A growable stream holding bytes, positioned at the start.
+// Makes the stream a growable one holding just bytes, positioned at the start.
 inline void Fill(MemoryStream& stream, const Bytes& bytes)
 {
+    stream.Free();
     stream.Allocate(0, -1);
     if (!bytes.empty())
         stream.Write(bytes.data(), bytes.size());
@@ -32,3 +35,12 @@ inline Bytes Concat(std::initializer_list<Bytes> parts)
         all.insert(all.end(), part.begin(), part.end());
     return all;
 }
+
+// One growable stream that a test writes to, or loads with bytes to read.
+class RecordStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override { stream.Allocate(0, -1); }
+    void Load(const Bytes& bytes) { Fill(stream, bytes); }
+
+    MemoryStream stream;
+};

@@ -209,7 +209,6 @@ TEST(ValueRecord, ReadingChecksHeaderAndRange)
         {0x04},                         // header cut short
     };
     for (const Bytes& bytes : refused) {
-        stream.Free();
         Fill(stream, bytes);
         Value fresh;
         EXPECT_FALSE(fresh.ReadFrom(stream));
@@ -217,7 +216,6 @@ TEST(ValueRecord, ReadingChecksHeaderAndRange)
     }
 
     // 1000 does not fit a u8: the record is consumed, the variable kept.
-    stream.Free();
     Fill(stream, {0x03, 0x12, 0xE8, 0x03});
     u8 small = 42;
     ValueRef toU8(kValueUInt8, &small);
@@ -226,7 +224,6 @@ TEST(ValueRecord, ReadingChecksHeaderAndRange)
     EXPECT_EQ(stream.GetPosition(), 4u);
 
     // Signed payloads are sign-extended to the destination's width.
-    stream.Free();
     Fill(stream, {0x02, 0x31, 0xFF});
     i64 wide = 0;
     ValueRef toI64(kValueInt64, &wide);
