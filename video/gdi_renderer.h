@@ -10,9 +10,9 @@
 
 #include <windows.h>
 
-#include "video/renderer.h"
+#include "video/win32_renderer.h"
 
-class GdiRenderer : public Renderer {
+class GdiRenderer : public Win32Renderer {
 public:
     GdiRenderer();
     ~GdiRenderer() override;
@@ -26,19 +26,10 @@ public:
     bool Present() override;
     bool PrepareBuffers(bool checkWindow, bool reallocate) override;
 
-protected:
-    bool IsWindowAlive(WindowHandle window) const override;
-    bool ReadClientArea(WindowHandle window, OutputRect* area) const override;
-
 private:
-    // Places the picture for the current aspect ratio and client area (inner lock).
-    void FitDestination();
     void FillBorderBands(HDC dc);
 
     BITMAPINFO dib_{};           // header of the frame as a DIB; one zero colour entry
-    u8 layoutDirty_ = 1;         // client area or frame size changed since the last fit
-    OutputRect destination_;     // where the picture is stretched to
-    float fitAspect_ = 0.0f;     // aspect ratio destination_ was fitted for
 };
 
 #endif

@@ -2,8 +2,6 @@
 
 #include <new>
 
-#include "video/win32_window.h"
-
 GdiRenderer::GdiRenderer()
 {
     BITMAPINFOHEADER& header = dib_.bmiHeader;
@@ -24,16 +22,6 @@ LockedDisplaySurface* GdiRenderer::Clone() const
     return new (std::nothrow) GdiRenderer;
 }
 
-bool GdiRenderer::IsWindowAlive(WindowHandle window) const
-{
-    return Win32WindowAlive(window);
-}
-
-bool GdiRenderer::ReadClientArea(WindowHandle window, OutputRect* area) const
-{
-    return Win32ClientArea(window, area);
-}
-
 bool GdiRenderer::Attach()
 {
     HDC dc = GetDC(ToHwnd(window_));
@@ -47,9 +35,7 @@ bool GdiRenderer::Attach()
 
 void GdiRenderer::Detach()
 {
-    if (deviceContext_)
-        ReleaseDC(ToHwnd(window_), static_cast<HDC>(deviceContext_));
-    deviceContext_ = nullptr;
+    ReleaseDeviceContext();
 }
 
 bool GdiRenderer::Clear(const u32* argb)
@@ -73,25 +59,9 @@ bool GdiRenderer::PrepareBuffers(bool checkWindow, bool reallocate)
         dib_.bmiHeader.biHeight = height_;
         layoutDirty_ = 1;
     }
-    if (checkWindow) {
-        bool moved = false;
-        if (!RefreshClientArea(&moved))
-            return false;
-        if (moved)
-            layoutDirty_ = 1;
-    }
+    if (checkWindow && !CheckWindow())
+        return false;
     return result;
-}
-
-void GdiRenderer::FitDestination()
-{
-    ScopedLock frame(frameLock_);
-    fitAspect_ = aspect_;
-    layoutDirty_ = 0;
-    const AspectFit fit = FitToAspect(width_, height_, aspect_, client_);
-    destination_ = fit.destination;
-    scaleX_ = fit.scaleX;
-    scaleY_ = fit.scaleY;
 }
 
 void GdiRenderer::FillBorderBands(HDC dc)
@@ -126,7 +96,7 @@ bool GdiRenderer::Present()
         Clear(&border);
         return true;
     }
-    if (layoutDirty_ || aspect_ != fitAspect_)
+    if (NeedsFit())
         FitDestination();
     FillBorderBands(dc);
     const OutputRect& d = destination_;

@@ -15,9 +15,9 @@
 
 #include <windows.h>
 
-#include "video/renderer.h"
+#include "video/win32_renderer.h"
 
-class OpenGlRenderer : public Renderer {
+class OpenGlRenderer : public Win32Renderer {
 public:
     OpenGlRenderer() = default;
     ~OpenGlRenderer() override;
@@ -34,24 +34,17 @@ public:
     bool Present() override;
     bool PrepareBuffers(bool checkWindow, bool reallocate) override;
 
-protected:
-    bool IsWindowAlive(WindowHandle window) const override;
-    bool ReadClientArea(WindowHandle window, OutputRect* area) const override;
-
 private:
     using SwapIntervalSetter = BOOL(WINAPI*)(int interval);
     using SwapIntervalGetter = int(WINAPI*)();
 
-    // Fits the picture and sets viewport, projection, raster position and zoom.
+    // Fits the picture, then sets viewport, projection, raster position and zoom.
     void SetupView();
     bool MakeCurrent();
     void ClearToBorder();
     void LookUpSwapControl(const char* extensions);
 
     HGLRC context_ = nullptr;
-    u8 layoutDirty_ = 1;                  // client area or frame size changed since the fit
-    OutputRect destination_;              // where the picture is drawn
-    float fitAspect_ = 0.0f;              // aspect ratio destination_ was fitted for
     SwapIntervalSetter setSwapInterval_ = nullptr;  // wglSwapIntervalEXT
     SwapIntervalGetter getSwapInterval_ = nullptr;  // wglGetSwapIntervalEXT
     u8 swapSynchronised_ = 1;             // presents wait for the vertical retrace

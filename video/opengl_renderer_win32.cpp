@@ -6,8 +6,6 @@
 #include <cstring>
 #include <new>
 
-#include "video/win32_window.h"
-
 namespace {
 
 // Frames are up to 2048 lines and wider than a power of two; drivers that cannot take
@@ -30,16 +28,6 @@ OpenGlRenderer::~OpenGlRenderer()
 LockedDisplaySurface* OpenGlRenderer::Clone() const
 {
     return new (std::nothrow) OpenGlRenderer;
-}
-
-bool OpenGlRenderer::IsWindowAlive(WindowHandle window) const
-{
-    return Win32WindowAlive(window);
-}
-
-bool OpenGlRenderer::ReadClientArea(WindowHandle window, OutputRect* area) const
-{
-    return Win32ClientArea(window, area);
 }
 
 bool OpenGlRenderer::Attach()
@@ -103,9 +91,7 @@ void OpenGlRenderer::Detach()
     if (context_)
         wglDeleteContext(context_);
     context_ = nullptr;
-    if (deviceContext_)
-        ReleaseDC(ToHwnd(window_), static_cast<HDC>(deviceContext_));
-    deviceContext_ = nullptr;
+    ReleaseDeviceContext();
     setSwapInterval_ = nullptr;
     getSwapInterval_ = nullptr;
     swapSynchronised_ = 1;
@@ -144,11 +130,8 @@ bool OpenGlRenderer::PrepareBuffers(bool checkWindow, bool reallocate)
     }
     if (checkWindow) {
         clearPending_ = 1;
-        bool moved = false;
-        if (!RefreshClientArea(&moved))
+        if (!CheckWindow())
             return false;
-        if (moved)
-            layoutDirty_ = 1;
     }
     return result;
 }
@@ -156,13 +139,7 @@ bool OpenGlRenderer::PrepareBuffers(bool checkWindow, bool reallocate)
 void OpenGlRenderer::SetupView()
 {
     ScopedLock frame(frameLock_);
-    fitAspect_ = aspect_;
-    layoutDirty_ = 0;
-    const AspectFit fit = FitToAspect(width_, height_, aspect_, client_);
-    destination_ = fit.destination;
-    // Mouse points map as they do with the GDI renderer.
-    scaleX_ = fit.scaleX;
-    scaleY_ = fit.scaleY;
+    FitDestination();
 
     const OutputRect& d = destination_;
     const i32 cw = client_.Width();
@@ -196,7 +173,7 @@ bool OpenGlRenderer::Present()
         ClearToBorder();
     }
     if (pixels_) {
-        if (layoutDirty_ || aspect_ != fitAspect_)
+        if (NeedsFit())
             SetupView();
         if (clearPending_) {
             clearPending_ = 0;

@@ -6,6 +6,7 @@
 //
 //   Renderer          "No Draw": the window binding, the pixel buffer and the frame
 //                       hand-over; presenting is left to the kinds below
+//   Win32Renderer     window queries and the picture's fit (win32_renderer.h, Windows)
 //   GdiRenderer       "WinGDI": StretchDIBits                (gdi_renderer.h, Windows)
 //   OpenGlRenderer    "OpenGL": glDrawPixels in WGL context  (opengl_renderer.h, Windows)
 //

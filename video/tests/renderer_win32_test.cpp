@@ -1,9 +1,6 @@
 // The window renderers in a real window: a known frame is presented and the client area
 // read back through GDI, so placement, stretching and the border bands are checked on
-// the pixels the user would see. (Guarded: the build's Windows-only file filter matches
-// names ending in _win32.cpp, which a test's name does not.)
-#ifdef _WIN32
-
+// the pixels the user would see.
 #include <windows.h>
 
 #include <GL/gl.h>
@@ -253,5 +250,3 @@ TEST_F(RendererWindowTest, OpenGlKeepsTwoRenderersOnOneWindowApart)
 }
 
 } // namespace
-
-#endif // _WIN32
