@@ -87,11 +87,9 @@ ImageBase* LoadBmpImage(StreamInterface& stream, int family) {
         u8 table[256 * 4];
         if (!stream.Seek(start + kFileHeaderSize + infoSize)) return nullptr;
         if (stream.Read(table, entries * 4) != entries * 4) return nullptr;
-        for (u64 i = 0; i < entries; ++i) {
-            const u8* e = table + i * 4;
-            image->SetPaletteEntry(static_cast<int>(i), 0xFF000000u | (static_cast<u32>(e[2]) << 16) |
-                                                            (static_cast<u32>(e[1]) << 8) | e[0]);
-        }
+        // Entries are B, G, R and a reserved byte: the 24-bit pixel layout.
+        for (u64 i = 0; i < entries; ++i)
+            image->SetPaletteEntry(static_cast<int>(i), GetPixel24(table + i * 4));
     }
 
     if (!stream.Seek(start + pixelOffset) || !image->LoadPixels(stream)) return nullptr;
@@ -118,8 +116,8 @@ bool SaveBmpImage(StreamInterface& stream, const ImageBase& image) {
     if (stream.Write(file, sizeof file) != sizeof file) return false;
     if (stream.Write(info, sizeof info) != sizeof info) return false;
     for (int i = 0; i < entries; ++i) {
-        const u32 c = image.GetPaletteEntry(i);
-        const u8 e[4] = {static_cast<u8>(c), static_cast<u8>(c >> 8), static_cast<u8>(c >> 16), 0};
+        u8 e[4] = {};
+        SetPixel24(e, image.GetPaletteEntry(i));
         if (stream.Write(e, 4) != 4) return false;
     }
 

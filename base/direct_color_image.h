@@ -24,7 +24,6 @@ inline void SetPixel24(u8* p, u32 argb) {
 inline u32 GetPixel24(const u8* p) {
     return 0xFF000000u | (static_cast<u32>(p[2]) << 16) | (static_cast<u32>(p[1]) << 8) | p[0];
 }
-inline bool Pixel24Equals(const u8* p, u32 argb) { return GetPixel24(p) == argb; }
 
 class DirectColorImage : public ImageBase {
 public:
