@@ -14,6 +14,7 @@
 
 #include "base/string_a.h"
 #include "base/string_base.h"
+#include "base/string_support.h"
 
 class StreamInterface;
 
@@ -26,8 +27,8 @@ public:
     // Appends a copy of s of the same width; answers its index.
     virtual int Add(const StringBase& s) = 0;
     virtual int Count() const = 0;
-    // Deletes a range (clipped to the list); the cursor then stands on the
-    // entry that followed it.
+    // Deletes a range, clipped to the list as Substr clips a string; the
+    // cursor then stands on the entry that followed it.
     virtual void RemoveRange(int start, int count) = 0;
     virtual void Clear() { RemoveRange(0, Count()); }
     virtual void Sort() = 0;
@@ -79,15 +80,11 @@ public:
     int Count() const override { return static_cast<int>(entries_.size()); }
 
     void RemoveRange(int start, int count) override {
-        const int n = Count();
-        if (count <= 0 || start >= n) return;
-        const i64 last64 = static_cast<i64>(start) + count - 1;
-        if (last64 < 0) return;
-        const int last = last64 >= n ? n - 1 : static_cast<int>(last64);
-        const int first = start < 0 ? 0 : start;
+        int first = 0;
+        int n = 0;
+        if (!ClipStringRange(Count(), start, count, first, n)) return;
         auto from = std::next(entries_.begin(), first);
-        auto to = std::next(from, last - first + 1);
-        auto after = entries_.erase(from, to);
+        auto after = entries_.erase(from, std::next(from, n));
         if (after == entries_.end()) {
             cursorIndex_ = -1;
         } else {
