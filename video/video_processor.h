@@ -143,6 +143,9 @@ protected:
     bool OnLineEvent(u32* userWords);
     // Draws line into its row and keeps the surface's bookkeeping; answers RenderLine's.
     bool DrawLine(i32 line, bool redrawOnly);
+    // Draws every visible line the surface does not hold; the others run undrawn unless
+    // redrawOnly. Answers whether a drawn line changed.
+    bool DrawUndrawnLines(bool redrawOnly);
     bool IsCurrentEvent(const u32* userWords) const;
     // Links page index (memory, line tracking) and invalidates the drawn lines; false
     // when there is no such page.
@@ -150,6 +153,9 @@ protected:
     float AspectForIndex(i32 index) const;
     // A second page made and added here, as page index; false when adding fails.
     bool EnsurePage(i32 index);
+    // Bounds *size by the frame data limits and sizes the frame data to it; false below
+    // the minimum or when the memory cannot be had.
+    bool SizeFrameData(i32* size);
 
     i32 ownRenderMode_ = kScanlineRendering;  // storage of "RenderMode"
     i32 ownAspectIndex_ = 0;                  // storage of "AspectIndex"

@@ -8,16 +8,26 @@
 #include "video/display_surface.h"
 #include "video/video_processor.h"
 
+namespace {
+
+// "<name> Page n" and "<short name>_PAGEn"; the short name falls back to the name.
+void PageNames(const VideoProcessor& owner, i32 index, StringA& name, StringA& shortName)
+{
+    const char* longName = owner.GetName();
+    const char* ownShort = owner.GetDescription().IsEmpty() ? longName : owner.GetDescription().GetNarrow();
+    name.Format("%s Page %ld", longName, index);
+    shortName.Format("%s_PAGE%ld", ownShort, index);
+}
+
+} // namespace
+
 bool VideoProcessor::EnsurePage(i32 index)
 {
     if (pages_[index])
         return true;
-    const char* longName = GetName();
-    const char* shortName = GetDescription().IsEmpty() ? longName : GetDescription().GetNarrow();
     StringA name;
     StringA description;
-    name.Format("%s Page %ld", longName, index);
-    description.Format("%s_PAGE%ld", shortName, index);
+    PageNames(*this, index, name, description);
     auto page = std::make_unique<VideoMemory>();
     if (!AddChild(page.get(), name.GetNarrow(), description.GetNarrow()))
         return false;
@@ -34,19 +44,10 @@ i32 VideoProcessor::AddPage(VideoMemory* page, const char* name, const char* sho
         created = std::make_unique<VideoMemory>();
         page = created.get();
     }
-    const char* longName = GetName();
-    const char* ownShort = GetDescription().IsEmpty() ? longName : GetDescription().GetNarrow();
     StringA madeName;
     StringA madeShort;
-    if (!name) {
-        madeName.Format("%s Page %ld", longName, 1);
-        name = madeName.GetNarrow();
-    }
-    if (!shortName) {
-        madeShort.Format("%s_PAGE%ld", ownShort, 1);
-        shortName = madeShort.GetNarrow();
-    }
-    if (!AddChild(page, name, shortName))
+    PageNames(*this, 1, madeName, madeShort);
+    if (!AddChild(page, name ? name : madeName.GetNarrow(), shortName ? shortName : madeShort.GetNarrow()))
         return -1;
     created.release();
     pages_[1] = page;
@@ -67,15 +68,19 @@ bool VideoProcessor::SetPageSize(i32 pageIndex, i32 kilobytes, u32 mask)
     return pages_[pageIndex]->SetSize(kilobytes, mask);
 }
 
+bool VideoProcessor::SizeFrameData(i32* size)
+{
+    if (frameDataMax_ >= 0)
+        *size = std::min(*size, frameDataMax_);
+    if (frameDataMin_ >= 0 && *size < frameDataMin_)
+        return false;
+    const u64 bytes = static_cast<u64>(*size);
+    return frameData_.GetSize() == bytes || frameData_.SetSize(bytes);
+}
+
 bool VideoProcessor::SetFrameData(const u8* data, i32 size)
 {
-    if (size < 0 || (size > 0 && !data))
-        return false;
-    if (frameDataMax_ >= 0)
-        size = std::min(size, frameDataMax_);
-    if (frameDataMin_ >= 0 && size < frameDataMin_)
-        return false;
-    if (frameData_.GetSize() != static_cast<u64>(size) && !frameData_.SetSize(static_cast<u64>(size)))
+    if (size < 0 || (size > 0 && !data) || !SizeFrameData(&size))
         return false;
     if (size > 0 && frameData_.WriteAt(data, 0, static_cast<u64>(size)) != static_cast<u64>(size))
         return false;
@@ -90,11 +95,7 @@ bool VideoProcessor::SetFrameDataFromStream(StreamInterface& stream)
     if (streamSize > 0x7FFFFFFF)
         return false;
     i32 size = static_cast<i32>(streamSize);
-    if (frameDataMax_ >= 0)
-        size = std::min(size, frameDataMax_);
-    if (frameDataMin_ >= 0 && size < frameDataMin_)
-        return false;
-    if (frameData_.GetSize() != static_cast<u64>(size) && !frameData_.SetSize(static_cast<u64>(size)))
+    if (!SizeFrameData(&size))
         return false;
     if (size > 0 && stream.ReadAt(frameData_.GetBuffer(), 0, static_cast<u64>(size)) != static_cast<u64>(size))
         return false;

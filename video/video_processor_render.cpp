@@ -107,12 +107,18 @@ bool VideoProcessor::RenderLines()
             RenderLine(line, 0, 0, nullptr, false);
         return false;
     }
+    return DrawUndrawnLines(false) || changed;
+}
+
+bool VideoProcessor::DrawUndrawnLines(bool redrawOnly)
+{
+    bool changed = false;
     const i32 surfaceHeight = display_->GetHeight();
     for (i32 line = 0; line < screenHeight_; ++line) {
         if (line < surfaceHeight && !display_->IsLineDrawn(line)) {
-            if (DrawLine(line, false))
+            if (DrawLine(line, redrawOnly))
                 changed = true;
-        } else {
+        } else if (!redrawOnly) {
             RenderLine(line, 0, 0, nullptr, false);
         }
     }
@@ -182,19 +188,10 @@ bool VideoProcessor::RedrawFrame(bool force)
 {
     if (!display_)
         return false;
-    bool changed = PrepareFrame();
+    const bool changed = PrepareFrame();
     if (!display_->HasSize(screenWidth_, screenHeight_))
         return false;
     if (force)
         display_->InvalidateDrawnLines();
-    const i32 surfaceHeight = display_->GetHeight();
-    for (i32 line = 0; line < screenHeight_; ++line) {
-        if (line < surfaceHeight && !display_->IsLineDrawn(line)) {
-            if (DrawLine(line, force))
-                changed = true;
-        } else if (!force) {
-            RenderLine(line, 0, 0, nullptr, false);
-        }
-    }
-    return changed;
+    return DrawUndrawnLines(force) || changed;
 }

@@ -230,6 +230,27 @@ TEST(VideoProcessorSettings, AspectAndRangesFollowTheTables)
     EXPECT_EQ(vdp.ReadMemory(0, true), -1);    // the TMS9918 keeps its memory itself
 }
 
+TEST(VideoProcessorPages, ASecondPageIsNamedAfterTheChipAndFrameDataKeepsItsLimits)
+{
+    ProbeChip chip;
+    EXPECT_EQ(chip.AddPage(nullptr, nullptr, nullptr), 1);
+    ASSERT_NE(chip.GetPage(1), nullptr);
+    EXPECT_STREQ(chip.GetPage(1)->GetName(), "Probe Video Page 1");
+    EXPECT_STREQ(chip.GetPage(1)->GetDescription().GetNarrow(), "PRB_PAGE1");
+    EXPECT_EQ(chip.AddPage(nullptr, nullptr, nullptr), -1);   // there is one already
+
+    chip.SetFrameDataLimits(2, 4);
+    const u8 frame[6] = {1, 2, 3, 4, 5, 6};
+    ASSERT_TRUE(chip.SetFrameData(frame, 6));
+    EXPECT_EQ(chip.GetFrameData().GetSize(), 4u);   // cut to the maximum
+    EXPECT_FALSE(chip.SetFrameData(frame, 1));      // short of the minimum
+    MemoryStream stream;
+    ASSERT_TRUE(stream.Allocate(0, 64));
+    ASSERT_EQ(stream.Write(frame + 3, 3), 3u);
+    ASSERT_TRUE(chip.SetFrameDataFromStream(stream));
+    EXPECT_EQ(chip.GetFrameData().GetSize(), 3u);
+}
+
 TEST(VideoProcessorState, BlocksRoundTripAndDamageIsRefused)
 {
     BufferSurface surface;
