@@ -129,10 +129,6 @@ public:
     u8& TraceReadStatus() { return traceReadStatus_; }
     u8& BreakReadStatus() { return breakReadStatus_; }
 
-    // True when two of the count sprites have a pixel in common; pixels[i] holds sprite
-    // i's visible pixels from x[i] on, bit 31 leftmost.
-    static bool PixelsCollide(const i32* x, const u32* pixels, i32 count);
-
 private:
     // A sprite found on the line being drawn.
     struct SpriteOnLine {
@@ -141,6 +137,9 @@ private:
         u32 pixels;     // visible pixels from x on, bit 31 leftmost (up to 32 wide)
     };
     static constexpr i32 kSpritesPerLine = 4;
+
+    // True when two of the count sprites have a visible pixel in common.
+    static bool PixelsCollide(const SpriteOnLine* found, i32 count);
 
     void WriteData(u8 value);
     u8 ReadData(bool peek);

@@ -123,16 +123,16 @@ void Tms9918Vdp::DrawText(i32 line, u32* row) const
     }
 }
 
-bool Tms9918Vdp::PixelsCollide(const i32* x, const u32* pixels, i32 count)
+bool Tms9918Vdp::PixelsCollide(const SpriteOnLine* found, i32 count)
 {
     for (i32 a = 0; a + 1 < count; ++a) {
         for (i32 b = a + 1; b < count; ++b) {
             // Line the right-hand sprite's pixels up with the left-hand one's.
-            const bool aLeft = x[a] <= x[b];
-            const i32 d = aLeft ? x[b] - x[a] : x[a] - x[b];
-            const u32 left = aLeft ? pixels[a] : pixels[b];
-            const u32 right = aLeft ? pixels[b] : pixels[a];
-            if (d < 32 && ((left << d) & right) != 0)
+            const bool aLeft = found[a].x <= found[b].x;
+            const SpriteOnLine& left = aLeft ? found[a] : found[b];
+            const SpriteOnLine& right = aLeft ? found[b] : found[a];
+            const i32 d = right.x - left.x;
+            if (d < 32 && ((left.pixels << d) & right.pixels) != 0)
                 return true;
         }
     }
@@ -197,16 +197,8 @@ i32 Tms9918Vdp::FindSprites(i32 line, SpriteOnLine* found, bool updateStatus)
         const u32 number = static_cast<u32>(fifth >= 0 ? fifth : (sprite < kSpriteCount ? sprite : kSpriteCount - 1));
         status_ = (status_ & 0xE0) | number | (fifth >= 0 ? kStatusFifthSprite : 0);
     }
-    if (count >= 2) {
-        i32 x[kSpritesPerLine];
-        u32 pixels[kSpritesPerLine];
-        for (i32 i = 0; i < count; ++i) {
-            x[i] = found[i].x;
-            pixels[i] = found[i].pixels;
-        }
-        if (PixelsCollide(x, pixels, count))
-            status_ |= kStatusCollision;
-    }
+    if (count >= 2 && PixelsCollide(found, count))
+        status_ |= kStatusCollision;
     return count;
 }
 
