@@ -34,6 +34,12 @@ Values& Folders() {
     return values;
 }
 
+// The values, worked out first when they are not yet.
+Values& BuiltFolders() {
+    BuildProgramFolders();
+    return Folders();
+}
+
 std::atomic<bool> built{false};
 std::mutex buildLock;
 
@@ -128,65 +134,58 @@ void BuildProgramFolders() {
     if (built.load(std::memory_order_acquire)) return;
     std::lock_guard lock(buildLock);
     if (built.load(std::memory_order_relaxed)) return;
-    // Marked first: a failure below is not retried on every access.
-    built.store(true, std::memory_order_release);
     const PathString programPath = QueryProgramPath();
     Compute(Folders(), programPath, programPath.IsEmpty() ? PathString() : QueryAppDataFolder());
+    // Marked whatever the queries found, so a failure is not retried on every
+    // access; only now, so that a thread that sees the mark finds the values
+    // complete.
+    built.store(true, std::memory_order_release);
 }
 
 void BuildProgramFoldersFrom(const PathString& programPath, const PathString& appDataFolder) {
     std::lock_guard lock(buildLock);
-    built.store(true, std::memory_order_release);
     Compute(Folders(), programPath, appDataFolder);
+    built.store(true, std::memory_order_release);
 }
 
 const PathString& PathSeparator() {
-    BuildProgramFolders();
-    return Folders().separator;
+    return BuiltFolders().separator;
 }
 
 const PathString& ProgramFolder() {
-    BuildProgramFolders();
-    return Folders().folder;
+    return BuiltFolders().folder;
 }
 
 const PathString& ProgramName() {
-    BuildProgramFolders();
-    return Folders().name;
+    return BuiltFolders().name;
 }
 
 const PathString& ProgramExtension() {
-    BuildProgramFolders();
-    return Folders().extension;
+    return BuiltFolders().extension;
 }
 
 const PathString& AppDataFolder() {
-    BuildProgramFolders();
-    return Folders().appData;
+    return BuiltFolders().appData;
 }
 
 const PathString& DataRoot() {
-    BuildProgramFolders();
-    return Folders().dataRoot;
+    return BuiltFolders().dataRoot;
 }
 
 PathString MakeDataFolder(const StringW& name, bool create) {
-    BuildProgramFolders();
-    const Values& v = Folders();
+    const Values& v = BuiltFolders();
     if (v.dataRoot.IsEmpty() || v.dataRoot.Compare(v.folder) == 0) return v.folder;
     return MakeFolderUnder(v.dataRoot, name, create);
 }
 
 PathString MakeAppDataFolder(const StringW& name, bool create) {
-    BuildProgramFolders();
-    const Values& v = Folders();
+    const Values& v = BuiltFolders();
     if (v.appData.IsEmpty()) return v.folder;
     return MakeFolderUnder(v.appData, name, create);
 }
 
 bool SetProgramFolder(const PathString& folder, const PathString& name, bool create) {
-    BuildProgramFolders();
-    Values& v = Folders();
+    Values& v = BuiltFolders();
     if (create && folder.IsEmpty()) return false;
     if (!folder.IsEmpty()) {
         PathString f(folder);

@@ -1,10 +1,10 @@
 // Computer: start and stop lines, the "_MCH" block, the speed and description texts.
 #include "emu/computer.h"
 
-#include "base/archive.h"
 #include "base/object_list.h"
 #include "base/string_w.h"
 #include "cpu/cpu_base.h"
+#include "emu/state_block.h"
 
 namespace {
 
@@ -33,17 +33,12 @@ void Computer::Stop()
 
 bool Computer::SaveState(Archive& archive)
 {
-    const u8 version = 0;
-    return SystemBase::SaveState(archive) && archive.WriteMarker(kMachineBlock, Archive::kBlockOpen) &&
-           archive.WriteUInt8(&version, "VER") && archive.WriteMarker(kMachineBlock, Archive::kBlockClose);
+    return SystemBase::SaveState(archive) && StateBlock::SaveEmpty(archive, kMachineBlock);
 }
 
 bool Computer::LoadState(Archive& archive, LoadContext context)
 {
-    u8 version = 0;
-    return SystemBase::LoadState(archive, context) && archive.ReadMarker(kMachineBlock, Archive::kBlockOpen) &&
-           archive.ReadUInt8(&version, "VER") && version == 0 &&
-           archive.ReadMarker(kMachineBlock, Archive::kBlockClose);
+    return SystemBase::LoadState(archive, context) && StateBlock::LoadEmpty(archive, kMachineBlock);
 }
 
 void Computer::GetSpeedText(StringA& out)

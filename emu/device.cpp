@@ -1,13 +1,12 @@
 // Device base: services, life cycle, Connect broadcast, "IRQ" binding and "_DEV" block.
 #include "emu/device.h"
 
-#include "base/archive.h"
 #include "emu/param_set.h"
+#include "emu/state_block.h"
 
 namespace {
 
 const char kDeviceBlock[] = "_DEV";
-const char kVersionKey[] = "VER";
 const char kIrqParam[] = "IRQ";
 
 } // namespace
@@ -80,26 +79,10 @@ void Device::ConnectIrq(i32 line, bool connected, bool option)
 
 bool Device::SaveState(Archive& archive)
 {
-    if (!params_->Save(archive))
-        return false;
-    const StringA block(kDeviceBlock);
-    if (!archive.WriteMarker(block, Archive::kBlockOpen))
-        return false;
-    const u8 version = 0;
-    if (!archive.WriteUInt8(&version, StringA(kVersionKey)))
-        return false;
-    return archive.WriteMarker(block, Archive::kBlockClose);
+    return params_->Save(archive) && StateBlock::SaveEmpty(archive, kDeviceBlock);
 }
 
 bool Device::LoadState(Archive& archive, LoadContext context)
 {
-    if (!params_->Load(archive, context))
-        return false;
-    const StringA block(kDeviceBlock);
-    if (!archive.ReadMarker(block, Archive::kBlockOpen))
-        return false;
-    u8 version = 0xFF;
-    if (!archive.ReadUInt8(&version, StringA(kVersionKey)) || version != 0)
-        return false;
-    return archive.ReadMarker(block, Archive::kBlockClose);
+    return params_->Load(archive, context) && StateBlock::LoadEmpty(archive, kDeviceBlock);
 }

@@ -6,11 +6,11 @@
 //   16 i32  requested rate
 //   20 u32  stream timers: (streamParam2 << 24) | streamParam1; 0 for timers
 //   24 u64  fire count          32 u32 user word 0  36 u32 user word 1
-#include <cstring>
-
 #include "base/archive.h"
 #include "base/stream_interface.h"
 #include "emu/event_bus.h"
+#include "emu/little_endian.h"
+#include "emu/state_block.h"
 
 namespace {
 
@@ -21,35 +21,7 @@ constexpr u32 kNotStartedBit = 0x100;
 // before anything is added.
 constexpr u64 kMinTimerBytes = 1 + 4 + 6 + 1 + 4 + kRecordSize;
 
-const StringA kBlockName("_EVT");
-
-void Put32(u8* p, u32 v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<u8>(v >> (8 * i));
-}
-
-void Put64(u8* p, u64 v)
-{
-    for (int i = 0; i < 8; ++i)
-        p[i] = static_cast<u8>(v >> (8 * i));
-}
-
-u32 Get32(const u8* p)
-{
-    u32 v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | p[i];
-    return v;
-}
-
-u64 Get64(const u8* p)
-{
-    u64 v = 0;
-    for (int i = 7; i >= 0; --i)
-        v = (v << 8) | p[i];
-    return v;
-}
+const char kBlockName[] = "_EVT";
 
 bool IsBusRate(i32 hz)
 {
@@ -73,30 +45,30 @@ struct TimerRecord {
 
     void Pack(u8* p) const
     {
-        Put32(p + 0, kind | (notStarted ? kNotStartedBit : 0));
-        Put32(p + 4, static_cast<u32>(achievedRate));
-        Put32(p + 8, static_cast<u32>(reload));
-        Put32(p + 12, static_cast<u32>(countdown));
-        Put32(p + 16, static_cast<u32>(requestedRate));
-        Put32(p + 20, streamWord);
-        Put64(p + 24, fireCount);
-        Put32(p + 32, userWords[0]);
-        Put32(p + 36, userWords[1]);
+        StoreLe32(p + 0, kind | (notStarted ? kNotStartedBit : 0));
+        StoreLe32(p + 4, static_cast<u32>(achievedRate));
+        StoreLe32(p + 8, static_cast<u32>(reload));
+        StoreLe32(p + 12, static_cast<u32>(countdown));
+        StoreLe32(p + 16, static_cast<u32>(requestedRate));
+        StoreLe32(p + 20, streamWord);
+        StoreLe64(p + 24, fireCount);
+        StoreLe32(p + 32, userWords[0]);
+        StoreLe32(p + 36, userWords[1]);
     }
 
     void Unpack(const u8* p)
     {
-        const u32 word0 = Get32(p + 0);
+        const u32 word0 = LoadLe32(p + 0);
         kind = word0 & 0xFF;
         notStarted = (word0 & kNotStartedBit) != 0;
-        achievedRate = static_cast<i32>(Get32(p + 4));
-        reload = static_cast<i32>(Get32(p + 8));
-        countdown = static_cast<i32>(Get32(p + 12));
-        requestedRate = static_cast<i32>(Get32(p + 16));
-        streamWord = Get32(p + 20);
-        fireCount = Get64(p + 24);
-        userWords[0] = Get32(p + 32);
-        userWords[1] = Get32(p + 36);
+        achievedRate = static_cast<i32>(LoadLe32(p + 4));
+        reload = static_cast<i32>(LoadLe32(p + 8));
+        countdown = static_cast<i32>(LoadLe32(p + 12));
+        requestedRate = static_cast<i32>(LoadLe32(p + 16));
+        streamWord = LoadLe32(p + 20);
+        fireCount = LoadLe64(p + 24);
+        userWords[0] = LoadLe32(p + 32);
+        userWords[1] = LoadLe32(p + 36);
     }
 
     // Values that later ticks and frequency changes divide by or count with.
@@ -122,10 +94,8 @@ bool EventBus::SaveState(Archive& archive)
         ++count;
     }
 
-    const u8 version = 0;
-    if (!archive.WriteMarker(kBlockName, Archive::kBlockOpen) || !archive.WriteUInt8(&version, StringA("VER")) ||
-        !archive.WriteInt32(&busFrequency_, StringA("CRFRQ")) || !archive.WriteInt32(&tickCount_, StringA("CNFRQ")) ||
-        !archive.WriteUInt32(&count, StringA("CNEVT")))
+    if (!StateBlock::Open(archive, kBlockName) || !archive.WriteInt32(&busFrequency_, "CRFRQ") ||
+        !archive.WriteInt32(&tickCount_, "CNFRQ") || !archive.WriteUInt32(&count, "CNEVT"))
         return false;
 
     StringA key;
@@ -158,20 +128,18 @@ bool EventBus::SaveState(Archive& archive)
         if (!archive.WriteBlob(bytes, kRecordSize, key))
             return false;
     }
-    return archive.WriteMarker(kBlockName, Archive::kBlockClose);
+    return StateBlock::Close(archive, kBlockName);
 }
 
 bool EventBus::LoadState(Archive& archive, LoadContext /*context*/)
 {
     RemoveAllTimers();
 
-    u8 version = 0;
     i32 frequency = 0;
     i32 ticks = 0;
     u32 count = 0;
-    if (!archive.ReadMarker(kBlockName, Archive::kBlockOpen) || !archive.ReadUInt8(&version, StringA("VER")) ||
-        version != 0 || !archive.ReadInt32(&frequency, StringA("CRFRQ")) ||
-        !archive.ReadInt32(&ticks, StringA("CNFRQ")) || !archive.ReadUInt32(&count, StringA("CNEVT")))
+    if (!StateBlock::Enter(archive, kBlockName) || !archive.ReadInt32(&frequency, "CRFRQ") ||
+        !archive.ReadInt32(&ticks, "CNFRQ") || !archive.ReadUInt32(&count, "CNEVT"))
         return false;
     // Taken as stored (the bus tick comes back with the CPU's events), but only a rate
     // the bus can run at.
@@ -239,5 +207,5 @@ bool EventBus::LoadState(Archive& archive, LoadContext /*context*/)
         node->userWords[1] = record.userWords[1];
         node->started = !record.notStarted;
     }
-    return archive.ReadMarker(kBlockName, Archive::kBlockClose);
+    return StateBlock::Leave(archive, kBlockName);
 }

@@ -1,6 +1,6 @@
 #include "emu/interrupt_lines.h"
 
-#include "base/archive.h"
+#include "emu/state_block.h"
 #include "emu/system_interface.h"
 
 namespace {
@@ -159,14 +159,10 @@ void InterruptLines::Stop()
 
 bool InterruptLines::SaveState(Archive& archive)
 {
-    const u8 version = 0;
-    return archive.WriteMarker(kBlock, Archive::kBlockOpen) && archive.WriteUInt8(&version, "VER") &&
-           archive.WriteMarker(kBlock, Archive::kBlockClose);
+    return StateBlock::SaveEmpty(archive, kBlock);
 }
 
 bool InterruptLines::LoadState(Archive& archive, LoadContext)
 {
-    u8 version = 0;
-    return archive.ReadMarker(kBlock, Archive::kBlockOpen) && archive.ReadUInt8(&version, "VER") && version == 0 &&
-           archive.ReadMarker(kBlock, Archive::kBlockClose);
+    return StateBlock::LoadEmpty(archive, kBlock);
 }

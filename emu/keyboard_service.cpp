@@ -4,11 +4,11 @@
 #include <algorithm>
 
 #include "base/archive.h"
+#include "emu/state_block.h"
 
 namespace {
 
-const StringA kBlockName("_KEYS");
-const StringA kVersionKey("VER");
+const char kBlockName[] = "_KEYS";
 
 }  // namespace
 
@@ -88,10 +88,7 @@ void KeyboardService::Stop()
 
 bool KeyboardService::SaveState(Archive& archive)
 {
-    if (!archive.WriteMarker(kBlockName, Archive::kBlockOpen))
-        return false;
-    const u8 version = 0;
-    if (!archive.WriteUInt8(&version, kVersionKey))
+    if (!StateBlock::Open(archive, kBlockName))
         return false;
     StringA key;
     for (int row = 0; row < 8; ++row) {
@@ -104,15 +101,12 @@ bool KeyboardService::SaveState(Archive& archive)
         if (!archive.WriteUInt32(&bits, key))
             return false;
     }
-    return archive.WriteMarker(kBlockName, Archive::kBlockClose);
+    return StateBlock::Close(archive, kBlockName);
 }
 
 bool KeyboardService::LoadState(Archive& archive, LoadContext /*context*/)
 {
-    if (!archive.ReadMarker(kBlockName, Archive::kBlockOpen))
-        return false;
-    u8 version = 0;
-    if (!archive.ReadUInt8(&version, kVersionKey) || version != 0)
+    if (!StateBlock::Enter(archive, kBlockName))
         return false;
     downCount_ = 0;
     StringA key;
@@ -127,5 +121,5 @@ bool KeyboardService::LoadState(Archive& archive, LoadContext /*context*/)
             downCount_ += down;
         }
     }
-    return archive.ReadMarker(kBlockName, Archive::kBlockClose);
+    return StateBlock::Leave(archive, kBlockName);
 }

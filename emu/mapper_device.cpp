@@ -1,15 +1,14 @@
 // Mapper device base: ROM slots, the ROM layout and "_MAPD".
 #include "emu/mapper_device.h"
 
-#include "base/archive.h"
 #include "emu/drive_image.h"
 #include "emu/memory_space.h"
+#include "emu/state_block.h"
 #include "emu/system_interface.h"
 
 namespace {
 
 const char kStateBlock[] = "_MAPD";
-const char kVersionKey[] = "VER";
 constexpr u32 kKB = 1024;
 
 } // namespace
@@ -149,22 +148,11 @@ void MapperDevice::Stop()
 
 bool MapperDevice::SaveState(Archive& archive)
 {
-    if (!Device::SaveState(archive))
-        return false;
-    const StringA block(kStateBlock);
-    const u8 version = 0;
-    return archive.WriteMarker(block, Archive::kBlockOpen) && archive.WriteUInt8(&version, kVersionKey) &&
-           archive.WriteMarker(block, Archive::kBlockClose);
+    return Device::SaveState(archive) && StateBlock::SaveEmpty(archive, kStateBlock);
 }
 
 bool MapperDevice::LoadState(Archive& archive, LoadContext context)
 {
-    if (!Device::LoadState(archive, context))
-        return false;
-    const StringA block(kStateBlock);
-    u8 version = 0xFF;
-    if (!archive.ReadMarker(block, Archive::kBlockOpen) || !archive.ReadUInt8(&version, kVersionKey) ||
-        version != 0 || !archive.ReadMarker(block, Archive::kBlockClose))
-        return false;
-    return BuildRomMap(true);
+    return Device::LoadState(archive, context) && StateBlock::LoadEmpty(archive, kStateBlock) &&
+           BuildRomMap(true);
 }

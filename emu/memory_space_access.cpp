@@ -1,23 +1,8 @@
 // Memory space: the slow path of CPU accesses (everything the fast path leaves here) and
 // the block copies.
-#include <cstring>
-
 #include "base/stream_interface.h"
+#include "emu/little_endian.h"
 #include "emu/memory_space.h"
-
-namespace {
-
-u16 Le16(const u8* b) { return static_cast<u16>(b[0] | (b[1] << 8)); }
-u32 Le32(const u8* b) { return static_cast<u32>(b[0]) | (static_cast<u32>(b[1]) << 8) |
-                               (static_cast<u32>(b[2]) << 16) | (static_cast<u32>(b[3]) << 24); }
-void PutLe16(u8* b, u16 v) { b[0] = static_cast<u8>(v); b[1] = static_cast<u8>(v >> 8); }
-void PutLe32(u8* b, u32 v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[i] = static_cast<u8>(v >> (8 * i));
-}
-
-} // namespace
 
 // One access of size bytes at an address below the size. With fallBack (byte accesses)
 // a refusal ends in the backing byte or the default value and the answer is always true;
@@ -134,9 +119,9 @@ u16 MemorySpace::Read16(u32 address, bool peek)
     if ((address & kMemBlockMask) != kMemBlockMask) {
         if (static_cast<u64>(address) + 1 >= size_) {
             if (outOfRangeRead_.handler(outOfRangeRead_.context, address, 2, b, peek))
-                return Le16(b);
+                return LoadLe16(b);
         } else if (DispatchRead(address, 2, b, peek, false)) {
-            return Le16(b);
+            return LoadLe16(b);
         }
     }
     const u8 lo = Read8(address, peek);
@@ -149,9 +134,9 @@ u32 MemorySpace::Read32(u32 address, bool peek)
     if ((address & kMemBlockMask) <= kMemBlockSize - 4) {
         if (static_cast<u64>(address) + 3 >= size_) {
             if (outOfRangeRead_.handler(outOfRangeRead_.context, address, 4, b, peek))
-                return Le32(b);
+                return LoadLe32(b);
         } else if (DispatchRead(address, 4, b, peek, false)) {
-            return Le32(b);
+            return LoadLe32(b);
         }
     }
     const u32 lo = Read16(address, peek);
@@ -170,7 +155,7 @@ void MemorySpace::Write8(u32 address, u8 value)
 void MemorySpace::Write16(u32 address, u16 value)
 {
     u8 b[2];
-    PutLe16(b, value);
+    StoreLe16(b, value);
     if ((address & kMemBlockMask) != kMemBlockMask) {
         if (static_cast<u64>(address) + 1 >= size_) {
             if (outOfRangeWrite_.handler(outOfRangeWrite_.context, address, 2, b))
@@ -186,7 +171,7 @@ void MemorySpace::Write16(u32 address, u16 value)
 void MemorySpace::Write32(u32 address, u32 value)
 {
     u8 b[4];
-    PutLe32(b, value);
+    StoreLe32(b, value);
     if ((address & kMemBlockMask) <= kMemBlockSize - 4) {
         if (static_cast<u64>(address) + 3 >= size_) {
             if (outOfRangeWrite_.handler(outOfRangeWrite_.context, address, 4, b))

@@ -14,6 +14,7 @@
 #include "base/archive.h"
 #include "base/string_a.h"
 #include "emu/memory_space.h"
+#include "emu/state_block.h"
 
 namespace {
 
@@ -30,11 +31,10 @@ StringA Key(const char* pattern, i32 n)
 
 bool MemorySpace::SaveState(Archive& archive)
 {
-    const u8 version = 0;
     const u64 size = size_;
     const u64 highest = highest_;
-    if (!archive.WriteMarker(kBlock, Archive::kBlockOpen) || !archive.WriteUInt8(&version, "VER") ||
-        !archive.WriteUInt64(&size, "MSZ") || !archive.WriteUInt64(&highest, "MLM"))
+    if (!StateBlock::Open(archive, kBlock) || !archive.WriteUInt64(&size, "MSZ") ||
+        !archive.WriteUInt64(&highest, "MLM"))
         return false;
     i32 run = 0;
     u32 b = 0;
@@ -56,16 +56,15 @@ bool MemorySpace::SaveState(Archive& archive)
         ++run;
     }
     const bool more = false;
-    return archive.WriteBool(&more, Key("MDT%ld", run)) && archive.WriteMarker(kBlock, Archive::kBlockClose);
+    return archive.WriteBool(&more, Key("MDT%ld", run)) && StateBlock::Close(archive, kBlock);
 }
 
 bool MemorySpace::LoadState(Archive& archive, LoadContext)
 {
-    u8 version = 0;
     u64 size = 0;
     u64 highest = 0;
-    if (!archive.ReadMarker(kBlock, Archive::kBlockOpen) || !archive.ReadUInt8(&version, "VER") || version != 0 ||
-        !archive.ReadUInt64(&size, "MSZ") || !archive.ReadUInt64(&highest, "MLM"))
+    if (!StateBlock::Enter(archive, kBlock) || !archive.ReadUInt64(&size, "MSZ") ||
+        !archive.ReadUInt64(&highest, "MLM"))
         return false;
     // A saved size is always whole blocks and within what Allocate makes; anything else
     // is a damaged state, refused before any memory is touched.
@@ -101,5 +100,5 @@ bool MemorySpace::LoadState(Archive& archive, LoadContext)
         if (run >= static_cast<i32>(blockCount_))
             return false;
     }
-    return archive.ReadMarker(kBlock, Archive::kBlockClose);
+    return StateBlock::Leave(archive, kBlock);
 }

@@ -1,13 +1,12 @@
 // Parameter set: creation, removal and lookup of a device's parameters, and "_CFP".
 #include "emu/param_set.h"
 
-#include "base/archive.h"
+#include "emu/state_block.h"
 #include "emu/system_interface.h"
 
 namespace {
 
 const char kParamBlock[] = "_CFP";
-const char kVersionKey[] = "VER";
 
 } // namespace
 
@@ -234,22 +233,10 @@ void ParamSet::Clear()
 
 bool ParamSet::Save(Archive& archive)
 {
-    const StringA block(kParamBlock);
-    if (!archive.WriteMarker(block, Archive::kBlockOpen))
-        return false;
-    const u8 version = 0;
-    if (!archive.WriteUInt8(&version, StringA(kVersionKey)))
-        return false;
-    return archive.WriteMarker(block, Archive::kBlockClose);
+    return StateBlock::SaveEmpty(archive, kParamBlock);
 }
 
 bool ParamSet::Load(Archive& archive, LoadContext /*context*/)
 {
-    const StringA block(kParamBlock);
-    if (!archive.ReadMarker(block, Archive::kBlockOpen))
-        return false;
-    u8 version = 0xFF;
-    if (!archive.ReadUInt8(&version, StringA(kVersionKey)) || version != 0)
-        return false;
-    return archive.ReadMarker(block, Archive::kBlockClose);
+    return StateBlock::LoadEmpty(archive, kParamBlock);
 }

@@ -1,6 +1,7 @@
 #include "emu/port_space.h"
 
-#include "base/archive.h"
+#include "emu/little_endian.h"
+#include "emu/state_block.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ u16 PortSpace::Read16(u32 port, bool peek, u8* wait)
     u8 ignored;
     u8 b[2];
     if (TryRead(port, 2, b, peek, wait ? wait : &ignored, wordMask))
-        return static_cast<u16>(b[0] | (b[1] << 8));
+        return LoadLe16(b);
     const u8 lo = Read8(port, peek, wait);
     return static_cast<u16>(lo | (Read8(port + 1, peek, wait) << 8));
 }
@@ -87,8 +88,7 @@ u32 PortSpace::Read32(u32 port, bool peek, u8* wait)
     u8 ignored;
     u8 b[4];
     if (TryRead(port, 4, b, peek, wait ? wait : &ignored, dwordMask))
-        return static_cast<u32>(b[0]) | (static_cast<u32>(b[1]) << 8) | (static_cast<u32>(b[2]) << 16) |
-               (static_cast<u32>(b[3]) << 24);
+        return LoadLe32(b);
     const u32 lo = Read16(port, peek, wait);
     return lo | (static_cast<u32>(Read16(port + 2, peek, wait)) << 16);
 }
@@ -100,7 +100,8 @@ void PortSpace::Write8(u32 port, u8 value)
 
 void PortSpace::Write16(u32 port, u16 value)
 {
-    const u8 b[2] = {static_cast<u8>(value), static_cast<u8>(value >> 8)};
+    u8 b[2];
+    StoreLe16(b, value);
     if (TryWrite(port, 2, b, wordMask))
         return;
     Write8(port, b[0]);
@@ -109,8 +110,8 @@ void PortSpace::Write16(u32 port, u16 value)
 
 void PortSpace::Write32(u32 port, u32 value)
 {
-    const u8 b[4] = {static_cast<u8>(value), static_cast<u8>(value >> 8), static_cast<u8>(value >> 16),
-                     static_cast<u8>(value >> 24)};
+    u8 b[4];
+    StoreLe32(b, value);
     if (TryWrite(port, 4, b, dwordMask))
         return;
     Write16(port, static_cast<u16>(value));
@@ -216,14 +217,10 @@ void PortSpace::Stop()
 
 bool PortSpace::SaveState(Archive& archive)
 {
-    const u8 version = 0;
-    return archive.WriteMarker(kBlock, Archive::kBlockOpen) && archive.WriteUInt8(&version, "VER") &&
-           archive.WriteMarker(kBlock, Archive::kBlockClose);
+    return StateBlock::SaveEmpty(archive, kBlock);
 }
 
 bool PortSpace::LoadState(Archive& archive, LoadContext)
 {
-    u8 version = 0;
-    return archive.ReadMarker(kBlock, Archive::kBlockOpen) && archive.ReadUInt8(&version, "VER") && version == 0 &&
-           archive.ReadMarker(kBlock, Archive::kBlockClose);
+    return StateBlock::LoadEmpty(archive, kBlock);
 }

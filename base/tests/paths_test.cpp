@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "base/file_system.h"
 #include "base/folder_listing.h"
@@ -71,6 +74,31 @@ TEST(ProgramFoldersTest, DataFolderUnderProgramFilesOnly) {
     EXPECT_EQ(Narrow(MakeDataFolder(StringW(), false)), "L:\\AppData\\emu\\");
     EXPECT_EQ(Narrow(MakeAppDataFolder(StringW("x"), false)), "L:\\AppData\\x\\");
 }
+
+#if GTEST_HAS_DEATH_TEST
+// First use from several threads at once, in a fresh process where nothing has
+// built the values yet: no thread may read them before they are complete.
+TEST(ProgramFoldersDeathTest, FirstUseFromManyThreadsSeesCompleteValues) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto race = [] {
+        constexpr int kThreads = 8;
+        std::atomic<int> waiting{kThreads};
+        std::atomic<int> incomplete{0};
+        std::vector<std::thread> threads;
+        for (int i = 0; i < kThreads; ++i) {
+            threads.emplace_back([&] {
+                --waiting;
+                while (waiting.load() > 0) {
+                }
+                if (ProgramFolder().IsEmpty() || ProgramName().IsEmpty()) ++incomplete;
+            });
+        }
+        for (std::thread& t : threads) t.join();
+        std::exit(incomplete.load() == 0 ? 0 : 1);
+    };
+    EXPECT_EXIT(race(), ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST(PathTextTest, JoinAndSplit) {
     Place("C:\\Emu\\emu.exe", "");

@@ -1,0 +1,45 @@
+#include "emu/state_block.h"
+
+#include "base/archive.h"
+
+namespace {
+
+const char kVersionKey[] = "VER";
+
+}  // namespace
+
+namespace StateBlock {
+
+bool Open(Archive& archive, const char* name, u8 version)
+{
+    return archive.WriteMarker(name, Archive::kBlockOpen) && archive.WriteUInt8(&version, kVersionKey);
+}
+
+bool Close(Archive& archive, const char* name)
+{
+    return archive.WriteMarker(name, Archive::kBlockClose);
+}
+
+bool Enter(Archive& archive, const char* name, u8 version)
+{
+    u8 stored = 0;
+    return archive.ReadMarker(name, Archive::kBlockOpen) && archive.ReadUInt8(&stored, kVersionKey) &&
+           stored == version;
+}
+
+bool Leave(Archive& archive, const char* name)
+{
+    return archive.ReadMarker(name, Archive::kBlockClose);
+}
+
+bool SaveEmpty(Archive& archive, const char* name)
+{
+    return Open(archive, name) && Close(archive, name);
+}
+
+bool LoadEmpty(Archive& archive, const char* name)
+{
+    return Enter(archive, name) && Leave(archive, name);
+}
+
+}  // namespace StateBlock
