@@ -6,6 +6,8 @@
 #include <cstring>
 #include <cstdlib>
 
+#include "sound/mono_pcm_format.h"
+
 namespace {
 
 // Slots the writes stay ahead of the play cursor.
@@ -34,16 +36,8 @@ bool DirectSoundOutput::Open(i32 totalSamples, i32 width, i32 count)
     if (device_ || !GetOwnerWindow())
         return false;
     active_ = 0;
-    if (totalSamples <= 0 || width <= 0 || count <= 0 || totalSamples % count != 0)
+    if (!MakeMonoPcmFormat(totalSamples, width, count, &format_))
         return false;
-
-    format_ = WAVEFORMATEX{};
-    format_.wFormatTag = WAVE_FORMAT_PCM;
-    format_.nChannels = 1;
-    format_.nSamplesPerSec = static_cast<DWORD>(totalSamples);
-    format_.nAvgBytesPerSec = static_cast<DWORD>(width / 8 * totalSamples);
-    format_.nBlockAlign = static_cast<WORD>(width / 8);
-    format_.wBitsPerSample = static_cast<WORD>(width);
 
     if (FAILED(DirectSoundCreate(nullptr, &device_, nullptr))) {
         device_ = nullptr;

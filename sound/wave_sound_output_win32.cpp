@@ -1,6 +1,8 @@
 // "WaveSound": the waveOut stream, its feeder thread and the held-back volume.
 #include "sound/wave_sound_output.h"
 
+#include "sound/mono_pcm_format.h"
+
 std::atomic<u32> WaveSoundOutput::rememberedVolume_{0};
 
 namespace {
@@ -22,17 +24,8 @@ bool WaveSoundOutput::Open(i32 totalSamples, i32 width, i32 count)
     if (handle_)
         return false;
     open_ = 0;
-    if (totalSamples <= 0 || width <= 0 || count <= 0 || totalSamples % count != 0)
+    if (!MakeMonoPcmFormat(totalSamples, width, count, &format_))
         return false;
-
-    format_ = WAVEFORMATEX{};
-    format_.wFormatTag = WAVE_FORMAT_PCM;
-    format_.nChannels = 1;
-    format_.nSamplesPerSec = static_cast<DWORD>(totalSamples);
-    format_.nAvgBytesPerSec = static_cast<DWORD>(width / 8 * totalSamples);
-    format_.nBlockAlign = static_cast<WORD>(width / 8);
-    format_.wBitsPerSample = static_cast<WORD>(width);
-    format_.cbSize = 0;
 
     if (volumeHeld_)
         RestoreVolume();
