@@ -47,19 +47,14 @@ void SoundChannel::RenderBuffer(i32 sampleRate)
     if (stopped_ || !writePos_)
         return;
     u64 start = periodStart_;
-    u64 now = 0;
-    i64 frequency = 0;
     if (pending_) {
         ScopedLock guard(logLock_);
         pending_ = 0;
         currentLog_ ^= 1;
         logs_[currentLog_].Discard(-1);
-        now = CurrentCycle();
-        frequency = CpuFrequency();
-    } else {
-        now = CurrentCycle();
-        frequency = CpuFrequency();
     }
+    const u64 now = CurrentCycle();
+    const i64 frequency = CpuFrequency();
     FifoStream& log = logs_[currentLog_ ^ 1];
 
     if (outMin_ != tableMin_ || outMax_ != tableMax_) {

@@ -122,18 +122,23 @@ void SquareSoundChannel::RenderSamples(i32* out, i32 count)
     }
 }
 
+// The "_SQSNDCH" values in their saved order, written once for both directions.
+template <typename Visit> bool SquareSoundChannel::VisitState(Visit visit)
+{
+    return visit(record_.tone, "CDTN") && visit(record_.volume, "CDVL") && visit(record_.toneTrigger, "CDTT") &&
+           visit(record_.volumeTrigger, "CDVT") && visit(appliedTone_, "TDVA") && visit(halfPeriod_, "TDCN") &&
+           visit(samplesLeft_, "TDTO") && visit(phase_, "TDVL") && visit(appliedVolume_, "VDVA") &&
+           visit(level0_, "VDL0") && visit(level1_, "VDL1");
+}
+
 bool SquareSoundChannel::SaveState(Archive& archive)
 {
     if (!SoundChannel::SaveState(archive))
         return false;
     const u8 version = 0;
     return archive.WriteMarker("_SQSNDCH", Archive::kBlockOpen) && archive.WriteUInt8(&version, "VER") &&
-           archive.WriteInt32(&record_.tone, "CDTN") && archive.WriteInt32(&record_.volume, "CDVL") &&
-           archive.WriteInt32(&record_.toneTrigger, "CDTT") && archive.WriteInt32(&record_.volumeTrigger, "CDVT") &&
-           archive.WriteInt32(&appliedTone_, "TDVA") && archive.WriteInt32(&halfPeriod_, "TDCN") &&
-           archive.WriteInt32(&samplesLeft_, "TDTO") && archive.WriteInt32(&phase_, "TDVL") &&
-           archive.WriteInt32(&appliedVolume_, "VDVA") && archive.WriteInt32(&level0_, "VDL0") &&
-           archive.WriteInt32(&level1_, "VDL1") && archive.WriteMarker("_SQSNDCH", Archive::kBlockClose);
+           VisitState([&](i32& v, const char* key) { return archive.WriteInt32(&v, key); }) &&
+           archive.WriteMarker("_SQSNDCH", Archive::kBlockClose);
 }
 
 bool SquareSoundChannel::LoadState(Archive& archive, LoadContext context)
@@ -143,10 +148,6 @@ bool SquareSoundChannel::LoadState(Archive& archive, LoadContext context)
     u8 version = 0xFF;
     // Values are taken as stored: the render copes with any half period and count.
     return archive.ReadMarker("_SQSNDCH", Archive::kBlockOpen) && archive.ReadUInt8(&version, "VER") &&
-           version == 0 && archive.ReadInt32(&record_.tone, "CDTN") && archive.ReadInt32(&record_.volume, "CDVL") &&
-           archive.ReadInt32(&record_.toneTrigger, "CDTT") && archive.ReadInt32(&record_.volumeTrigger, "CDVT") &&
-           archive.ReadInt32(&appliedTone_, "TDVA") && archive.ReadInt32(&halfPeriod_, "TDCN") &&
-           archive.ReadInt32(&samplesLeft_, "TDTO") && archive.ReadInt32(&phase_, "TDVL") &&
-           archive.ReadInt32(&appliedVolume_, "VDVA") && archive.ReadInt32(&level0_, "VDL0") &&
-           archive.ReadInt32(&level1_, "VDL1") && archive.ReadMarker("_SQSNDCH", Archive::kBlockClose);
+           version == 0 && VisitState([&](i32& v, const char* key) { return archive.ReadInt32(&v, key); }) &&
+           archive.ReadMarker("_SQSNDCH", Archive::kBlockClose);
 }

@@ -83,4 +83,5 @@ protected:
 
 private:
     void EndHalfPeriod();
+    template <typename Visit> bool VisitState(Visit visit);
 };
