@@ -19,25 +19,28 @@
 #include "base/string_a.h"
 #include "cpu/cpu_base.h"
 #include "emu/event_bus.h"
+#include "emu/little_endian.h"
 
 namespace {
 
 constexpr const char* kBlock = "_CPU";
 constexpr u32 kEventRecordSize = 36;
 
+// Record fields are 32 bits wide but for the 64-bit due cycle.
 template <typename T> void PutLe(u8* p, T value)
 {
-    const u64 v = static_cast<u64>(value);
-    for (u32 i = 0; i < sizeof(T); ++i)
-        p[i] = static_cast<u8>(v >> (8 * i));
+    if constexpr (sizeof(T) == 8)
+        StoreLe64(p, value);
+    else
+        StoreLe32(p, static_cast<u32>(value));
 }
 
 template <typename T> T GetLe(const u8* p)
 {
-    u64 v = 0;
-    for (u32 i = 0; i < sizeof(T); ++i)
-        v |= static_cast<u64>(p[i]) << (8 * i);
-    return static_cast<T>(v);
+    if constexpr (sizeof(T) == 8)
+        return LoadLe64(p);
+    else
+        return static_cast<T>(LoadLe32(p));
 }
 
 // The event record's fields at their offsets, written once for saving and loading.
@@ -72,7 +75,7 @@ bool CpuBase::SaveState(Archive& archive)
     u8 period[8];
     u64 periodBits;
     std::memcpy(&periodBits, &period_, 8);
-    PutLe(period, periodBits);
+    StoreLe64(period, periodBits);
     const u64 mask = addressMask_;
     const u64 memSize = memSize_;
     u64 fmsk = 0;
@@ -129,7 +132,7 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
         return false;
     nominalFrequency_ = static_cast<i32>(freq);
     currentFrequency_ = static_cast<i32>(currentFreq);
-    const u64 periodBits = GetLe<u64>(period);
+    const u64 periodBits = LoadLe64(period);
     double loadedPeriod;
     std::memcpy(&loadedPeriod, &periodBits, 8);
     // The period feeds every time and cycle conversion: only a finite positive value is

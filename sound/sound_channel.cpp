@@ -6,40 +6,22 @@
 #include "base/value.h"
 #include "cpu/clock_interface.h"
 #include "emu/event_bus.h"
+#include "emu/little_endian.h"
 #include "emu/system_interface.h"
-
-namespace {
-
-void PutU32(u8* out, u32 v)
-{
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<u8>(v >> (8 * i));
-}
-
-u32 GetU32(const u8* in)
-{
-    u32 v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | in[i];
-    return v;
-}
-
-} // namespace
 
 void SoundLogBlock::Encode(u8* out) const
 {
-    PutU32(out, static_cast<u32>(cycles));
-    PutU32(out + 4, static_cast<u32>(cycles >> 32));
-    PutU32(out + 8, length);
-    PutU32(out + 12, tag);
+    StoreLe64(out, cycles);
+    StoreLe32(out + 8, length);
+    StoreLe32(out + 12, tag);
 }
 
 SoundLogBlock SoundLogBlock::Decode(const u8* in)
 {
     SoundLogBlock block;
-    block.cycles = GetU32(in) | (static_cast<u64>(GetU32(in + 4)) << 32);
-    block.length = GetU32(in + 8);
-    block.tag = GetU32(in + 12);
+    block.cycles = LoadLe64(in);
+    block.length = LoadLe32(in + 8);
+    block.tag = LoadLe32(in + 12);
     return block;
 }
 

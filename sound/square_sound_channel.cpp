@@ -2,41 +2,23 @@
 #include "sound/square_sound_channel.h"
 
 #include "base/archive.h"
-
-namespace {
-
-void PutI32(u8* out, i32 value)
-{
-    const u32 v = static_cast<u32>(value);
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<u8>(v >> (8 * i));
-}
-
-i32 GetI32(const u8* in)
-{
-    u32 v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | in[i];
-    return static_cast<i32>(v);
-}
-
-} // namespace
+#include "emu/little_endian.h"
 
 void SquareRecord::Encode(u8* out) const
 {
-    PutI32(out, tone);
-    PutI32(out + 4, volume);
-    PutI32(out + 8, toneTrigger);
-    PutI32(out + 12, volumeTrigger);
+    StoreLe32(out, static_cast<u32>(tone));
+    StoreLe32(out + 4, static_cast<u32>(volume));
+    StoreLe32(out + 8, static_cast<u32>(toneTrigger));
+    StoreLe32(out + 12, static_cast<u32>(volumeTrigger));
 }
 
 SquareRecord SquareRecord::Decode(const u8* in)
 {
     SquareRecord record;
-    record.tone = GetI32(in);
-    record.volume = GetI32(in + 4);
-    record.toneTrigger = GetI32(in + 8);
-    record.volumeTrigger = GetI32(in + 12);
+    record.tone = static_cast<i32>(LoadLe32(in));
+    record.volume = static_cast<i32>(LoadLe32(in + 4));
+    record.toneTrigger = static_cast<i32>(LoadLe32(in + 8));
+    record.volumeTrigger = static_cast<i32>(LoadLe32(in + 12));
     return record;
 }
 
