@@ -107,38 +107,41 @@ void InterruptLines::RemoveListener(void* context)
     }
 }
 
-bool InterruptLines::SetLineHandler(u32 line, void* context, InterruptLineHandler handler)
+bool InterruptLines::PutHandler(HandlerEntry* table, u32 line, void* context, InterruptLineHandler handler)
 {
     if (line >= kLineCount)
         return false;
-    lineHandlers_[line] = {context, handler};
+    table[line] = {context, handler};
     return true;
+}
+
+bool InterruptLines::TakeHandler(HandlerEntry* table, u32 line, const void* context)
+{
+    if (line >= kLineCount)
+        return false;
+    if (table[line].context == context)
+        table[line] = {};
+    return true;
+}
+
+bool InterruptLines::SetLineHandler(u32 line, void* context, InterruptLineHandler handler)
+{
+    return PutHandler(lineHandlers_, line, context, handler);
 }
 
 bool InterruptLines::SetAcknowledgeHandler(u32 line, void* context, InterruptLineHandler handler)
 {
-    if (line >= kLineCount)
-        return false;
-    ackHandlers_[line] = {context, handler};
-    return true;
+    return PutHandler(ackHandlers_, line, context, handler);
 }
 
 bool InterruptLines::RemoveLineHandler(u32 line, const void* context)
 {
-    if (line >= kLineCount)
-        return false;
-    if (lineHandlers_[line].context == context)
-        lineHandlers_[line] = {};
-    return true;
+    return TakeHandler(lineHandlers_, line, context);
 }
 
 bool InterruptLines::RemoveAcknowledgeHandler(u32 line, const void* context)
 {
-    if (line >= kLineCount)
-        return false;
-    if (ackHandlers_[line].context == context)
-        ackHandlers_[line] = {};
-    return true;
+    return TakeHandler(ackHandlers_, line, context);
 }
 
 bool InterruptLines::Start(i32* rate)

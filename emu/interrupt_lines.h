@@ -108,6 +108,8 @@ private:
 
     void PollCpus();
     bool CallHandler(const HandlerEntry* table, u32 line, u32 a, u32 b, u64* out);
+    static bool PutHandler(HandlerEntry* table, u32 line, void* context, InterruptLineHandler handler);
+    static bool TakeHandler(HandlerEntry* table, u32 line, const void* context);
 
     SystemInterface* system_ = nullptr;
     HandlerEntry lineHandlers_[kLineCount];

@@ -7,6 +7,42 @@ namespace {
 
 const char* const kBlock = "_PORTS";
 
+// The handler tables of both directions share their page logic: a page is made with the
+// first handler installed on it.
+template <class Page>
+auto* EntryAt(const std::unique_ptr<Page> (&pages)[256], u32 index)
+{
+    const Page* page = pages[(index >> 8) & 0xFF].get();
+    return page ? &page->entries[index & 0xFF] : nullptr;
+}
+
+template <class Page, class Entry>
+bool PutEntry(std::unique_ptr<Page> (&pages)[256], u32 port, bool install, const Entry& entry)
+{
+    if (port >= PortSpace::kPortCount)
+        return false;
+    if (!install)
+        return true;
+    auto& page = pages[port >> 8];
+    if (!page)
+        page = std::make_unique<Page>();
+    page->entries[port & 0xFF] = entry;
+    return true;
+}
+
+template <class Page>
+bool TakeEntry(std::unique_ptr<Page> (&pages)[256], u32 port, const void* context)
+{
+    if (port >= PortSpace::kPortCount)
+        return false;
+    if (Page* page = pages[port >> 8].get()) {
+        auto& e = page->entries[port & 0xFF];
+        if (e.context == context)
+            e = {};
+    }
+    return true;
+}
+
 } // namespace
 
 PortSpace::PortSpace()
@@ -19,26 +55,12 @@ PortSpace::~PortSpace()
     Clear();
 }
 
-const PortReadEntry* PortSpace::FindRead(u32 port, u32 sizeMask) const
-{
-    const u32 index = port & addressMask & sizeMask;
-    const ReadPage* page = readPages_[(index >> 8) & 0xFF].get();
-    return page ? &page->entries[index & 0xFF] : nullptr;
-}
-
-const PortWriteEntry* PortSpace::FindWrite(u32 port, u32 sizeMask) const
-{
-    const u32 index = port & addressMask & sizeMask;
-    const WritePage* page = writePages_[(index >> 8) & 0xFF].get();
-    return page ? &page->entries[index & 0xFF] : nullptr;
-}
-
 bool PortSpace::TryRead(u32 port, i32 size, u8* buffer, bool peek, u8* wait, u32 sizeMask)
 {
     *wait = 0;
     // An entry whose plain handler refuses goes on to the default handler; its extended
     // handler is only for entries without a plain one.
-    if (const PortReadEntry* e = FindRead(port, sizeMask)) {
+    if (const PortReadEntry* e = EntryAt(readPages_, port & addressMask & sizeMask)) {
         if (e->handler) {
             if (e->handler(e->context, port, size, buffer, peek))
                 return true;
@@ -56,7 +78,7 @@ bool PortSpace::TryRead(u32 port, i32 size, u8* buffer, bool peek, u8* wait, u32
 
 bool PortSpace::TryWrite(u32 port, i32 size, const u8* buffer, u32 sizeMask)
 {
-    const PortWriteEntry* e = FindWrite(port, sizeMask);
+    const PortWriteEntry* e = EntryAt(writePages_, port & addressMask & sizeMask);
     if (e && e->handler && e->handler(e->context, port, size, buffer))
         return true;
     if (defaultWrite_.handler)
@@ -120,65 +142,27 @@ void PortSpace::Write32(u32 port, u32 value)
 
 bool PortSpace::SetReadHandler(u32 port, void* context, PortReadHandler handler)
 {
-    if (port >= kPortCount)
-        return false;
-    if (!handler)
-        return true;
-    auto& page = readPages_[port >> 8];
-    if (!page)
-        page = std::make_unique<ReadPage>();
-    page->entries[port & 0xFF] = {context, handler, nullptr};
-    return true;
+    return PutEntry(readPages_, port, handler != nullptr, PortReadEntry{context, handler, nullptr});
 }
 
 bool PortSpace::SetReadHandlerEx(u32 port, void* context, PortReadHandlerEx handler)
 {
-    if (port >= kPortCount)
-        return false;
-    if (!handler)
-        return true;
-    auto& page = readPages_[port >> 8];
-    if (!page)
-        page = std::make_unique<ReadPage>();
-    page->entries[port & 0xFF] = {context, nullptr, handler};
-    return true;
+    return PutEntry(readPages_, port, handler != nullptr, PortReadEntry{context, nullptr, handler});
 }
 
 bool PortSpace::SetWriteHandler(u32 port, void* context, PortWriteHandler handler)
 {
-    if (port >= kPortCount)
-        return false;
-    if (!handler)
-        return true;
-    auto& page = writePages_[port >> 8];
-    if (!page)
-        page = std::make_unique<WritePage>();
-    page->entries[port & 0xFF] = {context, handler};
-    return true;
+    return PutEntry(writePages_, port, handler != nullptr, PortWriteEntry{context, handler});
 }
 
 bool PortSpace::RemoveReadHandler(u32 port, const void* context)
 {
-    if (port >= kPortCount)
-        return false;
-    if (ReadPage* page = readPages_[port >> 8].get()) {
-        PortReadEntry& e = page->entries[port & 0xFF];
-        if (e.context == context)
-            e = {};
-    }
-    return true;
+    return TakeEntry(readPages_, port, context);
 }
 
 bool PortSpace::RemoveWriteHandler(u32 port, const void* context)
 {
-    if (port >= kPortCount)
-        return false;
-    if (WritePage* page = writePages_[port >> 8].get()) {
-        PortWriteEntry& e = page->entries[port & 0xFF];
-        if (e.context == context)
-            e = {};
-    }
-    return true;
+    return TakeEntry(writePages_, port, context);
 }
 
 void PortSpace::SetDefaultReadHandler(void* context, PortReadHandler handler, PortReadHandlerEx handlerEx)

@@ -108,8 +108,6 @@ private:
         PortWriteEntry entries[256];
     };
 
-    const PortReadEntry* FindRead(u32 port, u32 sizeMask) const;
-    const PortWriteEntry* FindWrite(u32 port, u32 sizeMask) const;
     // Entry, then default handler; true when one of them filled buffer.
     bool TryRead(u32 port, i32 size, u8* buffer, bool peek, u8* wait, u32 sizeMask);
     bool TryWrite(u32 port, i32 size, const u8* buffer, u32 sizeMask);
