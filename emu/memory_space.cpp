@@ -57,6 +57,32 @@ bool OutOfRangeWrite(void*, u32, i32, const u8*) { return true; }
 bool UnmappedRead(void*, u32, i32, u8*, bool) { return false; }
 bool UnmappedWrite(void*, u32, i32, const u8*) { return true; }
 
+// The read and the write half of a block entry: the mapping operations are written once
+// for both.
+struct ReadSide {
+    using Handler = MemoryReadHandler;
+    static constexpr u32 kHandlerBit = kMemReadHandler;
+    static constexpr u32 kRequestedBit = kMemReadRequested;
+    static constexpr u32 kAliasBit = kMemReadAlias;
+    static constexpr Handler kBlock = BlockRead;
+    static constexpr Handler kWhole = WholeRead;
+    static void*& Context(MemoryBlockEntry& e) { return e.readContext; }
+    static Handler& HandlerOf(MemoryBlockEntry& e) { return e.readHandler; }
+    static u32& AliasOf(MemoryBlockEntry& e) { return e.readAlias; }
+};
+
+struct WriteSide {
+    using Handler = MemoryWriteHandler;
+    static constexpr u32 kHandlerBit = kMemWriteHandler;
+    static constexpr u32 kRequestedBit = kMemWriteRequested;
+    static constexpr u32 kAliasBit = kMemWriteAlias;
+    static constexpr Handler kBlock = BlockWrite;
+    static constexpr Handler kWhole = WholeWrite;
+    static void*& Context(MemoryBlockEntry& e) { return e.writeContext; }
+    static Handler& HandlerOf(MemoryBlockEntry& e) { return e.writeHandler; }
+    static u32& AliasOf(MemoryBlockEntry& e) { return e.writeAlias; }
+};
+
 } // namespace
 
 MemorySpace::MemorySpace()
@@ -82,7 +108,7 @@ void MemorySpace::ResetRecords()
 void MemorySpace::MakeDefaultEntry(u32 block)
 {
     MemoryBlockEntry& e = table_[block];
-    u8* first = memory_ + static_cast<size_t>(block) * kMemBlockSize;
+    u8* first = BlockBytes(block);
     e.flags = kMemReadable | kMemWritable;
     e.readAlias = block;
     e.readContext = first;
@@ -160,96 +186,53 @@ u32 MemorySpace::GetAccess(u32 block) const
     return block < blockCount_ ? table_[block].flags & (kMemReadable | kMemWritable) : 0;
 }
 
-bool MemorySpace::SetReadHandler(u32 first, u32 count, void* context, MemoryReadHandler handler,
-                                 bool passRequested)
+template <class Side>
+u32 MemorySpace::InstallHandler(u32 first, u32 count, void* context, typename Side::Handler handler,
+                                bool passRequested)
 {
     const u32 n = ClampCount(first, count);
     for (u32 i = 0; i < n; ++i) {
         MemoryBlockEntry& e = table_[first + i];
         // Installing replaces the requested-address choice of an earlier handler; the
         // whole-memory accessor always wants the address inside the memory.
-        e.flags &= ~kMemReadRequested;
-        if (handler) {
-            e.readContext = context;
-            e.readHandler = handler;
-            e.flags |= kMemReadHandler | (passRequested ? kMemReadRequested : 0);
-        } else {
-            e.readContext = memory_;
-            e.readHandler = WholeRead;
-            e.flags |= kMemReadHandler;
-        }
+        e.flags &= ~Side::kRequestedBit;
+        e.flags |= Side::kHandlerBit | (handler && passRequested ? Side::kRequestedBit : 0);
+        Side::Context(e) = handler ? context : memory_;
+        Side::HandlerOf(e) = handler ? handler : Side::kWhole;
         TellCpu(first + i);
     }
-    return n == count;
+    return n;
 }
 
-bool MemorySpace::SetWriteHandler(u32 first, u32 count, void* context, MemoryWriteHandler handler,
-                                  bool passRequested)
-{
-    // Unlike reads, a range running past the table still answers true.
-    const u32 n = ClampCount(first, count);
-    for (u32 i = 0; i < n; ++i) {
-        MemoryBlockEntry& e = table_[first + i];
-        const u32 before = e.flags;
-        e.flags &= ~kMemWriteRequested;
-        if (handler) {
-            e.writeContext = context;
-            e.writeHandler = handler;
-            e.flags |= kMemWriteHandler | (passRequested ? kMemWriteRequested : 0);
-        } else {
-            e.writeContext = memory_;
-            e.writeHandler = WholeWrite;
-            e.flags |= kMemWriteHandler;
-        }
-        if (e.flags != before)
-            TellCpu(first + i);
-    }
-    return true;
-}
-
-void MemorySpace::RemoveReadHandler(u32 first, u32 count, const void* context)
+template <class Side>
+void MemorySpace::RemoveHandler(u32 first, u32 count, const void* context)
 {
     const u32 n = ClampCount(first, count);
     for (u32 i = 0; i < n; ++i) {
         const u32 b = first + i;
         MemoryBlockEntry& e = table_[b];
-        if (!(e.flags & kMemReadHandler) || e.readContext != context || e.readHandler == WholeRead)
+        if (!(e.flags & Side::kHandlerBit) || Side::Context(e) != context || Side::HandlerOf(e) == Side::kWhole)
             continue;
-        const u32 source = (e.flags & kMemReadAlias) ? e.readAlias : b;
-        e.flags &= ~(kMemReadHandler | kMemReadRequested);
-        e.readHandler = BlockRead;
-        e.readContext = memory_ + static_cast<size_t>(source) * kMemBlockSize;
+        const u32 source = (e.flags & Side::kAliasBit) ? Side::AliasOf(e) : b;
+        e.flags &= ~(Side::kHandlerBit | Side::kRequestedBit);
+        Side::HandlerOf(e) = Side::kBlock;
+        Side::Context(e) = BlockBytes(source);
         TellCpu(b);
     }
 }
 
-void MemorySpace::RemoveWriteHandler(u32 first, u32 count, const void* context)
-{
-    const u32 n = ClampCount(first, count);
-    for (u32 i = 0; i < n; ++i) {
-        const u32 b = first + i;
-        MemoryBlockEntry& e = table_[b];
-        if (!(e.flags & kMemWriteHandler) || e.writeContext != context || e.writeHandler == WholeWrite)
-            continue;
-        const u32 source = (e.flags & kMemWriteAlias) ? e.writeAlias : b;
-        e.flags &= ~(kMemWriteHandler | kMemWriteRequested);
-        e.writeHandler = BlockWrite;
-        e.writeContext = memory_ + static_cast<size_t>(source) * kMemBlockSize;
-        TellCpu(b);
-    }
-}
-
-void MemorySpace::AliasRead(u32 first, u32 target, u32 count)
+template <class Side>
+void MemorySpace::Alias(u32 first, u32 target, u32 count)
 {
     if (first == target) {
         const u32 n = ClampCount(first, count);
         for (u32 i = 0; i < n; ++i) {
             const u32 b = first + i;
             MemoryBlockEntry& e = table_[b];
-            e.flags &= ~kMemReadAlias;
-            e.readAlias = b;
-            if (e.readHandler == BlockRead)
-                e.readContext = memory_ + static_cast<size_t>(b) * kMemBlockSize;
+            e.flags &= ~Side::kAliasBit;
+            Side::AliasOf(e) = b;
+            if (Side::HandlerOf(e) == Side::kBlock)
+                Side::Context(e) = BlockBytes(b);
             TellCpu(b);
         }
         return;
@@ -259,62 +242,55 @@ void MemorySpace::AliasRead(u32 first, u32 target, u32 count)
         const u32 b = first + i;
         const u32 t = target + i;
         MemoryBlockEntry& e = table_[b];
-        e.flags |= kMemReadAlias;
-        e.readAlias = t;
-        if (e.readHandler == BlockRead)
-            e.readContext = memory_ + static_cast<size_t>(t) * kMemBlockSize;
+        e.flags |= Side::kAliasBit;
+        Side::AliasOf(e) = t;
+        if (Side::HandlerOf(e) == Side::kBlock)
+            Side::Context(e) = BlockBytes(t);
         // The target is reached by the aliased address, which its own block accessor
         // would cut to an offset: serve it from the whole memory instead.
         MemoryBlockEntry& te = table_[t];
-        if (te.readHandler == BlockRead) {
-            te.readHandler = WholeRead;
-            te.readContext = memory_;
-            te.flags |= kMemReadHandler;
+        if (Side::HandlerOf(te) == Side::kBlock) {
+            Side::HandlerOf(te) = Side::kWhole;
+            Side::Context(te) = memory_;
+            te.flags |= Side::kHandlerBit;
         }
         TellCpu(b);
         TellCpu(t);
     }
 }
 
+bool MemorySpace::SetReadHandler(u32 first, u32 count, void* context, MemoryReadHandler handler,
+                                 bool passRequested)
+{
+    return InstallHandler<ReadSide>(first, count, context, handler, passRequested) == count;
+}
+
+bool MemorySpace::SetWriteHandler(u32 first, u32 count, void* context, MemoryWriteHandler handler,
+                                  bool passRequested)
+{
+    // Unlike reads, a range running past the table still answers true.
+    InstallHandler<WriteSide>(first, count, context, handler, passRequested);
+    return true;
+}
+
+void MemorySpace::RemoveReadHandler(u32 first, u32 count, const void* context)
+{
+    RemoveHandler<ReadSide>(first, count, context);
+}
+
+void MemorySpace::RemoveWriteHandler(u32 first, u32 count, const void* context)
+{
+    RemoveHandler<WriteSide>(first, count, context);
+}
+
+void MemorySpace::AliasRead(u32 first, u32 target, u32 count)
+{
+    Alias<ReadSide>(first, target, count);
+}
+
 void MemorySpace::AliasWrite(u32 first, u32 target, u32 count)
 {
-    if (first == target) {
-        const u32 n = ClampCount(first, count);
-        for (u32 i = 0; i < n; ++i) {
-            const u32 b = first + i;
-            MemoryBlockEntry& e = table_[b];
-            const u32 before = e.flags;
-            e.flags &= ~kMemWriteAlias;
-            e.writeAlias = b;
-            if (e.writeHandler == BlockWrite)
-                e.writeContext = memory_ + static_cast<size_t>(b) * kMemBlockSize;
-            if (e.flags != before)
-                TellCpu(b);
-        }
-        return;
-    }
-    const u32 n = ClampCount(target, ClampCount(first, count));
-    for (u32 i = 0; i < n; ++i) {
-        const u32 b = first + i;
-        const u32 t = target + i;
-        MemoryBlockEntry& e = table_[b];
-        const u32 before = e.flags;
-        e.flags |= kMemWriteAlias;
-        e.writeAlias = t;
-        if (e.writeHandler == BlockWrite)
-            e.writeContext = memory_ + static_cast<size_t>(t) * kMemBlockSize;
-        MemoryBlockEntry& te = table_[t];
-        const u32 targetBefore = te.flags;
-        if (te.writeHandler == BlockWrite) {
-            te.writeHandler = WholeWrite;
-            te.writeContext = memory_;
-            te.flags |= kMemWriteHandler;
-        }
-        if (e.flags != before)
-            TellCpu(b);
-        if (te.flags != targetBefore)
-            TellCpu(t);
-    }
+    Alias<WriteSide>(first, target, count);
 }
 
 bool MemorySpace::SetBlockAttribute(bool saved, u32 first, u32 count)
@@ -330,7 +306,7 @@ bool MemorySpace::SetBlockAttribute(bool saved, u32 first, u32 count)
 void MemorySpace::ResetBlocks(u32 first, u32 count)
 {
     if (first < blockCount_)
-        MapBuffer(first, count, memory_ + static_cast<size_t>(first) * kMemBlockSize);
+        MapBuffer(first, count, BlockBytes(first));
 }
 
 void MemorySpace::MapBuffer(u32 first, u32 count, u8* buffer)

@@ -127,6 +127,15 @@ private:
     // Clamps [first, first + count) to the table; answers the number of blocks inside.
     u32 ClampCount(u32 first, u32 count) const;
     void TellCpu(u32 block);
+    u8* BlockBytes(u32 block) const { return memory_ + static_cast<size_t>(block) * kMemBlockSize; }
+
+    // The mapping operations, for one side (reads or writes) of the entries.
+    template <class Side>
+    u32 InstallHandler(u32 first, u32 count, void* context, typename Side::Handler handler, bool passRequested);
+    template <class Side>
+    void RemoveHandler(u32 first, u32 count, const void* context);
+    template <class Side>
+    void Alias(u32 first, u32 target, u32 count);
 
     // Dispatch of one access of size bytes; false when nothing took it (the caller falls
     // back or splits).
