@@ -34,33 +34,11 @@ i32 KeyboardService::SetKeyState(u8 key, bool down)
     }
     keyDown_[key] = down ? 1 : 0;
 
-    // Listeners may add or remove listeners while being told: walk by index, and stay
-    // on an index whose listener just removed itself.
     i32 result = downValue;
-    for (size_t i = 0; i < listeners_.size();) {
-        const Listener listener = listeners_[i];
+    listeners_.TellEach([&](const auto& listener) {
         result = listener.callback(listener.user, key, static_cast<u8>(downValue));
-        if (i < listeners_.size() && listeners_[i].user == listener.user &&
-            listeners_[i].callback == listener.callback)
-            ++i;
-    }
+    });
     return result;
-}
-
-bool KeyboardService::AddListener(void* user, KeyListener listener)
-{
-    const auto same = [&](const Listener& l) { return l.user == user && l.callback == listener; };
-    if (listener && std::none_of(listeners_.begin(), listeners_.end(), same))
-        listeners_.push_back(Listener{user, listener});
-    return true;
-}
-
-void KeyboardService::RemoveListener(void* user, KeyListener listener)
-{
-    const auto same = [&](const Listener& l) { return l.user == user && l.callback == listener; };
-    const auto it = std::find_if(listeners_.begin(), listeners_.end(), same);
-    if (it != listeners_.end())
-        listeners_.erase(it);
 }
 
 void KeyboardService::ReleaseAllKeys()
@@ -77,13 +55,13 @@ bool KeyboardService::Start(i32* /*rate*/)
 {
     std::fill(std::begin(keyDown_), std::end(keyDown_), u8{0});
     downCount_ = 0;
-    listeners_.clear();
+    listeners_.Clear();
     return true;
 }
 
 void KeyboardService::Stop()
 {
-    listeners_.clear();
+    listeners_.Clear();
 }
 
 bool KeyboardService::SaveState(Archive& archive)

@@ -11,10 +11,9 @@
 // Worker thread only; no lock. Listeners run inside SetKeyState and may call back in.
 #pragma once
 
-#include <vector>
-
 #include "base/types.h"
 #include "emu/component.h"
+#include "emu/listener_list.h"
 
 // Told of every change: (user, key code, 1 down / 0 up). The answer is passed back from
 // SetKeyState but nobody uses it.
@@ -52,10 +51,14 @@ public:
     i32 GetDownCount() const { return downCount_; }
 
     // Appends (user, listener) unless the same pair is present; always true.
-    bool AddListener(void* user, KeyListener listener);
+    bool AddListener(void* user, KeyListener listener)
+    {
+        listeners_.Add(user, listener);
+        return true;
+    }
     // Removes the pair when present.
-    void RemoveListener(void* user, KeyListener listener);
-    i32 GetListenerCount() const { return static_cast<i32>(listeners_.size()); }
+    void RemoveListener(void* user, KeyListener listener) { listeners_.Remove(user, listener); }
+    i32 GetListenerCount() const { return static_cast<i32>(listeners_.Size()); }
 
     // Releases every key that is down, in ascending key order, through SetKeyState so
     // that each release reaches the listeners like a single key-up.
@@ -70,12 +73,7 @@ public:
     bool LoadState(Archive& archive, LoadContext context) override;
 
 private:
-    struct Listener {
-        void* user;
-        KeyListener callback;
-    };
-
     u8 keyDown_[256] = {};
     i32 downCount_ = 0;
-    std::vector<Listener> listeners_;
+    ListenerList<KeyListener> listeners_;
 };

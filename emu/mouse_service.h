@@ -10,10 +10,9 @@
 // Worker thread only; no lock.
 #pragma once
 
-#include <vector>
-
 #include "base/types.h"
 #include "emu/component.h"
+#include "emu/listener_list.h"
 
 // One mouse event, 48 bytes, zeroed by its senders before use.
 struct MouseState {
@@ -45,9 +44,13 @@ public:
     void Notify(const MouseState* state) override;
 
     // Appends (user, listener) unless the same pair is present; always true.
-    bool AddListener(void* user, MouseListener listener);
-    void RemoveListener(void* user, MouseListener listener);
-    i32 GetListenerCount() const { return static_cast<i32>(listeners_.size()); }
+    bool AddListener(void* user, MouseListener listener)
+    {
+        listeners_.Add(user, listener);
+        return true;
+    }
+    void RemoveListener(void* user, MouseListener listener) { listeners_.Remove(user, listener); }
+    i32 GetListenerCount() const { return static_cast<i32>(listeners_.Size()); }
 
     // Both drop every listener; listening devices register in their own Start.
     bool Start(i32* rate) override;
@@ -56,10 +59,5 @@ public:
     bool LoadState(Archive& archive, LoadContext context) override;
 
 private:
-    struct Listener {
-        void* user;
-        MouseListener callback;
-    };
-
-    std::vector<Listener> listeners_;
+    ListenerList<MouseListener> listeners_;
 };
