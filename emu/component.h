@@ -37,9 +37,6 @@ class Component {
 public:
     using NameMap = std::map<StringA, Component*, StringALess>;
 
-    // Error lines of LogColoredF.
-    static constexpr u32 kErrorColor = 0xFFFF3C3C;
-
     Component() = default;
     virtual ~Component() = default;
 
@@ -97,9 +94,17 @@ public:
 
     // Formatted like StringBase::Format ("%ld" takes a 32-bit argument on every host).
     // One console line in the default colour. Without a console nothing is printed.
-    void LogF(const char* format, ...) const;
+    template <typename... Args>
+    void LogF(const char* format, Args... args) const
+    {
+        LogFormatted(false, format, args...);
+    }
     // One console line in the error colour; an empty text prints nothing.
-    void LogColoredF(const char* format, ...) const;
+    template <typename... Args>
+    void LogColoredF(const char* format, Args... args) const
+    {
+        LogFormatted(true, format, args...);
+    }
 
 protected:
     // The record's framing, shared by leaves and groups.
@@ -110,6 +115,18 @@ protected:
 
 private:
     friend class ComponentGroup;
+
+    // The arguments travel on to StringBase::Format, which owns the one va_list.
+    template <typename... Args>
+    void LogFormatted(bool error, const char* format, Args... args) const
+    {
+        if (console_ == nullptr)
+            return;
+        StringA line;
+        line.Format(format, args...);
+        PrintLogLine(line, error);
+    }
+    void PrintLogLine(const StringA& line, bool error) const;  // component_log.cpp
 
     StringA name_;
     StringA description_;

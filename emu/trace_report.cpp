@@ -68,6 +68,22 @@ bool Report(const Device* device, u8 brk, bool initialRestart, u32 traceColor, c
     return taken && restart;
 }
 
+// The two gates in front of Report.
+bool FlagsGated(const Device* device, u8 trace, u8 brk, bool restart, const char* format, va_list args)
+{
+    if (!device || (trace == 0 && brk == 0))
+        return false;
+    return Report(device, brk, restart, ReportColor::kTrace, format, args);
+}
+
+bool CountGated(const Device* device, u8 trace, u8 brk, u8 quiet, bool restart, u32 traceColor,
+                const char* format, va_list args)
+{
+    if (!device || !TraceCountGate(device, trace, brk, quiet))
+        return false;
+    return Report(device, brk, restart, traceColor, format, args);
+}
+
 void PrintPlain(CommandInterpreter* console, u32 color, const char* format, va_list args)
 {
     if (!console)
@@ -84,64 +100,52 @@ namespace TraceReport {
 
 void ReportIrq(const Device* device, u8 trace, u8 brk, const char* format, ...)
 {
-    if (!device || (trace == 0 && brk == 0))
-        return;
     va_list args;
     va_start(args, format);
-    Report(device, brk, false, ReportColor::kTrace, format, args);
+    FlagsGated(device, trace, brk, false, format, args);
     va_end(args);
 }
 
 bool ReportAccess(const Device* device, u8 trace, u8 brk, const char* format, ...)
 {
-    if (!device || (trace == 0 && brk == 0))
-        return false;
     va_list args;
     va_start(args, format);
-    const bool result = Report(device, brk, true, ReportColor::kTrace, format, args);
+    const bool result = FlagsGated(device, trace, brk, true, format, args);
     va_end(args);
     return result;
 }
 
 void ReportModeWrite(const Device* device, u32 trace, u8 brk, u8 quiet, const char* format, ...)
 {
-    if (!device || !TraceCountGate(device, static_cast<u8>(trace), brk, quiet))
-        return;
     va_list args;
     va_start(args, format);
-    Report(device, brk, false, ReportColor::kTrace, format, args);
+    CountGated(device, static_cast<u8>(trace), brk, quiet, false, ReportColor::kTrace, format, args);
     va_end(args);
 }
 
 bool ReportRead(const Device* device, u8 trace, u8 brk, u8 quiet, const char* format, ...)
 {
-    if (!device || !TraceCountGate(device, trace, brk, quiet))
-        return false;
     va_list args;
     va_start(args, format);
-    const bool result = Report(device, brk, true, ReportColor::kTrace, format, args);
+    const bool result = CountGated(device, trace, brk, quiet, true, ReportColor::kTrace, format, args);
     va_end(args);
     return result;
 }
 
 bool ReportReadWrite(const Device* device, u8 trace, u8 brk, u8 quiet, const char* format, ...)
 {
-    if (!device || !TraceCountGate(device, trace, brk, quiet))
-        return false;
     va_list args;
     va_start(args, format);
-    const bool result = Report(device, brk, true, ReportColor::kReadWrite, format, args);
+    const bool result = CountGated(device, trace, brk, quiet, true, ReportColor::kReadWrite, format, args);
     va_end(args);
     return result;
 }
 
 bool ReportWrite(const Device* device, u8 trace, u8 brk, u8 quiet, const char* format, ...)
 {
-    if (!device || !TraceCountGate(device, trace, brk, quiet))
-        return false;
     va_list args;
     va_start(args, format);
-    const bool result = Report(device, brk, true, ReportColor::kWrite, format, args);
+    const bool result = CountGated(device, trace, brk, quiet, true, ReportColor::kWrite, format, args);
     va_end(args);
     return result;
 }
@@ -149,11 +153,10 @@ bool ReportWrite(const Device* device, u8 trace, u8 brk, u8 quiet, const char* f
 bool ReportSoundWrite(const Device* device, u8 trace, u8 brk, u8 restart, u8 quiet, const char* format,
                       ...)
 {
-    if (!device || !TraceCountGate(device, trace, brk, quiet))
-        return false;
     va_list args;
     va_start(args, format);
-    const bool result = Report(device, brk, restart != 0, ReportColor::kTrace, format, args);
+    const bool result =
+        CountGated(device, trace, brk, quiet, restart != 0, ReportColor::kTrace, format, args);
     va_end(args);
     return result;
 }
