@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "base/archive.h"
+#include "emu/little_endian.h"
 #include "sound/sn76489.h"
 
 Sn76489Channel::Sn76489Channel(bool noise) : noise_(noise)
@@ -94,11 +95,8 @@ bool Sn76489Channel::SaveState(Archive& archive)
     if (!SquareSoundChannel::SaveState(archive))
         return false;
     u8 levels[64];
-    for (i32 i = 0; i < 16; ++i) {
-        const u32 v = static_cast<u32>(levels_[i]);
-        for (i32 b = 0; b < 4; ++b)
-            levels[4 * i + b] = static_cast<u8>(v >> (8 * b));
-    }
+    for (i32 i = 0; i < 16; ++i)
+        StoreLe32(levels + 4 * i, static_cast<u32>(levels_[i]));
     const u8 version = 0;
     return archive.WriteUInt8(&version, "VER") && archive.WriteBlob(levels, sizeof levels, "LVLD") &&
            archive.WriteBool(&noise_, "NOIS") && archive.WriteBool(&white_, "NOIW") &&
@@ -111,17 +109,16 @@ bool Sn76489Channel::LoadState(Archive& archive, LoadContext context)
         return false;
     u8 version = 0xFF;
     u8 levels[64];
+    bool noise = false;
     i32 noiseRegister = 0;
+    // The kind is the channel's own, fixed when it was made: a state of the other kind
+    // does not fit it.
     if (!archive.ReadUInt8(&version, "VER") || version != 0 || !archive.ReadBlob(levels, sizeof levels, "LVLD") ||
-        !archive.ReadBool(&noise_, "NOIS") || !archive.ReadBool(&white_, "NOIW") ||
+        !archive.ReadBool(&noise, "NOIS") || noise != noise_ || !archive.ReadBool(&white_, "NOIW") ||
         !archive.ReadInt32(&noiseRegister, "NOIC"))
         return false;
-    for (i32 i = 0; i < 16; ++i) {
-        u32 v = 0;
-        for (i32 b = 3; b >= 0; --b)
-            v = (v << 8) | levels[4 * i + b];
-        levels_[i] = static_cast<i32>(v);
-    }
+    for (i32 i = 0; i < 16; ++i)
+        levels_[i] = static_cast<i32>(LoadLe32(levels + 4 * i));
     noiseRegister_ = noiseRegister & 0x7FFF;
     return true;
 }

@@ -225,6 +225,31 @@ TEST_F(Sn76489Test, StateRoundTripContinuesTheSameSound)
     EXPECT_EQ(psg->GetPsgChannel(3)->GetNoiseRegister(), copy->GetPsgChannel(3)->GetNoiseRegister());
 }
 
+TEST_F(Sn76489Test, StateOfAnotherChannelKindIsRefused)
+{
+    ArchiveBuffer saved;
+    ASSERT_TRUE(rig.machine.SaveComponent(saved.archive));
+    const auto loads = [](std::vector<u8> bytes) {
+        SoundRig other;
+        other.Add(new Sn76489Psg)->SetToneClock(3579545);
+        EXPECT_TRUE(other.Start());
+        ArchiveBuffer state;
+        state.stream.Write(bytes.data(), bytes.size());
+        state.Rewind();
+        return other.machine.LoadComponent(state.archive, nullptr);
+    };
+    std::vector<u8> bytes = saved.Bytes();
+    EXPECT_TRUE(loads(bytes));
+    // The first "NOIS" is tone channel 0's; a state calling it a noise channel is not its own.
+    const u8 key[] = {'N', 'O', 'I', 'S', Archive::kTypeBool};
+    const auto at = std::search(bytes.begin(), bytes.end(), std::begin(key), std::end(key));
+    ASSERT_NE(at, bytes.end());
+    const size_t value = static_cast<size_t>(at - bytes.begin()) + sizeof key;
+    ASSERT_EQ(bytes[value], 0);
+    bytes[value] = 1;
+    EXPECT_FALSE(loads(bytes));
+}
+
 TEST(SoundDevice, SoundMenuOffersRatesWhileStoppedAndOneSwitchPerChannel)
 {
     Sn76489Psg psg;
