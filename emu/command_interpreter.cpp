@@ -12,6 +12,20 @@ u64 TagOf(u32 color)
     return static_cast<u64>(color);
 }
 
+// One line of a list, under the caller's lock of that list.
+template <class Lines>
+bool CopyLine(const Lines& lines, i32 index, StringA* text, u32* color)
+{
+    if (index < 0 || index >= static_cast<i32>(lines.size()))
+        return false;
+    const auto& line = lines[static_cast<size_t>(index)];
+    if (text)
+        text->Assign(line.text);
+    if (color)
+        *color = static_cast<u32>(line.tag);
+    return true;
+}
+
 }  // namespace
 
 CommandInterpreter::CommandInterpreter() = default;
@@ -149,27 +163,13 @@ i32 CommandInterpreter::GetPendingCount() const
 bool CommandInterpreter::GetLine(i32 index, StringA* text, u32* color) const
 {
     ScopedLock lock(bufferLock_);
-    if (index < 0 || index >= static_cast<i32>(lines_.size()))
-        return false;
-    const Line& line = lines_[static_cast<size_t>(index)];
-    if (text)
-        text->Assign(line.text);
-    if (color)
-        *color = static_cast<u32>(line.tag);
-    return true;
+    return CopyLine(lines_, index, text, color);
 }
 
 bool CommandInterpreter::GetPendingLine(i32 index, StringA* text, u32* color) const
 {
     ScopedLock lock(pendingLock_);
-    if (index < 0 || index >= static_cast<i32>(pending_.size()))
-        return false;
-    const Line& line = pending_[static_cast<size_t>(index)];
-    if (text)
-        text->Assign(line.text);
-    if (color)
-        *color = static_cast<u32>(line.tag);
-    return true;
+    return CopyLine(pending_, index, text, color);
 }
 
 // --- keys ------------------------------------------------------------------------------

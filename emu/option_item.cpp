@@ -97,18 +97,22 @@ OptionItem* OptionItem::AddItem(const char* name)
     return AddItem(StringA(name));
 }
 
+OptionItem* OptionItem::AddItemEnabledIf(const StringBase& name, u8* enableVariable, u8 enableValue)
+{
+    OptionItem* item = AddItem(name);
+    if (item != nullptr && enableVariable != nullptr)
+        item->AddEnabledIfByte(enableVariable, enableValue);
+    return item;
+}
+
 OptionItem* OptionItem::AddCheckItem(const StringBase& name, u8* variable, u8 value, u8* enableVariable,
                                      u8 enableValue)
 {
-    if (variable == nullptr)
-        return nullptr;
-    OptionItem* item = AddItem(name);
-    if (item == nullptr)
-        return nullptr;
-    item->AddCheckedIfByte(variable, value);
-    item->AddActionToggleByte(variable);
-    if (enableVariable != nullptr)
-        item->AddEnabledIfByte(enableVariable, enableValue);
+    OptionItem* item = variable != nullptr ? AddItemEnabledIf(name, enableVariable, enableValue) : nullptr;
+    if (item != nullptr) {
+        item->AddCheckedIfByte(variable, value);
+        item->AddActionToggleByte(variable);
+    }
     return item;
 }
 
@@ -121,15 +125,11 @@ OptionItem* OptionItem::AddCheckItem(const char* name, u8* variable, u8 value, u
 OptionItem* OptionItem::AddRadioItem(const StringBase& name, u32* variable, u32 value, u8* enableVariable,
                                      u8 enableValue)
 {
-    if (variable == nullptr)
-        return nullptr;
-    OptionItem* item = AddItem(name);
-    if (item == nullptr)
-        return nullptr;
-    item->AddCheckedIfWord(variable, value);
-    item->AddActionSetWord(variable, value);
-    if (enableVariable != nullptr)
-        item->AddEnabledIfByte(enableVariable, enableValue);
+    OptionItem* item = variable != nullptr ? AddItemEnabledIf(name, enableVariable, enableValue) : nullptr;
+    if (item != nullptr) {
+        item->AddCheckedIfWord(variable, value);
+        item->AddActionSetWord(variable, value);
+    }
     return item;
 }
 

@@ -202,6 +202,8 @@ private:
     using ConditionList = std::vector<OptionCondition>;
 
     bool Append(ConditionList& list, u32 kind, void* target, u32 value, void* context = nullptr);
+    // AddItem, enabled only while *enableVariable equals enableValue when one is given.
+    OptionItem* AddItemEnabledIf(const StringBase& name, u8* enableVariable, u8 enableValue);
     bool AnyHolds(const ConditionList& list, State state) const;
     bool StateOf(State state) const;
 

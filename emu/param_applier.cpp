@@ -116,32 +116,31 @@ bool InstallLines(u64 first64, u64 count64, Install install)
 
 } // namespace
 
-bool ParamApplier::ApplyLineHandlers(InterruptLines* interrupts, ParamNode* param, Device* device)
+bool ParamApplier::ApplyInterruptHandlers(InterruptLines* interrupts, ParamNode* param, Device* device,
+                                          bool acknowledge)
 {
-    if (interrupts == nullptr || !Begin(param, ParamNode::kLineHandlers))
+    if (interrupts == nullptr || !Begin(param, acknowledge ? ParamNode::kAckHandlers : ParamNode::kLineHandlers))
         return false;
     if (!param->enabled_)
         return true;
     NoteInstalled(param);
     InterruptLineHandler handler = param->lineHandler_;
-    if (!InstallLines(param->first_, param->second_,
-                      [&](u32 line) { return interrupts->SetLineHandler(line, device, handler); }))
+    if (!InstallLines(param->first_, param->second_, [&](u32 line) {
+            return acknowledge ? interrupts->SetAcknowledgeHandler(line, device, handler)
+                               : interrupts->SetLineHandler(line, device, handler);
+        }))
         return false;
     return Finish(param);
 }
 
+bool ParamApplier::ApplyLineHandlers(InterruptLines* interrupts, ParamNode* param, Device* device)
+{
+    return ApplyInterruptHandlers(interrupts, param, device, false);
+}
+
 bool ParamApplier::ApplyAckHandlers(InterruptLines* interrupts, ParamNode* param, Device* device)
 {
-    if (interrupts == nullptr || !Begin(param, ParamNode::kAckHandlers))
-        return false;
-    if (!param->enabled_)
-        return true;
-    NoteInstalled(param);
-    InterruptLineHandler handler = param->lineHandler_;
-    if (!InstallLines(param->first_, param->second_,
-                      [&](u32 line) { return interrupts->SetAcknowledgeHandler(line, device, handler); }))
-        return false;
-    return Finish(param);
+    return ApplyInterruptHandlers(interrupts, param, device, true);
 }
 
 void ParamApplier::Release(MemorySpace* memory, PortSpace* ports, InterruptLines* interrupts, ParamNode* param,

@@ -270,8 +270,12 @@ public:
                         Device* device);
 
 private:
-    // Steps 1 to 3 of every application; false when the node is not of type.
+    // The opening of every application: false when the node is not of type, else the
+    // node is disconnected and its variables restored.
     static bool Begin(ParamNode* param, u32 type);
     static bool Finish(ParamNode* param);
     static void NoteInstalled(ParamNode* param);
+    // Line handlers, or acknowledge handlers with acknowledge set.
+    static bool ApplyInterruptHandlers(InterruptLines* interrupts, ParamNode* param, Device* device,
+                                       bool acknowledge);
 };
