@@ -26,13 +26,18 @@ SystemBase::~SystemBase()
     DeleteChildren();
 }
 
-void SystemBase::ReleaseCallbacks()
+void SystemBase::ReleaseDisplayLink()
 {
     if (displayLink_ && displayLink_->sizeChangedUserData == this) {
         displayLink_->sizeChangedCallback = nullptr;
         displayLink_->sizeChangedUserData = nullptr;
     }
     displayLink_ = nullptr;
+}
+
+void SystemBase::ReleaseCallbacks()
+{
+    ReleaseDisplayLink();
     if (driveBay_ && driveBay_->GetChangeContext() == this)
         driveBay_->SetChangeCallback(nullptr, nullptr);
 }
@@ -105,50 +110,24 @@ bool SystemBase::CreateDevices()
 {
     DeleteServices();
 
-    // Each service keeps the component name its constructor gave it.
-    auto adopt = [this](Component* service) {
+    // Each service keeps the component name its constructor gave it; one the group
+    // refuses is deleted and its slot stays null.
+    auto adopt = [this](auto* service) -> decltype(service) {
         if (services_.AddChild(service, nullptr, nullptr))
-            return true;
+            return service;
         delete service;
-        return false;
+        return nullptr;
     };
-
-    bus_ = new EventBus();
-    if (!adopt(bus_)) {
-        bus_ = nullptr;
+    bus_ = adopt(new EventBus());
+    memory_ = adopt(new MemorySpace());
+    ports_ = adopt(new PortSpace());
+    interrupts_ = adopt(new InterruptLines());
+    keyboard_ = adopt(new KeyboardService());
+    mouse_ = adopt(new MouseService());
+    driveBay_ = adopt(new DriveBay());
+    if (!bus_ || !memory_ || !ports_ || !interrupts_ || !keyboard_ || !mouse_ || !driveBay_)
         return false;
-    }
     bus_->SetSoundOutput(soundOutput_);
-    memory_ = new MemorySpace();
-    if (!adopt(memory_)) {
-        memory_ = nullptr;
-        return false;
-    }
-    ports_ = new PortSpace();
-    if (!adopt(ports_)) {
-        ports_ = nullptr;
-        return false;
-    }
-    interrupts_ = new InterruptLines();
-    if (!adopt(interrupts_)) {
-        interrupts_ = nullptr;
-        return false;
-    }
-    keyboard_ = new KeyboardService();
-    if (!adopt(keyboard_)) {
-        keyboard_ = nullptr;
-        return false;
-    }
-    mouse_ = new MouseService();
-    if (!adopt(mouse_)) {
-        mouse_ = nullptr;
-        return false;
-    }
-    driveBay_ = new DriveBay();
-    if (!adopt(driveBay_)) {
-        driveBay_ = nullptr;
-        return false;
-    }
     driveBay_->SetChangeCallback(OnDriveChanged, this);
     interrupts_->SetSystem(this);
     services_.SetHost(console_);
@@ -172,11 +151,7 @@ void SystemBase::RemoveAllDevices()
 
 void SystemBase::ClearMachine()
 {
-    if (displayLink_ && displayLink_->sizeChangedUserData == this) {
-        displayLink_->sizeChangedCallback = nullptr;
-        displayLink_->sizeChangedUserData = nullptr;
-    }
-    displayLink_ = nullptr;
+    ReleaseDisplayLink();
     display_ = nullptr;
     RemoveAllDevices();
 }
@@ -334,10 +309,7 @@ void SystemBase::SetDisplay(LockedDisplaySurface* display, DisplayChangeLink* li
     if (display == display_ && link == displayLink_)
         return;
     // The surface being replaced must not call into this system any more.
-    if (displayLink_ && displayLink_->sizeChangedUserData == this) {
-        displayLink_->sizeChangedCallback = nullptr;
-        displayLink_->sizeChangedUserData = nullptr;
-    }
+    ReleaseDisplayLink();
     display_ = display;
     displayLink_ = display ? link : nullptr;
     if (displayLink_) {

@@ -117,6 +117,9 @@ private:
     static void OnDisplayChanged(void* system);
     static void OnDriveChanged(void* system, DriveImage* drive, bool before);
     void ReleaseCallbacks();
+    // Takes this system's callback out of the display link (when it is still there) and
+    // forgets the link.
+    void ReleaseDisplayLink();
     void DeleteServices();
 
     DeviceGroup services_;
