@@ -1,26 +1,23 @@
 // Keyboard device: key listener, numpad mouse, settings, menu and "_KEYBD".
 #include "emu/keyboard_device.h"
 
-#include "base/archive.h"
 #include "base/dictionary.h"
 #include "base/value.h"
 #include "emu/event_bus.h"
+#include "emu/host_keys.h"
 #include "emu/keyboard_service.h"
 #include "emu/option_item.h"
+#include "emu/state_block.h"
 
 namespace {
 
 const char kModeKey[] = "NumpadMode";
 const char kStateBlock[] = "_KEYBD";
-const char kVersionKey[] = "VER";
 
-constexpr u8 kNoKey = 0xFF;
-constexpr i32 kPad5 = 0x65;
-constexpr i32 kPadMultiply = 0x6A;
-constexpr i32 kPadAdd = 0x6B;
-constexpr i32 kPadEnter = 0x6C;
-constexpr i32 kFirstPadKey = 0x61;
-constexpr i32 kLastPadKey = kPadEnter;
+constexpr i32 kNoKey = KeyboardService::kNoKey;
+constexpr i32 kPad5 = keycode::kPad0 + 5;
+constexpr i32 kFirstPadKey = keycode::kPad0 + 1;
+constexpr i32 kLastPadKey = keycode::kPadEnter;
 constexpr i32 kStep = 10;
 // Ticks from the press of a direction key to its first repeat: 100 ms at 50 Hz.
 constexpr i32 kRepeatDelay = 5;
@@ -36,12 +33,10 @@ KeyboardDevice::KeyboardDevice()
 
 bool KeyboardDevice::BindSettings(Dictionary* dict, bool enabledOnly)
 {
+    // A key already bound stays with its first binder.
     if (dict != nullptr && !enabledOnly) {
-        const StringA key(kModeKey);
-        if (dict->FindValue(key) == nullptr) {
-            if (ValueRef* ref = dict->NewBinding(key))
-                ref->Bind(kValueInt32, &numpadMode_);
-        }
+        if (ValueRef* ref = dict->NewBinding(StringA(kModeKey)))
+            ref->Bind(kValueInt32, &numpadMode_);
     }
     return ComponentGroup::BindSettings(dict, enabledOnly);
 }
@@ -94,22 +89,12 @@ void KeyboardDevice::BuildMenu(OptionItem* menu, i32 kind)
 
 bool KeyboardDevice::SaveState(Archive& archive)
 {
-    if (!Device::SaveState(archive))
-        return false;
-    const StringA block(kStateBlock);
-    const u8 version = 0;
-    return archive.WriteMarker(block, Archive::kBlockOpen) && archive.WriteUInt8(&version, kVersionKey) &&
-           archive.WriteMarker(block, Archive::kBlockClose);
+    return Device::SaveState(archive) && StateBlock::SaveEmpty(archive, kStateBlock);
 }
 
 bool KeyboardDevice::LoadState(Archive& archive, LoadContext context)
 {
-    if (!Device::LoadState(archive, context))
-        return false;
-    const StringA block(kStateBlock);
-    u8 version = 0xFF;
-    return archive.ReadMarker(block, Archive::kBlockOpen) && archive.ReadUInt8(&version, kVersionKey) &&
-           version == 0 && archive.ReadMarker(block, Archive::kBlockClose);
+    return Device::LoadState(archive, context) && StateBlock::LoadEmpty(archive, kStateBlock);
 }
 
 void KeyboardDevice::OnKey(u8, bool) {}
@@ -125,15 +110,15 @@ bool KeyboardDevice::SetNumpadMouseAllowed(bool allowed)
 bool KeyboardDevice::DirectionStep(i32 key, i32* dx, i32* dy)
 {
     // Keypad layout: 7 8 9 / 4 5 6 / 1 2 3, screen y growing downward.
-    switch (key) {
-    case 0x61: *dx = -kStep; *dy = kStep; return true;
-    case 0x62: *dx = 0; *dy = kStep; return true;
-    case 0x63: *dx = kStep; *dy = kStep; return true;
-    case 0x64: *dx = -kStep; *dy = 0; return true;
-    case 0x66: *dx = kStep; *dy = 0; return true;
-    case 0x67: *dx = -kStep; *dy = -kStep; return true;
-    case 0x68: *dx = 0; *dy = -kStep; return true;
-    case 0x69: *dx = kStep; *dy = -kStep; return true;
+    switch (key - keycode::kPad0) {
+    case 1: *dx = -kStep; *dy = kStep; return true;
+    case 2: *dx = 0; *dy = kStep; return true;
+    case 3: *dx = kStep; *dy = kStep; return true;
+    case 4: *dx = -kStep; *dy = 0; return true;
+    case 6: *dx = kStep; *dy = 0; return true;
+    case 7: *dx = -kStep; *dy = -kStep; return true;
+    case 8: *dx = 0; *dy = -kStep; return true;
+    case 9: *dx = kStep; *dy = -kStep; return true;
     default: return false;
     }
 }
@@ -178,7 +163,7 @@ void KeyboardDevice::HandleKey(i32 key, bool down)
         OnKey(static_cast<u8>(key), down);
         return;
     }
-    if (key < kFirstPadKey || key > kLastPadKey || key == kPadMultiply || key == kPadAdd) {
+    if (key < kFirstPadKey || key > kLastPadKey || key == keycode::kPadMultiply || key == keycode::kPadAdd) {
         OnKey(static_cast<u8>(key), down);
         return;
     }
@@ -186,7 +171,7 @@ void KeyboardDevice::HandleKey(i32 key, bool down)
         SendButton(0x01, down);
         return;
     }
-    if (key == kPadEnter) {
+    if (key == keycode::kPadEnter) {
         SendButton(0x02, down);
         return;
     }

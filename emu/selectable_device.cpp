@@ -13,12 +13,10 @@ const char kSelectedKey[] = "SelectedIndex";
 
 bool SelectableDevice::BindSettings(Dictionary* dict, bool enabledOnly)
 {
+    // A key already bound stays with its first binder.
     if (dict != nullptr) {
-        const StringA key(kSelectedKey);
-        if (dict->FindValue(key) == nullptr) {
-            if (ValueRef* ref = dict->NewBinding(key))
-                ref->Bind(kValueInt32, &selected_);
-        }
+        if (ValueRef* ref = dict->NewBinding(StringA(kSelectedKey)))
+            ref->Bind(kValueInt32, &selected_);
     }
     return ComponentGroup::BindSettings(dict, enabledOnly);
 }
