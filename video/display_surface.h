@@ -162,6 +162,9 @@ public:
     void* frameReadyUserData = nullptr;
 
 protected:
+    // Every line counts as rendered and the frame as changed: it is all shown again.
+    void ShowWholeFrame();
+
     u32 borderColor_ = kDefaultBorderColor;
     float aspect_ = 0.0f;           // width / height of the current frame; 0 = none
     u8 changed_ = 1;                // something changed since the last EndFrame

@@ -24,20 +24,21 @@ void LockedDisplaySurface::Reset()
 bool LockedDisplaySurface::BeginFrame(u8, float aspect)
 {
     ScopedLock frame(frameLock_);
-    if (fullRedrawRequest_) {
-        fullRedrawRequest_ = 0;
-        MarkAllRendered();
+    if (fullRedrawRequest_)
+        ShowWholeFrame();
+    else if (renderedLineCount_ > 0)
         changed_ = 1;
-    } else if (renderedLineCount_ > 0) {
-        changed_ = 1;
-    }
     aspect_ = aspect;
-    if (frameReadyCallback && frameReadyCallback(frameReadyUserData)) {
-        fullRedrawRequest_ = 0;
-        MarkAllRendered();
-        changed_ = 1;
-    }
+    if (frameReadyCallback && frameReadyCallback(frameReadyUserData))
+        ShowWholeFrame();
     return true;
+}
+
+void LockedDisplaySurface::ShowWholeFrame()
+{
+    fullRedrawRequest_ = 0;
+    MarkAllRendered();
+    changed_ = 1;
 }
 
 bool LockedDisplaySurface::EndFrame(bool full)
@@ -71,10 +72,8 @@ void LockedDisplaySurface::SetBorderColor(const u32* argb)
         return;
     ScopedLock surface(surfaceLock_);
     ScopedLock frame(frameLock_);
-    fullRedrawRequest_ = 0;
     borderColor_ = *argb;
-    MarkAllRendered();
-    changed_ = 1;
+    ShowWholeFrame();
 }
 
 bool LockedDisplaySurface::FitToOutputSize()
