@@ -38,6 +38,10 @@ class PortSpace;
 class StreamInterface;
 class SystemInterface;
 
+// The per-user data folder's name (base/program_folders.h): it holds user copies of the
+// data files and the machines' settings files.
+inline constexpr char kDataFolderName[] = "KUVMorvuEmu";
+
 inline constexpr u32 kConnectStarted = 0x0140;
 inline constexpr u32 kConnectDisplay = 0x0100;
 inline constexpr u32 kConnectMediaBefore = 0x0200;

@@ -18,7 +18,6 @@
 
 namespace {
 
-const char* const kDataFolderName = "KUVMorvuEmu";
 const char* const kConfigsFolder = "configs";
 
 StringW IdText(const char* id)

@@ -3,12 +3,6 @@
 
 #include <algorithm>
 
-namespace {
-
-const char* const kKindTexts[DriveBay::kKindCount] = {"FDD", "HDD", "CART"};
-
-} // namespace
-
 DriveBay::~DriveBay()
 {
     DeleteAllDrives();
@@ -104,9 +98,9 @@ DriveImage* DriveBay::FindDriveByName(StringA name, const char* floppyText, cons
         return nullptr;
     name.ToUpper();
     const char* texts[kKindCount] = {
-        floppyText ? floppyText : kKindTexts[kFloppy],
-        hardDiskText ? hardDiskText : kKindTexts[kHardDisk],
-        cartridgeText ? cartridgeText : kKindTexts[kCartridge],
+        floppyText ? floppyText : kKindNames[kFloppy],
+        hardDiskText ? hardDiskText : kKindNames[kHardDisk],
+        cartridgeText ? cartridgeText : kKindNames[kCartridge],
     };
     for (i32 kind = 0; kind < kKindCount; ++kind) {
         if (name.CompareNarrow(texts[kind]) != 0)

@@ -45,6 +45,8 @@ public:
 
     enum Kind : i32 { kFloppy = 0, kHardDisk = 1, kCartridge = 2, kKindCount = 3 };
     static constexpr i32 kMaxDrivesPerKind = 8;
+    // What lines and lookups call the first drive of each kind.
+    static constexpr const char* kKindNames[kKindCount] = {"FDD", "HDD", "CART"};
 
     DriveBay() = default;
     // Deletes every drive without the set-of-drives notices.

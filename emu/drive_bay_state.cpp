@@ -6,11 +6,8 @@ namespace {
 
 const char* const kDrivesBlock = "_DRIVES";
 
-struct KindKeys {
-    const char* state;  // key prefix in states
-    const char* tag;    // drive name in error lines
-};
-constexpr KindKeys kKindKeys[DriveBay::kKindCount] = {{"FD", "FDD"}, {"HD", "HDD"}, {"CR", "CART"}};
+// Key prefixes in states.
+constexpr const char* kKindPrefixes[DriveBay::kKindCount] = {"FD", "HD", "CR"};
 
 StringA Key(const char* prefix, const char* field, i32 index)
 {
@@ -60,7 +57,7 @@ bool DriveBay::SaveState(Archive& archive)
 bool DriveBay::SaveKind(Archive& archive, i32 kind)
 {
     const Group& group = groups_[kind];
-    const char* prefix = kKindKeys[kind].state;
+    const char* prefix = kKindPrefixes[kind];
     if (!archive.WriteInt32(&group.count, Key(prefix, "CNT")))
         return false;
     for (i32 i = 0; i < group.count; ++i) {
@@ -101,8 +98,8 @@ bool DriveBay::LoadState(Archive& archive, LoadContext context)
 bool DriveBay::LoadKind(Archive& archive, i32 kind)
 {
     Group& group = groups_[kind];
-    const char* prefix = kKindKeys[kind].state;
-    const char* tag = kKindKeys[kind].tag;
+    const char* prefix = kKindPrefixes[kind];
+    const char* tag = kKindNames[kind];
     i32 count = 0;
     if (!archive.ReadInt32(&count, Key(prefix, "CNT")) || count != group.count)
         return false;

@@ -46,9 +46,7 @@ bool DriveImage::InsertFile(const PathString& path)
     if (HasFile() || !stream_.Open(path))
         return false;
     path_.Assign(path);
-    accessed_ = read_ = false;
-    flagA_ = flagB_ = false;
-    examined_ = accepted_ = inUse_ = false;
+    ResetMediaFlags();
     latch_ = true;
     changed_ = true;
     Notify(false);
@@ -59,10 +57,15 @@ void DriveImage::CloseFile()
 {
     stream_.Close();
     path_.Clear();
+    ResetMediaFlags();
+    changed_ = true;
+}
+
+void DriveImage::ResetMediaFlags()
+{
     accessed_ = read_ = false;
     flagA_ = flagB_ = false;
     examined_ = accepted_ = inUse_ = false;
-    changed_ = true;
 }
 
 void DriveImage::Eject()

@@ -91,6 +91,8 @@ private:
     void Notify(bool before);
     // Eject without the bracketing notices.
     void CloseFile();
+    // A new or removed medium starts unread, unexamined and not in use.
+    void ResetMediaFlags();
 
     DriveBayBase* owner_;
     DriveHostFile stream_;

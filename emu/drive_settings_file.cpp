@@ -11,7 +11,6 @@
 
 namespace {
 
-const char* const kHeadText = "KUVINI";
 const char* const kKindPrefixes[DriveBay::kKindCount] = {"fdd", "hdd", "cart"};
 
 StringA EntryKey(const char* prefix, i32 index, const char* field)
@@ -70,7 +69,7 @@ bool DriveBay::LoadSettingsFile(const PathString& path)
     bool read = false;
     {
         std::unique_ptr<Dictionary> dict = BuildSettingsTree(true);
-        read = dict->Load(file, kHeadText);
+        read = dict->Load(file, kSettingsFileHead);
     }
     file.Close();
     // The file may claim any count; the tables hold eight entries.
@@ -122,5 +121,5 @@ bool DriveBay::SaveSettingsFile(const PathString& path)
             group.latch[i] = drive->GetLatch();
         }
     }
-    return SaveSettingsTreeFile(path, *dict, kHeadText);
+    return SaveSettingsTreeFile(path, *dict, kSettingsFileHead);
 }

@@ -110,7 +110,6 @@ bool EventBus::AddTimer(i32 rate, BusTimerCallback callback, Component* user, co
     node->name = name;
     node->userWords[0] = userWord0;
     node->userWords[1] = userWord1;
-    node->fireCount = 0;
     // A timer that is to fire at the first tick must not be passed over by it.
     node->started = !startAtFirstTick || tickCount_ != 0;
     node->achievedRate = std::min(node->requestedRate, busFrequency_);
@@ -158,7 +157,6 @@ bool EventBus::AddTimerWithCallback(u32 streamParam1, u32 streamParam2, StreamTi
     node->name = name;
     node->userWords[0] = userWord0;
     node->userWords[1] = userWord1;
-    node->fireCount = 0;
     node->started = tickCount_ != 0;
     if (busFrequency_ > kStreamRate) {
         node->reload = busFrequency_ / kStreamRate;

@@ -16,9 +16,7 @@
 
 namespace {
 
-const char* const kDataFolderName = "KUVMorvuEmu";
 const char* const kSettingsFolder = "settings";
-const char* const kHeadText = "KUVINI";
 
 PathString SettingsFolder(bool create)
 {
@@ -62,7 +60,8 @@ bool Computer::SaveMachineSettings()
     if (!BindSettingsTree(machine.get(), false) || !root.AddChild(settingsName, machine.get()))
         return false;
     machine.release();
-    return SaveSettingsTreeFile(JoinPath(folder, StringW(), NameText(settingsName), StringW("ini")), root, kHeadText);
+    const PathString file = JoinPath(folder, StringW(), NameText(settingsName), StringW("ini"));
+    return SaveSettingsTreeFile(file, root, kSettingsFileHead);
 }
 
 bool Computer::LoadMachineSettings()
@@ -85,5 +84,5 @@ bool Computer::LoadMachineSettings()
     Dictionary root;
     root.SetHookContext(this);
     root.SetChildLoader(LoadSettingsNode);
-    return root.Load(file, kHeadText);
+    return root.Load(file, kSettingsFileHead);
 }

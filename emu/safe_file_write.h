@@ -15,5 +15,8 @@ class PathString;
 // file at path is then untouched and the temporary file removed.
 bool WriteFileSafely(const PathString& path, const void* data, u64 size);
 
+// The head text of every settings file.
+inline constexpr char kSettingsFileHead[] = "KUVINI";
+
 // A settings tree file (head text, then dict's node) written through WriteFileSafely.
 bool SaveSettingsTreeFile(const PathString& path, const Dictionary& dict, const char* head);
