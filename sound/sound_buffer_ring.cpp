@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "emu/little_endian.h"
+
 SoundBufferRing::~SoundBufferRing()
 {
     CloseRing();
@@ -73,11 +75,8 @@ bool SoundBufferRing::Open(i32 totalSamples, i32 width, i32 count)
         minimum_ = -32768;
         maximum_ = 32767;
         const size_t words = static_cast<size_t>(perBuffer) * static_cast<size_t>(count);
-        for (size_t i = 0; i < words; ++i) {
-            const u16 v = static_cast<u16>(minimum_);
-            pcm_[2 * i] = static_cast<u8>(v);
-            pcm_[2 * i + 1] = static_cast<u8>(v >> 8);
-        }
+        for (size_t i = 0; i < words; ++i)
+            StoreLe16(&pcm_[2 * i], static_cast<u16>(minimum_));
     } else {
         minimum_ = 0;
         maximum_ = 255;
@@ -177,8 +176,7 @@ void SoundBufferRing::FillBuffer()
                 last = v;
                 v = kEmptySample;
             }
-            target[2 * i] = static_cast<u8>(last);
-            target[2 * i + 1] = static_cast<u8>(static_cast<u32>(last) >> 8);
+            StoreLe16(target + 2 * i, static_cast<u16>(last));
         }
     } else {
         for (i32 i = 0; i < samplesPerBuffer_; ++i) {
