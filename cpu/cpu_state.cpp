@@ -78,9 +78,7 @@ bool CpuBase::SaveState(Archive& archive)
     StoreLe64(period, periodBits);
     const u64 mask = addressMask_;
     const u64 memSize = memSize_;
-    u64 fmsk = 0;
-    for (int i = 0; i < 8; ++i)
-        fmsk |= static_cast<u64>(fmsk_[i]) << (8 * i);
+    const u64 fmsk = LoadLe64(fmsk_);   // the first 8 bytes
     u32 count = 0;
     for (const CpuEvent* e = eventHead_; e; e = e->next)
         ++count;
@@ -152,8 +150,7 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
         !archive.ReadInt32(&interruptDelay_, "HWID") || !archive.ReadUInt64(&fmsk, "FMSK") ||
         !archive.ReadBool(&abort_, "WFLT"))
         return false;
-    for (int i = 0; i < 8; ++i)
-        fmsk_[i] = static_cast<u8>(fmsk >> (8 * i));
+    StoreLe64(fmsk_, fmsk);
     UpdateAttention();
 
     while (eventHead_)
