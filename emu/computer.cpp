@@ -47,10 +47,14 @@ void Computer::GetSpeedText(StringA& out)
     CpuBase* cpu = GetCpu(0);
     if (!cpu)
         return;
-    // A processor counting time apart from its nominal clock marks the figure with "@".
-    const i32 hz = IsRunning() ? cpu->GetFrequency() : cpu->GetNominalFrequency();
-    out.Format(cpu->UsesTimeBase() ? "%s=@%.2f MHz" : "%s=%.2f MHz", cpu->GetDescription().GetNarrow(),
-               hz * 0.000001);
+    const char* narrow = cpu->GetDescription().GetNarrow();
+    if (IsRunning()) {
+        out.Format("%s=%.2f MHz", narrow, cpu->GetFrequency() * 0.000001);
+        return;
+    }
+    // Stopped, the figure is the configured clock; a processor that counts time apart
+    // from it marks the figure with "@".
+    out.Format(cpu->UsesTimeBase() ? "%s=@%.2f MHz" : "%s=%.2f MHz", narrow, cpu->GetNominalFrequency() * 0.000001);
 }
 
 void Computer::GetDescription(ObjectList& lines)

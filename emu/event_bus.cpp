@@ -13,6 +13,25 @@ i32 RoundedQuotient(i64 a, i64 b)
     return static_cast<i32>((2 * a + b) / (2 * b));
 }
 
+// Cycles from one bus tick to the next: floor(clockHz / busHz), one more whenever the
+// carried remainder of clockHz % busHz per tick sums to busHz, so that busHz ticks take
+// exactly clockHz cycles. A remainder out of range (a damaged state) is folded back in.
+i32 NextTickPeriod(i32 clockHz, i32 busHz, u32* remainder, i32 current)
+{
+    if (clockHz <= 0 || busHz <= 0)
+        return current;
+    const u32 clock = static_cast<u32>(clockHz);
+    const u32 bus = static_cast<u32>(busHz);
+    u32 carried = *remainder % bus + clock % bus;
+    i32 period = static_cast<i32>(clock / bus);
+    if (carried >= bus) {
+        carried -= bus;
+        ++period;
+    }
+    *remainder = carried;
+    return period;
+}
+
 }  // namespace
 
 EventBus::EventBus()
@@ -94,6 +113,29 @@ i32 EventBus::GetTimerCount() const
     return n;
 }
 
+void EventBus::Retime(BusTimer* node) const
+{
+    const i32 rate = std::max(1, std::min(node->requestedRate, busFrequency_));
+    node->achievedRate = rate;
+    node->reload = busFrequency_ / rate;
+    node->remainder = 0;
+}
+
+void EventBus::Reload(BusTimer* node) const
+{
+    node->countdown = node->reload;
+    const i32 rate = node->achievedRate;
+    if (rate <= 0 || busFrequency_ <= 0)
+        return;
+    // reload * rate falls short of busHz by less than rate ticks; adding the shortfall
+    // per call and one tick whenever it has summed to rate makes the rate exact.
+    node->remainder += busFrequency_ - node->reload * rate;
+    if (node->remainder >= rate) {
+        node->remainder -= rate;
+        ++node->countdown;
+    }
+}
+
 // --- adding timers -----------------------------------------------------------------------
 
 bool EventBus::AddTimer(i32 rate, BusTimerCallback callback, Component* user, const char* name, u32 userWord0,
@@ -112,11 +154,9 @@ bool EventBus::AddTimer(i32 rate, BusTimerCallback callback, Component* user, co
     node->userWords[1] = userWord1;
     // A timer that is to fire at the first tick must not be passed over by it.
     node->started = !startAtFirstTick || tickCount_ != 0;
-    node->achievedRate = std::min(node->requestedRate, busFrequency_);
     if (busFrequency_ > 0) {
-        node->reload = busFrequency_ / node->achievedRate;
+        Retime(node);
         node->countdown = startAtFirstTick ? 0 : node->reload;
-        node->achievedRate = RoundedQuotient(busFrequency_, node->reload);
     } else {
         node->countdown = node->requestedRate;
     }
@@ -158,14 +198,8 @@ bool EventBus::AddTimerWithCallback(u32 streamParam1, u32 streamParam2, StreamTi
     node->userWords[0] = userWord0;
     node->userWords[1] = userWord1;
     node->started = tickCount_ != 0;
-    if (busFrequency_ > kStreamRate) {
-        node->reload = busFrequency_ / kStreamRate;
-        node->countdown = 0;
-        node->achievedRate = RoundedQuotient(busFrequency_, node->reload);
-    } else if (busFrequency_ > 0) {
-        node->reload = 1;
-        node->achievedRate = busFrequency_;
-    }
+    if (busFrequency_ > 0)
+        Retime(node);
     Append(node);
 
     if (!registrationOpen_)
@@ -195,10 +229,8 @@ i32 EventBus::SetBusFrequency(i32 requested, ClockInterface* clock)
     for (BusTimer* node = head_; node; node = node->next) {
         if (node->kind != BusTimer::kTimer && node->kind != BusTimer::kStream)
             continue;
-        const i32 rate = std::max(1, std::min(node->requestedRate, busFrequency_));
-        node->reload = busFrequency_ / rate;
+        Retime(node);
         node->countdown = node->started ? node->reload : 0;
-        node->achievedRate = RoundedQuotient(busFrequency_, node->reload);
     }
     if (clock) {
         const i32 period = RoundedQuotient(std::max(0, clock->GetNominalFrequency()), busFrequency_);
@@ -209,9 +241,12 @@ i32 EventBus::SetBusFrequency(i32 requested, ClockInterface* clock)
     return busFrequency_ / kStreamRate;
 }
 
-bool EventBus::TickCallback(Component* target, i32* /*period*/, u32* /*userWords*/, ClockInterface* /*clock*/)
+bool EventBus::TickCallback(Component* target, i32* period, u32* userWords, ClockInterface* clock)
 {
-    static_cast<EventBus*>(target)->Tick();
+    auto* bus = static_cast<EventBus*>(target);
+    bus->Tick();
+    if (period && userWords && clock)
+        *period = NextTickPeriod(clock->GetNominalFrequency(), bus->busFrequency_, &userWords[0], *period);
     return true;
 }
 
@@ -259,7 +294,7 @@ void EventBus::Tick()
                               : FireStream(node);
         ++node->fireCount;
         if (keep) {
-            node->countdown = node->reload;
+            Reload(node);
             node = node->next;
         } else {
             node = Remove(node);

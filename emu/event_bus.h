@@ -6,8 +6,15 @@
 // repeating CPU event "_BusFreqEvent" when the run loop hands the main CPU's clock to
 // SetBusFrequency, otherwise the run loop ticks the bus itself.
 //
-//   kind 1  timer         reload = floor(busHz / min(rate, busHz)) ticks
+//   kind 1  timer         rate = min(requested, busHz) calls per busHz ticks
 //   kind 2  stream timer  50 Hz; flips and fills a sound stream of its own (sound_stream.h)
+//
+// Rates rarely divide the bus rate (a 240 Hz frame timer on a 2450 Hz bus is 10.2 ticks),
+// so a timer reloads with floor(busHz / rate) ticks plus one whenever its running
+// remainder (busHz % rate per call) reaches rate: Bresenham's walk, which makes exactly
+// rate calls in every busHz ticks with the calls spread evenly. A plain floor would run
+// that frame timer 2% fast. The CPU event that ticks the bus spreads its cycles the same
+// way, so the bus itself keeps exactly busHz ticks per emulated second.
 //
 // Saved states never hold callback addresses: every event that must survive a load
 // (bus timers, stream timers, CPU events) is registered here under its owner and its
@@ -17,7 +24,8 @@
 // "_EVT" block (event_bus_state.cpp), keys in order:
 //   "VER" u8 0, "CRFRQ" i32 bus frequency, "CNFRQ" i32 tick counter, "CNEVT" u32 n,
 //   per timer i: "DVEVT%ld" owner's dotted name, "NMEVT%ld" timer name,
-//                "DTEVT%ld" 40-byte record (see TimerRecord in event_bus_state.cpp).
+//                "DTEVT%ld" 40-byte record (see TimerRecord in event_bus_state.cpp),
+//                "RMEVT%ld" i32 running remainder of the timer's reloads.
 //
 // Everything runs on the emulation worker thread; no locks.
 #pragma once
@@ -63,9 +71,10 @@ struct BusTimer {
     static constexpr u32 kStream = 2;
 
     u32 kind = kTimer;           // 1 timer, 2 stream timer; anything else is removed at the next tick
-    i32 achievedRate = 0;        // busHz / reload, rounded to nearest
-    i32 reload = 0;              // ticks between calls
+    i32 achievedRate = 0;        // calls per second: min(requested rate, busHz)
+    i32 reload = 0;              // floor(busHz / achieved rate): the shorter of the two intervals
     i32 countdown = 0;           // ticks until the next call
+    i32 remainder = 0;           // busHz % achieved rate summed per reload, below achieved rate
     BusTimer* next = nullptr;
     BusTimer* prev = nullptr;
     Component* user = nullptr;   // owner; first callback argument of a kind-1 timer
@@ -122,14 +131,16 @@ public:
 
     // Quantises requested to a bus rate and recomputes every timer's reload. With a clock
     // it adds the repeating CPU event "_BusFreqEvent" (first tick due at once, then every
-    // round(clock Hz / bus Hz) cycles) and answers 1; without one it answers the bus
-    // ticks per 1/50 s and the caller ticks the bus itself. Every call with a clock adds
-    // another event: call it once per run.
+    // floor or ceil(clock Hz / bus Hz) cycles, busHz ticks per clock Hz cycles) and
+    // answers 1; without one it answers the bus ticks per 1/50 s and the caller ticks the
+    // bus itself. Every call with a clock adds another event: call it once per run.
     i32 SetBusFrequency(i32 requested, ClockInterface* clock);
     static i32 QuantiseFrequency(i32 requested);
     // One bus tick.
     void Tick();
-    // The "_BusFreqEvent" callback: ticks target (the bus) and keeps the event.
+    // The "_BusFreqEvent" callback: ticks target (the bus), sets the cycles to the next
+    // tick and keeps the event. userWords[0] carries the running remainder of those
+    // cycles (so it travels with the CPU's saved events).
     static bool TickCallback(Component* target, i32* period, u32* userWords, ClockInterface* clock);
 
     // While held (the run is in the debugger), stream timers still call their channels
@@ -188,6 +199,11 @@ private:
                    NamedEventMatch* match, const char** nameOut) const;
 
     BusTimer* TakeNode();
+    // Sets node's rate and reload for the current bus frequency (above 0) and clears its
+    // remainder; the countdown is the caller's.
+    void Retime(BusTimer* node) const;
+    // Countdown to the next call, carrying the remainder.
+    void Reload(BusTimer* node) const;
     void Append(BusTimer* node);
     // Unlinks node, destroys its stream and puts it on the free list; answers the node
     // that followed it.

@@ -6,6 +6,9 @@
 //   16 i32  requested rate
 //   20 u32  stream timers: (streamParam2 << 24) | streamParam1; 0 for timers
 //   24 u64  fire count          32 u32 user word 0  36 u32 user word 1
+// followed by the keyed i32 "RMEVT%ld": the running remainder of the reloads.
+#include <algorithm>
+
 #include "base/archive.h"
 #include "base/stream_interface.h"
 #include "emu/event_bus.h"
@@ -16,10 +19,10 @@ namespace {
 
 constexpr u64 kRecordSize = 40;
 constexpr u32 kNotStartedBit = 0x100;
-// A timer's "DTEVT" value alone takes this many bytes (marker, key record of at least
-// six characters, type, length, record); a count that the stream cannot hold is refused
-// before anything is added.
-constexpr u64 kMinTimerBytes = 1 + 4 + 6 + 1 + 4 + kRecordSize;
+// A timer's "DTEVT" and "RMEVT" values alone take this many bytes (each: marker, key
+// record of at least six characters, type; then the record's length and bytes, and the
+// remainder); a count that the stream cannot hold is refused before anything is added.
+constexpr u64 kMinTimerBytes = (1 + 4 + 6 + 1 + 4 + kRecordSize) + (1 + 4 + 6 + 1 + 4);
 
 const char kBlockName[] = "_EVT";
 
@@ -42,6 +45,7 @@ struct TimerRecord {
     u32 streamWord = 0;
     u64 fireCount = 0;
     u32 userWords[2] = {0, 0};
+    i32 remainder = 0;      // saved beside the record, not in it
 
     void Pack(u8* p) const
     {
@@ -71,12 +75,18 @@ struct TimerRecord {
         userWords[1] = LoadLe32(p + 36);
     }
 
-    // Values that later ticks and frequency changes divide by or count with.
+    // The timing a timer of this requested rate has at busFrequency, as the bus sets it:
+    // later reloads count with these values, and a countdown beyond the longest interval
+    // would silence the timer for up to 2^31 ticks.
     bool IsPlausible(i32 busFrequency) const
     {
-        if (requestedRate < 1 || reload < 0 || achievedRate < 0 || achievedRate > EventBus::kBusRates[4])
+        if (requestedRate < 1)
             return false;
-        return busFrequency == 0 || reload >= 1;
+        if (busFrequency == 0)
+            return achievedRate == 0 && reload == 0 && remainder == 0;
+        const i32 rate = std::min(requestedRate, busFrequency);
+        return achievedRate == rate && reload == busFrequency / rate && remainder >= 0 && remainder < rate &&
+               countdown >= 0 && countdown <= reload + 1;
     }
 };
 
@@ -127,6 +137,10 @@ bool EventBus::SaveState(Archive& archive)
         key.Format("DTEVT%ld", index);
         if (!archive.WriteBlob(bytes, kRecordSize, key))
             return false;
+        i32 remainder = node->remainder;
+        key.Format("RMEVT%ld", index);
+        if (!archive.WriteInt32(&remainder, key))
+            return false;
     }
     return StateBlock::Close(archive, kBlockName);
 }
@@ -176,6 +190,9 @@ bool EventBus::LoadState(Archive& archive, LoadContext /*context*/)
             return false;
         TimerRecord record;
         record.Unpack(bytes);
+        key.Format("RMEVT%ld", index);
+        if (!archive.ReadInt32(&record.remainder, key))
+            return false;
         if (!record.IsPlausible(busFrequency_))
             return false;
 
@@ -188,7 +205,7 @@ bool EventBus::LoadState(Archive& archive, LoadContext /*context*/)
             added = AddTimer(record.requestedRate, match.AsBusTimer(), match.target, registryName,
                              record.userWords[0], record.userWords[1], record.notStarted);
         } else if (record.kind == BusTimer::kStream) {
-            if (match.kind != kNamedStreamTimer)
+            if (match.kind != kNamedStreamTimer || record.requestedRate != kStreamRate)
                 return false;
             added = AddTimerWithCallback(record.streamWord & 0xFFFFFF, record.streamWord >> 24,
                                          match.AsStreamTimer(), match.target, registryName,
@@ -201,6 +218,7 @@ bool EventBus::LoadState(Archive& archive, LoadContext /*context*/)
         node->achievedRate = record.achievedRate;
         node->reload = record.reload;
         node->countdown = record.countdown;
+        node->remainder = record.remainder;
         node->requestedRate = record.requestedRate;
         node->fireCount = record.fireCount;
         node->userWords[0] = record.userWords[0];

@@ -94,8 +94,11 @@ bool KeyboardService::LoadState(Archive& archive, LoadContext /*context*/)
         if (!archive.ReadUInt32(&bits, key))
             return false;
         for (int bit = 0; bit < 32; ++bit) {
-            const u8 down = (bits >> bit) & 1u;
-            keyDown_[row * 32 + bit] = down;
+            const int code = row * 32 + bit;
+            // The no-key code can never be released again: a state that marks it down
+            // would hold the down count above 0 for good.
+            const u8 down = code == kNoKey ? 0 : (bits >> bit) & 1u;
+            keyDown_[code] = down;
             downCount_ += down;
         }
     }

@@ -15,7 +15,10 @@ namespace {
 // The smallest processor on the real CPU base: every slice simply passes its cycles.
 class TestCpu : public CpuBase {
 public:
+    bool timeBase = false;   // counts time apart from its nominal clock
+
     TestCpu() { SetFrequency(3579545); }
+    bool UsesTimeBase() const override { return timeBase; }
     i32 Execute(i32 cycles) override
     {
         cycles = cycles > 0 ? cycles : 1;
@@ -67,9 +70,9 @@ std::vector<u8> SaveMachine(TestMachine& machine)
 
 } // namespace
 
-// At 2450 Hz the bus ticks every round(3579545 / 2450) = 1461 cycles, the first tick at
-// once; a 50 Hz timer fires every 49 ticks, first at tick 49. A second of emulated time
-// (plus less than a tick) therefore holds ticks 0..2450 and 50 calls.
+// At 2450 Hz the bus ticks on cycle floor(k * 3579545 / 2450), the first tick at once; a
+// 50 Hz timer fires every 49 ticks, first at tick 49. A second of emulated time (plus
+// less than a tick) therefore holds ticks 0..2450 and 50 calls.
 constexpr u64 kOneSecond = 3579545 + 700;
 
 TEST(ComputerMilestone, EmptyMachineStartsTicksAndStops)
@@ -254,4 +257,18 @@ TEST(ComputerIdentity, IdsFollowTheModelIdAndDescriptionNamesTheMachine)
     machine.GetDescription(lines);
     ASSERT_EQ(lines.Count(), 1);
     EXPECT_STREQ(lines.At(0)->GetNarrow(), "Computer \"TestPC\"");
+}
+
+TEST(ComputerIdentity, SpeedTextShowsTheRunningClockAndMarksOnlyTheConfiguredOne)
+{
+    EmptyMachine m;
+    m.cpu->timeBase = true;
+    ASSERT_TRUE(m.machine.StartLikeTheCore());
+    m.cpu->ChangeFrequency(1789772);
+    StringA speed;
+    m.machine.GetSpeedText(speed);
+    EXPECT_STREQ(speed.CStr(), "CPU=1.79 MHz");   // the clock it runs at, unmarked
+    m.machine.Stop();
+    m.machine.GetSpeedText(speed);
+    EXPECT_STREQ(speed.CStr(), "CPU=@3.58 MHz");
 }

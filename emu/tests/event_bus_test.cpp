@@ -124,14 +124,13 @@ TEST(EventBusFrequency, QuantisesToTheFiveBusRatesAndAnswersTicksPerFrame)
 struct RateCase {
     i32 busRate;
     i32 timerRate;
-    i32 reload;
-    i32 achieved;
-    i32 firesPerSecond;  // started at the first tick, over busRate ticks
+    i32 reload;   // the shorter interval; the longer is one tick more
+    i32 rate;     // calls per busRate ticks
 };
 
 class EventBusRates : public ::testing::TestWithParam<RateCase> {};
 
-TEST_P(EventBusRates, TimerFiresTheRightNumberOfTimesPerEmulatedSecond)
+TEST_P(EventBusRates, TimerMakesExactlyItsRateOfCallsPerEmulatedSecondEvenlySpread)
 {
     const RateCase c = GetParam();
     EventBus bus;
@@ -140,23 +139,43 @@ TEST_P(EventBusRates, TimerFiresTheRightNumberOfTimesPerEmulatedSecond)
     ASSERT_TRUE(bus.AddTimer(c.timerRate, RecordTick, &owner, "T", 0, 0, true));
     const BusTimer* timer = bus.GetFirstTimer();
     EXPECT_EQ(timer->reload, c.reload);
-    EXPECT_EQ(timer->achievedRate, c.achieved);
-    RunTicks(bus, {&owner}, c.busRate);
-    ASSERT_EQ(static_cast<i32>(owner.fires.size()), c.firesPerSecond);
-    EXPECT_EQ(owner.fires.front(), 0);
-    for (size_t i = 1; i < owner.fires.size(); ++i)
-        ASSERT_EQ(owner.fires[i] - owner.fires[i - 1], c.reload);
+    EXPECT_EQ(timer->achievedRate, c.rate);
+    // Three seconds: a rate that drifted would gain or lose calls from one to the next.
+    RunTicks(bus, {&owner}, 3 * c.busRate);
+    ASSERT_EQ(static_cast<i32>(owner.fires.size()), 3 * c.rate);
+    // Call k falls on tick floor(k * busRate / rate): reload or reload + 1 ticks apart,
+    // never a whole tick early or late.
+    for (size_t k = 0; k < owner.fires.size(); ++k)
+        ASSERT_EQ(owner.fires[k], static_cast<i32>(static_cast<i64>(k) * c.busRate / c.rate)) << k;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     AllBusRates, EventBusRates,
-    ::testing::Values(RateCase{2450, 50, 49, 50, 50}, RateCase{7350, 50, 147, 50, 50},
-                      RateCase{14700, 50, 294, 50, 50}, RateCase{22050, 50, 441, 50, 50},
-                      RateCase{44100, 50, 882, 50, 50}, RateCase{2450, 60, 40, 61, 62},
-                      RateCase{7350, 60, 122, 60, 61}, RateCase{14700, 60, 245, 60, 60},
-                      RateCase{22050, 60, 367, 60, 61}, RateCase{44100, 60, 735, 60, 60},
-                      RateCase{2450, 100000, 1, 2450, 2450}, RateCase{44100, 100000, 1, 44100, 44100},
-                      RateCase{44100, 0, 1, 44100, 44100}, RateCase{7350, 1000, 7, 1050, 1050}));
+    ::testing::Values(RateCase{2450, 50, 49, 50}, RateCase{7350, 50, 147, 50}, RateCase{14700, 50, 294, 50},
+                      RateCase{22050, 50, 441, 50}, RateCase{44100, 50, 882, 50},
+                      RateCase{2450, 60, 40, 60}, RateCase{7350, 60, 122, 60}, RateCase{14700, 60, 245, 60},
+                      RateCase{22050, 60, 367, 60}, RateCase{44100, 60, 735, 60},
+                      // A display's four frame steps at 50 and 60 Hz.
+                      RateCase{2450, 200, 12, 200}, RateCase{44100, 200, 220, 200},
+                      RateCase{2450, 240, 10, 240}, RateCase{22050, 240, 91, 240},
+                      RateCase{2450, 100000, 1, 2450}, RateCase{44100, 100000, 1, 44100},
+                      RateCase{44100, 0, 1, 44100}, RateCase{7350, 1000, 7, 1000}));
+
+TEST(EventBusTimers, ANewBusRateStartsTheSpreadAfresh)
+{
+    EventBus bus;
+    Owner owner;
+    bus.SetBusFrequency(2450, nullptr);
+    bus.AddTimer(200, RecordTick, &owner, "T", 0, 0, false);
+    RunTicks(bus, {&owner}, 100);
+    bus.SetBusFrequency(7350, nullptr);
+    owner.fires.clear();
+    RunTicks(bus, {&owner}, 7350);
+    // Passed over by the first tick, then 36.75 ticks apart counted from there.
+    ASSERT_EQ(owner.fires.size(), 200u);
+    for (size_t k = 0; k < owner.fires.size(); ++k)
+        ASSERT_EQ(owner.fires[k], static_cast<i32>(36 + (k * 7350) / 200)) << k;
+}
 
 TEST(EventBusTimers, FirstTickAfterAFrequencyChangeStartsEachTimerAfresh)
 {
@@ -326,8 +345,30 @@ TEST(EventBusState, TimerRecordLayout)
              Keyed("CNFRQ", 0x43, {0, 0, 0, 0}), Keyed("CNEVT", 0x03, {1, 0, 0, 0}),
              Keyed("DVEVT0", 0x80, Cat({{5, 0, 0, 0}, {'C', 'h', 'i', 'p', 0}})),
              Keyed("NMEVT0", 0x80, Cat({{12, 0, 0, 0}, {'U', 'p', 'd', 'a', 't', 'e', 'E', 'v', 'e', 'n', 't', 0}})),
-             Keyed("DTEVT0", 0xC0, Cat({{40, 0, 0, 0}, record})), Marker(0xFF, "_EVT")});
+             Keyed("DTEVT0", 0xC0, Cat({{40, 0, 0, 0}, record})), Keyed("RMEVT0", 0x43, {0, 0, 0, 0}),
+             Marker(0xFF, "_EVT")});
     EXPECT_EQ(SaveBus(*m.bus), expected);
+}
+
+TEST(EventBusState, RunningRemainderFollowsTheRecord)
+{
+    SavedMachine m;
+    m.bus->SetBusFrequency(2450, nullptr);
+    ASSERT_TRUE(m.bus->AddTimer(200, RecordTick, m.chip, "UpdateEvent", 0, 0, true));
+    // Calls at ticks 0 and 12; each reload carries 2450 - 12 * 200 = 50.
+    RunTicks(*m.bus, {m.chip}, 13);
+    const ByteVec record = {0x01, 0, 0, 0,               // kind 1, started
+                            200, 0, 0, 0,                // achieved rate
+                            12, 0, 0, 0,                 // reload
+                            12, 0, 0, 0,                 // countdown
+                            200, 0, 0, 0,                // requested rate
+                            0, 0, 0, 0,                  // no stream
+                            2, 0, 0, 0, 0, 0, 0, 0,      // fire count
+                            0, 0, 0, 0, 0, 0, 0, 0};     // user words
+    const ByteVec values =
+        Cat({Keyed("DTEVT0", 0xC0, Cat({{40, 0, 0, 0}, record})), Keyed("RMEVT0", 0x43, {100, 0, 0, 0})});
+    const ByteVec saved = SaveBus(*m.bus);
+    EXPECT_NE(std::search(saved.begin(), saved.end(), values.begin(), values.end()), saved.end());
 }
 
 TEST(EventBusState, RoundTripRebindsByNameAndKeepsEveryPhase)
@@ -393,6 +434,7 @@ TEST(EventBusState, RefusesDamagedOrForeignStates)
     };
 
     EXPECT_TRUE(load(patched("DTEVT0", 4 + 32, {8})));                 // control: a user word
+    EXPECT_TRUE(load(patched("RMEVT1", 0, {0xE7, 0x03})));              // control: remainder 999 of 1000
     EXPECT_FALSE(load(patched("VER", 0, {1})));
     EXPECT_FALSE(load(patched("CRFRQ", 0, {0x45})));                  // not a bus rate
     EXPECT_FALSE(load(patched("CNFRQ", 0, {0xFF, 0xFF, 0xFF, 0xFF})));   // negative tick counter
@@ -404,6 +446,14 @@ TEST(EventBusState, RefusesDamagedOrForeignStates)
     EXPECT_FALSE(load(patched("DTEVT0", 4 + 16, {0, 0, 0, 0})));        // requested rate 0
     EXPECT_FALSE(load(patched("DTEVT0", 4 + 8, {0, 0, 0, 0})));         // reload 0 at 44100 Hz
     EXPECT_FALSE(load(patched("DTEVT0", 4 + 1, {1})));                  // unstarted after ticks
+    EXPECT_FALSE(load(patched("DTEVT0", 4 + 4, {61})));                 // achieved rate not the requested
+    EXPECT_FALSE(load(patched("DTEVT0", 4 + 8, {0xDE})));               // reload 734 for 60 of 44100 Hz
+    EXPECT_FALSE(load(patched("DTEVT0", 4 + 12, {0xE1, 0x02})));        // countdown beyond reload + 1
+    EXPECT_FALSE(load(patched("DTEVT0", 4 + 12, {0xFF, 0xFF, 0xFF, 0xFF})));  // negative countdown
+    EXPECT_FALSE(load(patched("RMEVT1", 0, {0xE8, 0x03})));             // remainder 1000 of 1000
+    EXPECT_FALSE(load(patched("RMEVT0", 0, {0xFF, 0xFF, 0xFF, 0xFF})));   // negative remainder
+    // A stream timer timed, in every other respect consistently, at 60 Hz.
+    EXPECT_FALSE(load(patched("DTEVT2", 4 + 4, {60, 0, 0, 0, 0xDF, 0x02, 0, 0, 0x10, 0, 0, 0, 60})));
     EXPECT_FALSE(load(patched("DTEVT2", 4, {1})));                      // a stream saved as a timer
     EXPECT_FALSE(load(ByteVec(good.begin(), good.end() - 3)));          // truncated
 

@@ -116,3 +116,19 @@ TEST(KeyboardServiceState, RowsCarryTheKeyBitsAndLoadingTellsNobody)
     StateBuffer shortRows(Cat({Marker(0xF0, "_KEYS"), Keyed("VER", 0x00, {0}), Keyed("L0", 0x03, zero)}));
     EXPECT_FALSE(other.LoadState(shortRows.archive, nullptr));
 }
+
+TEST(KeyboardServiceState, NoKeyMarkedDownInAStateIsDropped)
+{
+    // Bit 31 of the last row is code 0xFF, which nothing could ever release again.
+    ByteVec rows = Keyed("L0", 0x03, {0, 0, 1, 0});
+    for (const char* row : {"L1", "L2", "L3", "L4", "L5", "L6"})
+        rows = Cat({rows, Keyed(row, 0x03, {0, 0, 0, 0})});
+    rows = Cat({rows, Keyed("L7", 0x03, {0, 0, 0, 0x80})});
+    StateBuffer in(Cat({Marker(0xF0, "_KEYS"), Keyed("VER", 0x00, {0}), rows, Marker(0xFF, "_KEYS")}));
+    KeyboardService kb;
+    ASSERT_TRUE(kb.LoadState(in.archive, nullptr));
+    EXPECT_FALSE(kb.IsKeyDown(0xFF));
+    EXPECT_EQ(kb.GetDownCount(), 1);
+    kb.ReleaseAllKeys();
+    EXPECT_FALSE(kb.IsAnyKeyDown());
+}
