@@ -376,7 +376,7 @@ private:
     // Interrupts at an instruction boundary: 1 taken, 0 none, -1 abandoned.
     Z80_INLINE int Boundary()
     {
-        passedBoundary_ = true;
+        reachedBoundary_ = true;
         cost_ = 0;
         SaveRegs();
         i32 cycles = 0;
@@ -399,7 +399,7 @@ private:
     i32 cost_ = 0;              // what the running instruction has been charged so far
     u16 start_ = 0;             // address of the instruction being executed
     i32 resumedOwed_ = 0;       // cycles a resumed instruction had paid in earlier slices
-    bool passedBoundary_ = false;   // an instruction boundary was reached in this call
+    bool reachedBoundary_ = false;  // an interrupt check or a stopped opcode fetch in this call
     const MemoryBlockEntry* blocks_ = nullptr;
     u32 memSize_ = 0;
     u32 amask_ = 0xFFFF;

@@ -47,8 +47,10 @@ Z80_INLINE i32 Z80Core::Run(i32 cycles)
             if (taken > 0)
                 continue;
         }
-        if (!Fetch8(op))
+        if (!Fetch8(op)) {
+            reachedBoundary_ = true;
             break;
+        }
         ++rCount_;
     resume:
         cost_ = z80::kMainCycles[op];
@@ -81,10 +83,10 @@ Z80_INLINE i32 Z80Core::Finish()
     SaveRegs();
     i32 executed = c.sliceBudget_ - c.sliceLeft_;
     if (resumedOwed_ != 0) {
-        // Any later opcode fetch or instruction boundary means the resumed instruction
-        // completed (or was suspended again); otherwise a stop abandoned it, and it still
-        // owes what it owed.
-        const bool resumedFinished = rCount_ != 0 || passedBoundary_;
+        // A later boundary or opcode fetch means the resumed instruction completed (or was
+        // suspended again), even when a stop came at that very fetch; otherwise a stop
+        // abandoned it, and it still owes what it owed.
+        const bool resumedFinished = rCount_ != 0 || reachedBoundary_;
         if (c.abort_ && !resumedFinished)
             c.owedCycles_ = resumedOwed_;
         else

@@ -146,6 +146,39 @@ TEST(Z80Slicing, StoppedResumedInstructionStillOwesWhatItOwed)
     EXPECT_EQ(17u, rig.cpu.GetCycleCount());
 }
 
+// A read handler that asks the CPU to stop at its first real (not peeked) read, once.
+bool StopOnceOnRead(void* context, u32, i32, u8*, bool peek)
+{
+    auto* rig = static_cast<Z80Rig*>(context);
+    if (!peek && rig->waitCount > 0) {
+        --rig->waitCount;
+        rig->cpu.RequestStop();
+    }
+    return false;   // the byte comes from RAM all the same
+}
+
+// The resumed CALL completes; the stop at the next opcode fetch must not make it run again.
+TEST(Z80Slicing, StopAtTheFetchAfterAResumedInstructionLeavesThatInstructionDone)
+{
+    Z80Rig rig;
+    rig.memory.SetReadHandler(0x0400 >> 10, 1, &rig, &StopOnceOnRead, false);
+    rig.Load(0x03FD, {0xCD, 0x00, 0x04});   // CALL 0400h    17 T
+    rig.Load(0x0400, {0x00});               // NOP
+    rig.R().PC = 0x03FD;
+    rig.R().SP = 0xF000;
+    rig.waitCount = 1;
+    EXPECT_EQ(5, rig.cpu.Execute(5));
+    EXPECT_EQ(12, rig.cpu.Execute(100));    // the rest of the CALL, then the stop
+    EXPECT_EQ(0, rig.cpu.GetOwedCycles());
+    EXPECT_EQ(0x0400, rig.R().PC);
+    EXPECT_EQ(0xEFFE, rig.R().SP);
+    EXPECT_EQ(17u, rig.cpu.GetCycleCount());
+    EXPECT_EQ(4, rig.cpu.Execute(0));       // the NOP, and nothing else
+    EXPECT_EQ(0x0401, rig.R().PC);
+    EXPECT_EQ(0xEFFE, rig.R().SP);
+    EXPECT_EQ(21u, rig.cpu.GetCycleCount());
+}
+
 TEST(Z80Slicing, StopRequestOutsideExecuteDoesNothing)
 {
     Z80Rig rig;
