@@ -1,7 +1,9 @@
 // CPU base: time base, frequency changes, start and stop.
 #include "cpu/cpu_base.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "emu/memory_space.h"
@@ -101,7 +103,10 @@ i32 CpuBase::ConvertCycles(i32 n) const
 {
     if (currentFrequency_ == nominalFrequency_)
         return n;
-    return static_cast<i32>(std::floor(n / period_ + 0.5));
+    // Above 1 GHz (the full-speed run loop measures such clocks) the period is below 1 ns
+    // and a large n grows past 32 bits: the count saturates instead.
+    const double converted = std::floor(n / period_ + 0.5);
+    return static_cast<i32>(std::clamp(converted, static_cast<double>(INT32_MIN), static_cast<double>(INT32_MAX)));
 }
 
 i32 CpuBase::AddCycles(i32 cycles)

@@ -145,7 +145,7 @@ public:
 
 protected:
     // Cycle conversion for off-frequency running: n cycles of the nominal clock become
-    // floor(n / period + 0.5) when the current frequency differs.
+    // floor(n / period + 0.5) when the current frequency differs, saturated to 32 bits.
     i32 ConvertCycles(i32 n) const;
     // Byte accesses off the direct path: a block handler when the entry's kind (flags &
     // kindMask) says so, else the memory space (0xFF without one). The caller masked the

@@ -12,6 +12,7 @@
 // Event record (little-endian): reserved A u32, reserved B u32, due u64, reserved C u32,
 // reserved D u32, period i32, user word 0 u32, user word 1 u32.
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <type_traits>
 
@@ -54,6 +55,12 @@ template <typename Event, typename Visit> void VisitEventRecord(Event& e, Visit 
     visit(24, e.period);
     visit(28, e.userWords[0]);
     visit(32, e.userWords[1]);
+}
+
+// The run loop may set any positive 32-bit clock (at full speed, the measured one).
+bool IsClock(i64 hz)
+{
+    return hz > 0 && hz <= INT32_MAX;
 }
 
 StringA IndexedKey(const char* pattern, u32 index)
@@ -128,16 +135,20 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
         !archive.ReadInt64(&currentFreq, "FFREQ") || !archive.ReadUInt64(&baseCycles_, "LCYCL") ||
         !archive.ReadUInt64(&baseTime_, "LSCYCL") || !archive.ReadBlob(period, sizeof(period), "CFREQ"))
         return false;
-    nominalFrequency_ = static_cast<i32>(freq);
-    currentFrequency_ = static_cast<i32>(currentFreq);
+    // Both clocks are positive 32-bit frequencies, and the period is the current one's:
+    // every time and cycle conversion divides by it, so a period that disagrees is
+    // refused and the one used is computed here (a few ulps may differ between hosts).
+    if (!IsClock(freq) || !IsClock(currentFreq))
+        return false;
     const u64 periodBits = LoadLe64(period);
     double loadedPeriod;
     std::memcpy(&loadedPeriod, &periodBits, 8);
-    // The period feeds every time and cycle conversion: only a finite positive value is
-    // a clock.
-    if (!std::isfinite(loadedPeriod) || loadedPeriod <= 0.0)
-        return false;
-    period_ = loadedPeriod;
+    const double expectedPeriod = static_cast<double>(kNanosecondsPerSecond) / static_cast<double>(currentFreq);
+    if (!(std::fabs(loadedPeriod - expectedPeriod) <= expectedPeriod * 1e-12))
+        return false;   // also NaN
+    nominalFrequency_ = static_cast<i32>(freq);
+    currentFrequency_ = static_cast<i32>(currentFreq);
+    period_ = expectedPeriod;
     if (!archive.ReadBool(&iffreq_, "IFFREQ") || !archive.ReadInt32(&sliceBudget_, "MCYCL") ||
         !archive.ReadInt32(&sliceLeft_, "ECYCL") || !archive.ReadInt32(&addedCycles_, "SCYCL") ||
         !archive.ReadInt32(&owedCycles_, "PCYCL") || !archive.ReadUInt64(&mask, "AMSK"))

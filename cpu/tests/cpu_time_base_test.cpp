@@ -2,6 +2,14 @@
 // machines' clock, frequency changes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "base/archive.h"
+#include "base/memory_stream.h"
 #include "cpu/tests/z80_test_rig.h"
 
 namespace {
@@ -73,6 +81,88 @@ TEST(CpuTimeBase, FrequencyIsCheckedBeforeStart)
     EXPECT_TRUE(cpu.SetFrequency(0));
     i32 rate = 0;
     EXPECT_FALSE(cpu.Start(&rate));
+}
+
+TEST(CpuTimeBase, ConvertedCyclesSaturateAboveOneGigahertz)
+{
+    Z80Rig rig;
+    rig.cpu.ChangeFrequency(INT32_MAX);   // a full-speed run measures clocks like this
+    EXPECT_EQ(INT32_MAX, rig.cpu.AddCycles(INT32_MAX));
+    EXPECT_EQ(static_cast<u64>(INT32_MAX), rig.cpu.GetCycleCount());
+    EXPECT_EQ(INT32_MIN, rig.cpu.AddCycles(INT32_MIN));
+}
+
+// A "_CPU" block saved at another current clock than the nominal one, so that the cycle
+// conversions divide by the period, as bytes to damage.
+class ClockState {
+public:
+    ClockState()
+    {
+        Z80Rig rig;
+        rig.cpu.ChangeFrequency(kCurrent);
+        MemoryStream stream;
+        stream.Allocate(0, 4096);
+        Archive archive(&stream);
+        EXPECT_TRUE(rig.cpu.SaveState(archive));
+        bytes.resize(stream.GetSize());
+        stream.ReadAt(bytes.data(), 0, bytes.size());
+    }
+    // Replaces the one place where the 8 bytes of from stand by those of to.
+    template <typename T> void Replace(T from, T to)
+    {
+        u8 a[8], b[8];
+        std::memcpy(a, &from, 8);
+        std::memcpy(b, &to, 8);
+        const auto at = std::search(bytes.begin(), bytes.end(), a, a + 8);
+        ASSERT_NE(bytes.end(), at);
+        ASSERT_EQ(bytes.end(), std::search(at + 1, bytes.end(), a, a + 8));
+        std::copy(b, b + 8, at);
+    }
+    bool LoadInto(Z80Cpu& cpu)
+    {
+        MemoryStream stream;
+        stream.Allocate(0, 4096);
+        stream.Write(bytes.data(), bytes.size());
+        stream.Seek(0);
+        Archive archive(&stream);
+        return cpu.LoadState(archive, nullptr);
+    }
+
+    static constexpr i64 kNominal = 3579545;
+    static constexpr i64 kCurrent = 7159090;
+    static constexpr double kPeriod = 1e9 / 7159090.0;
+    std::vector<u8> bytes;
+};
+
+TEST(CpuTimeBase, LoadTakesTheClocksAndTheirPeriod)
+{
+    ClockState state;
+    Z80Rig rig;
+    ASSERT_TRUE(state.LoadInto(rig.cpu));
+    EXPECT_EQ(ClockState::kNominal, rig.cpu.GetNominalFrequency());
+    EXPECT_EQ(ClockState::kCurrent, rig.cpu.GetFrequency());
+    EXPECT_DOUBLE_EQ(ClockState::kPeriod, rig.cpu.GetPeriod());
+}
+
+TEST(CpuTimeBase, LoadRefusesClocksThatAreNotClocks)
+{
+    const auto refused = [](auto from, auto to) {
+        ClockState state;
+        state.Replace(from, to);
+        Z80Rig rig;
+        return !state.LoadInto(rig.cpu) && rig.cpu.GetFrequency() == 3579545 &&
+               rig.cpu.GetPeriod() == 1e9 / 3579545.0;
+    };
+    EXPECT_TRUE(refused(ClockState::kNominal, i64{0}));
+    EXPECT_TRUE(refused(ClockState::kNominal, i64{-3579545}));
+    EXPECT_TRUE(refused(ClockState::kCurrent, i64{0}));
+    EXPECT_TRUE(refused(ClockState::kCurrent, i64{-1}));
+    EXPECT_TRUE(refused(ClockState::kCurrent, (i64{1} << 32) + ClockState::kCurrent));
+    // A period that is not the current clock's: tiny ones overflowed the conversions.
+    EXPECT_TRUE(refused(ClockState::kPeriod, 1e-300));
+    EXPECT_TRUE(refused(ClockState::kPeriod, 2 * ClockState::kPeriod));
+    EXPECT_TRUE(refused(ClockState::kPeriod, -ClockState::kPeriod));
+    EXPECT_TRUE(refused(ClockState::kPeriod, std::numeric_limits<double>::quiet_NaN()));
 }
 
 } // namespace
