@@ -5,8 +5,8 @@
 // conversion writes its buffer into the slot six ahead of the play cursor (lead 6);
 // after falling behind the same buffer fills the slots up to that lead again; with a
 // lead of 10 to 15 the next slot moves back by two, beyond 15 it restarts at the play
-// cursor. Driven only from the emulation worker; its busy mark keeps Silence and Submit
-// apart.
+// cursor (direct_sound_slots.h plans the slots). Driven only from the emulation worker;
+// its busy mark keeps Silence and Submit apart.
 //
 // DirectSound needs the main window for its cooperative level: an output without an
 // owner window does not open. Give it one with the constructor or SetOwnerWindow,

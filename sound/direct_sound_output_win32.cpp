@@ -4,22 +4,9 @@
 #include <dsound.h>
 
 #include <cstring>
-#include <cstdlib>
 
+#include "sound/direct_sound_slots.h"
 #include "sound/mono_pcm_format.h"
-
-namespace {
-
-// Slots the writes stay ahead of the play cursor.
-constexpr i32 kLead = 6;
-
-i32 Wrap(i32 slot, i32 count)
-{
-    slot %= count;
-    return slot < 0 ? slot + count : slot;
-}
-
-} // namespace
 
 DirectSoundOutput::DirectSoundOutput(void* ownerWindow)
 {
@@ -113,36 +100,12 @@ bool DirectSoundOutput::Submit(i32 index)
         busy_ = 0;
         return false;
     }
-    const i32 count = bufferCount_;
     const DWORD slotSize = static_cast<DWORD>(bytesPerBuffer_);
-    const i32 playSlot = static_cast<i32>(play / slotSize);
-    const i32 writeSlot = static_cast<i32>(write / slotSize);
-    const i32 guard = Wrap(writeSlot - playSlot, count);
-    if (nextSlot_ < 0)
-        nextSlot_ = Wrap(playSlot + kLead, count);
-    DWORD offset = static_cast<DWORD>(nextSlot_) * slotSize;
-    const i32 lead = Wrap(nextSlot_ - playSlot, count);
-    i32 counter = 0;
-    if (lead > 15) {
-        nextSlot_ = playSlot;
-        counter = 0;
-    } else if (lead >= 10) {
-        nextSlot_ = Wrap(nextSlot_ - 2, count);
-        counter = 2 - lead;
-    } else {
-        counter = -lead;
-    }
-    while (active_) {
-        if (std::abs(counter) >= guard)
-            WriteSlot(index, offset);
-        nextSlot_ = nextSlot_ + 1 >= count ? 0 : nextSlot_ + 1;
-        offset += slotSize;
-        if (offset >= slotSize * static_cast<DWORD>(count))
-            offset = 0;
-        counter = std::abs(counter) + 1;
-        if (counter > 5)
-            break;
-    }
+    i32 slots[DirectSoundSlots::kMaxWrites];
+    const i32 planned = DirectSoundSlots::Plan(&nextSlot_, static_cast<i32>(play / slotSize),
+                                               static_cast<i32>(write / slotSize), bufferCount_, slots);
+    for (i32 i = 0; i < planned && active_; ++i)
+        WriteSlot(index, static_cast<DWORD>(slots[i]) * slotSize);
     busy_ = 0;
     return active_ != 0;
 }

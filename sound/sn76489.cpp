@@ -93,17 +93,17 @@ void Sn76489Psg::Write(u8 value)
             return;
         channel->SetVolume(volume, 0, false);
     } else if (c == kNoiseChannel) {
+        // The register shifts on the rising edge of a divider's output, once per two of
+        // its half periods: 16, 32 or 64 ticks for rates 0-2, channel 2's tone for rate 3.
         static constexpr i32 kShiftPeriods[3] = {32, 64, 128};
         const i32 rate = value & 3;
-        i32 period = 0;
+        i32 period = 1;
         if (rate < 3) {
             period = kShiftPeriods[rate];
         } else if (Sn76489Channel* tone2 = GetPsgChannel(2)) {
             // Taken once: later changes of channel 2 reach the noise at its next write.
-            period = tone2->GetTone();
+            period = 2 * Sn76489Channel::Divider(tone2->GetTone());
         }
-        if (period < 1)
-            period = 1;
         const bool white = (value & 4) != 0;
         if (TraceReport::ReportWrite(this, traceWriteReg_[6], breakWriteReg_[6], 0,
                                      "=>CH[%ld] = %.2lXh (%s noise with shift frequency=~%ldHz)", 3,
@@ -115,7 +115,7 @@ void Sn76489Psg::Write(u8 value)
         const i32 tone = channel->GetTone();
         const bool isLatch = (value & 0x80) != 0;
         const i32 n = isLatch ? ((tone & 0x3F0) | (value & 15)) : (((value << 4) & 0x3F0) | (tone & 15));
-        const i32 frequency = n ? clock / (2 * n) : clock / 2;
+        const i32 frequency = clock / (2 * Sn76489Channel::Divider(n));
         if (TraceReport::ReportWrite(this, traceWriteReg_[2 * c], breakWriteReg_[2 * c], 0,
                                      "=>CH[%ld] = %.2lXh (tone %ld/1023, frequency=~%ldHz)", c,
                                      static_cast<u32>(value), n, frequency))

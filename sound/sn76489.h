@@ -6,16 +6,20 @@
 //   0 x dddddd    data: the high 6 bits of the latched tone (or, when the latch names a
 //                 volume or the noise control, that register again with these bits)
 //   volume        attenuation dddd in 2 dB steps, 15 = off (volume = 15 - dddd)
-//   tone          10-bit divider N: frequency = clock / (32 N)
+//   tone          10-bit divider N: frequency = clock / (32 N); the counter of a divider
+//                 0 runs through all 1024 steps, so 0 plays as 1024
 //   noise control bit 2 white (1) or periodic (0); bits 0-1 shift rate clock/512,
-//                 /1024, /2048, or 3: channel 2's divider at the time of the write
+//                 /1024, /2048, or 3: once per period of channel 2's tone, at its divider
+//                 as it is at the time of the write
 //
 // Emulated: the register decoding with trace and break per register (2c tone, 2c+1
 // volume of channel c; 6 noise control, 7 noise volume), 2 dB volume steps, a 15-bit
 // noise register restarted at 0x400 by every noise-control write, tone changes that
 // arrive as a latch and a data byte within one sample applied as one. Not emulated: the
 // noise register's real taps (white noise uses bits 0 and 1), the output's filtering.
-// Each channel is an 8-bit mono stream of its own.
+// Each channel is an 8-bit mono stream of its own that rests at the middle of the range
+// and swings at most a quarter of the half range either side: the host sums the four
+// streams, and four channels at full volume then just fill the range.
 //
 // Wiring: the machine adds the device, calls SetToneClock with the chip's input clock
 // (the ColecoVision's 3579545 Hz) and hands every byte written to the chip's port to
@@ -36,6 +40,9 @@ public:
     // 15-bit noise register value after every noise-control write.
     static constexpr i32 kNoiseSeed = 0x400;
 
+    // Tone-clock ticks per half period of a 10-bit tone divider.
+    static constexpr i32 Divider(i32 n) { return (n & 0x3FF) ? (n & 0x3FF) : 0x400; }
+
     explicit Sn76489Channel(bool noise = false);
     ~Sn76489Channel() override;
 
@@ -44,7 +51,9 @@ public:
     bool Start(i32* rate) override;
     bool SaveState(Archive& archive) override;
     bool LoadState(Archive& archive, LoadContext context) override;
-    // 2 dB per volume step from maximum down; volume 0 is the minimum.
+    // Level by volume: the middle of the range for 0 (silence), then 2 dB per step up to
+    // just under a quarter of the half range above it at 15 (31 of 8-bit). The wave swings
+    // that far either side of silence.
     void BuildTables(i32 minimum, i32 maximum) override;
     void ApplyRegisterEvent(const u8* payload, const u8* nextPayload, u64 time, u64 nextTime, i64 cpuFrequency,
                             i32 sampleRate) override;
@@ -59,8 +68,10 @@ public:
 
 private:
     void Recompute(i32 sampleRate);
+    // Both levels and the rest level from the table and the applied volume.
+    void ApplyLevels();
 
-    i32 levels_[16] = {};        // [LVLD] output level by volume 0..15
+    i32 levels_[16] = {};        // [LVLD] high level by volume 0..15; [0] is silence
     bool noise_ = false;         // [NOIS] channel 3
     bool white_ = false;         // [NOIW] white (true) or periodic noise
     i32 noiseRegister_ = kNoiseSeed; // [NOIC] 15 bits

@@ -1,5 +1,6 @@
 // SN76489 channel: volume table, tone and noise from the logged records, state.
 #include <cmath>
+#include <cstdint>
 
 #include "base/archive.h"
 #include "emu/little_endian.h"
@@ -27,29 +28,45 @@ bool Sn76489Channel::Start(i32* rate)
 
 void Sn76489Channel::BuildTables(i32 minimum, i32 maximum)
 {
-    if (minimum == maximum) {
+    // Silence is the middle of the range (128 of unsigned 8-bit PCM, 0 of signed 16-bit).
+    const i64 half = (static_cast<i64>(maximum) - minimum + 1) / 2;
+    const i32 middle = static_cast<i32>(minimum + half);
+    levels_[0] = middle;
+    if (half <= 0) {
         for (i32& level : levels_)
             level = minimum;
         return;
     }
     // Each volume step is 2 dB of attenuation: a factor of 10^(-0.1) in amplitude,
-    // applied to the unrounded value so that rounding errors do not add up.
+    // applied to the unrounded value so that rounding errors do not add up. Just under
+    // a quarter of the half range at full volume keeps four summed channels inside the
+    // range on both sides (4 x 31 of 8-bit's -128..127).
     static const double kStep = std::pow(10.0, -0.1);
-    double v = static_cast<double>(maximum) - static_cast<double>(minimum);
+    double v = static_cast<double>((half - 1) / 4);
     for (i32 i = 15; i >= 1; --i) {
-        levels_[i] = minimum + static_cast<i32>(std::round(v));
+        levels_[i] = middle + static_cast<i32>(std::round(v));
         v *= kStep;
     }
-    levels_[0] = minimum;
 }
 
 void Sn76489Channel::Recompute(i32 sampleRate)
 {
     const double clock = GetToneClock() > 0 ? GetToneClock() : 1;
-    const double half = std::floor(static_cast<double>(sampleRate) / clock * std::fabs(static_cast<double>(appliedTone_)) + 0.5);
+    const double ticks = noise_ ? std::fabs(static_cast<double>(appliedTone_)) : Divider(appliedTone_);
+    const double half = std::floor(static_cast<double>(sampleRate) / clock * ticks + 0.5);
     halfPeriod_ = half >= 0x7FFFFFFF ? 0x7FFFFFFF : (half < 1 ? 1 : static_cast<i32>(half));
     noiseRegister_ = kNoiseSeed;
     white_ = appliedTone_ < 0;
+}
+
+void Sn76489Channel::ApplyLevels()
+{
+    // The wave swings from the silence level by the volume's level either way; loaded
+    // tables may hold anything, and a sum outside i32 becomes a value the output drops.
+    restLevel_ = levels_[0];
+    level1_ = levels_[appliedVolume_ & 15];
+    const i64 low = 2 * static_cast<i64>(restLevel_) - level1_;
+    level0_ = low < INT32_MIN || low > INT32_MAX ? INT32_MAX : static_cast<i32>(low);
 }
 
 void Sn76489Channel::ApplyRegisterEvent(const u8* payload, const u8* nextPayload, u64 time, u64 nextTime,
@@ -59,8 +76,7 @@ void Sn76489Channel::ApplyRegisterEvent(const u8* payload, const u8* nextPayload
     if (!payload || record.volume != appliedVolume_) {
         if (payload)
             appliedVolume_ = record.volume;
-        level0_ = levels_[0];
-        level1_ = levels_[appliedVolume_ & 15];
+        ApplyLevels();
     }
     if (payload) {
         if (record.tone == appliedTone_) {
@@ -119,6 +135,7 @@ bool Sn76489Channel::LoadState(Archive& archive, LoadContext context)
         return false;
     for (i32 i = 0; i < 16; ++i)
         levels_[i] = static_cast<i32>(LoadLe32(levels + 4 * i));
+    restLevel_ = levels_[0];
     noiseRegister_ = noiseRegister & 0x7FFF;
     return true;
 }

@@ -70,20 +70,12 @@ bool SoundBufferRing::Open(i32 totalSamples, i32 width, i32 count)
     currentMixing_ = 1;
     pcm_ = std::move(pcm);
 
-    // The output's range; a fresh output holds its minimum (silence) throughout.
-    if (width == 16) {
-        minimum_ = -32768;
-        maximum_ = 32767;
-        const size_t words = static_cast<size_t>(perBuffer) * static_cast<size_t>(count);
-        for (size_t i = 0; i < words; ++i)
-            StoreLe16(&pcm_[2 * i], static_cast<u16>(minimum_));
-    } else {
-        minimum_ = 0;
-        maximum_ = 255;
-        std::memset(pcm_.get(), minimum_ & 0xFF, static_cast<size_t>(bytes) * static_cast<size_t>(count));
-    }
-    lastValue_ = minimum_;
+    // The output's range; a fresh output holds silence throughout.
+    minimum_ = width == 16 ? -32768 : 0;
+    maximum_ = width == 16 ? 32767 : 255;
+    lastValue_ = GetSilence();
     bufferCount_ = count;
+    FillSilence();
     queuedMode_ = 1;
     stopped_ = 0;
     return true;
@@ -114,8 +106,20 @@ void SoundBufferRing::Silence()
 {
     std::lock_guard<std::mutex> guard(exclusion_);
     stopped_ = 1;
-    if (pcm_ && bytesPerBuffer_ > 0)
-        std::memset(pcm_.get(), 0, static_cast<size_t>(bytesPerBuffer_) * static_cast<size_t>(bufferCount_));
+    FillSilence();
+}
+
+void SoundBufferRing::FillSilence()
+{
+    if (!pcm_ || bytesPerBuffer_ <= 0 || bufferCount_ <= 0)
+        return;
+    const size_t bytes = static_cast<size_t>(bytesPerBuffer_) * static_cast<size_t>(bufferCount_);
+    if (sampleWidth_ == 16) {
+        for (size_t i = 0; i + 1 < bytes; i += 2)
+            StoreLe16(&pcm_[i], static_cast<u16>(GetSilence()));
+    } else {
+        std::memset(pcm_.get(), GetSilence() & 0xFF, bytes);
+    }
 }
 
 i32* SoundBufferRing::FlipBuffer(i32* count, i32* minimum, i32* maximum)

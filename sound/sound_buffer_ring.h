@@ -17,6 +17,10 @@
 // entry the channel did not render, repeats the last value. Converted entries go back
 // to the empty marker.
 //
+// Silence is the middle of the range, 128 in unsigned 8-bit PCM and 0 in signed
+// 16-bit: the host sums the streams, and a stream resting at an end of its range would
+// push the sum into clipping. A fresh ring and a silenced one hold it throughout.
+//
 // Queue rule (queued mode, waveOut), pending = submitted - completed:
 //   conversion:  pending >= count / 6 (8 of 50): the slot keeps its data, nothing is
 //                queued (the next conversion overwrites it); else the buffer is queued,
@@ -60,7 +64,7 @@ public:
     // total samples per second, width 8 or 16 bits, count buffers (count <= total; the
     // samples per buffer are total / count, truncated). False when already open.
     bool Open(i32 totalSamples, i32 width, i32 count) override;
-    // Marks the ring stopped and clears every PCM buffer to zero bytes.
+    // Marks the ring stopped and fills every PCM buffer with silence.
     void Silence() override;
     // Toggles the mixing buffer and answers the new current one, for the channel to fill.
     i32* FlipBuffer(i32* count, i32* minimum, i32* maximum) override;
@@ -87,6 +91,8 @@ public:
     i32 GetWriteSlot() const { return writeSlot_; }
     i32 GetMinimum() const { return minimum_; }
     i32 GetMaximum() const { return maximum_; }
+    // The sample value of silence: the middle of the range.
+    i32 GetSilence() const { return minimum_ + (maximum_ - minimum_ + 1) / 2; }
     i32 GetLastValue() const { return lastValue_; }
     u64 GetSubmitted() const { return submitted_.load(); }
     u64 GetCompleted() const { return completed_.load(); }
@@ -106,6 +112,8 @@ protected:
     // Submit that counts a success.
     bool SubmitCounted(i32 index);
     void CopyBuffer(i32 from, i32 to);
+    // Every PCM buffer to silence; the caller holds the exclusion.
+    void FillSilence();
     std::mutex& Exclusion() { return exclusion_; }
 
     i32 totalSamples_ = 0;       // samples per second; the ring holds one second

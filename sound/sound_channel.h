@@ -19,7 +19,9 @@
 // renders at least one sample while room remains, blocks at the same time render
 // nothing between them, and the tail is rendered with the last state so that every
 // period delivers exactly L samples. The buffer rendered is the one the timer handed
-// over at its previous call: the output converts it right after this call returns.
+// over at its previous call: the output converts it right after this call returns. At
+// the first call after Start or a state load there is none yet: the blocks are applied
+// without rendering, and the next period starts at that call.
 //
 // What a chip provides: SetSampleBits before Start; BuildTables (fit its levels to the
 // output's range, called before any block whenever the range changes);
@@ -149,7 +151,7 @@ private:
     i32 currentLog_ = 0;            // [BFID] the log chip writes go into
     u64 periodStart_ = 0;           // [CSTR] cycle at which the last period ended
     u64 lastBlockTime_ = 0;         // [CLSP] cycle of the last block applied, or the period end
-    u64 lastRendered_ = kNothingRendered; // [CLSC] offset of the last block samples were rendered before
+    u64 lastRendered_ = kNothingRendered; // [CLSC] offset of the last block samples were rendered before, in this period
     i32 tableMin_ = 0;              // range of the last BuildTables
     i32 tableMax_ = 0;
     i32 sampleBits_ = 0;            // 0 until set; 8 or 16

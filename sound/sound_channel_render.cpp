@@ -44,7 +44,7 @@ void SoundChannel::RenderRun(i32 n)
 
 void SoundChannel::RenderBuffer(i32 sampleRate)
 {
-    if (stopped_ || !writePos_)
+    if (stopped_)
         return;
     u64 start = periodStart_;
     if (pending_) {
@@ -64,7 +64,9 @@ void SoundChannel::RenderBuffer(i32 sampleRate)
         ApplyRegisterEvent(nullptr, nullptr, now, now, frequency, sampleRate);
     }
 
-    const i32 length = bufferLength_;
+    // Without a buffer yet (the first callback after Start or a state load) the writes
+    // are applied unheard, and the next period starts now rather than at the old start.
+    const i32 length = writePos_ ? bufferLength_ : 0;
     i32 p = 0;
     const u64 held = log.GetFill();
     const u8* data = held ? log.GetBuffer() : nullptr;
@@ -113,5 +115,8 @@ void SoundChannel::RenderBuffer(i32 sampleRate)
         RenderRun(length - p);
     periodStart_ = now;
     lastBlockTime_ = now;
+    // Offsets count from the period start: one left from this period says nothing
+    // about the next one's first write.
+    lastRendered_ = kNothingRendered;
     log.Discard(-1);
 }

@@ -41,6 +41,7 @@ bool SquareSoundChannel::Start(i32* rate)
     appliedVolume_ = 0;
     level0_ = 0;
     level1_ = 0;
+    restLevel_ = 0;
     return true;
 }
 
@@ -84,16 +85,16 @@ void SquareSoundChannel::EndHalfPeriod()
 
 void SquareSoundChannel::RenderSamples(i32* out, i32 count)
 {
-    const i32 enabled = IsSoundEnabled() ? 1 : 0;
+    const bool enabled = IsSoundEnabled();
     if (halfPeriod_ <= 0) {
         for (i32 i = 0; i < count; ++i)
-            out[i] = level0_;
+            out[i] = enabled ? level0_ : restLevel_;
         EndHalfPeriod();
         return;
     }
     while (count > 0) {
         const i32 take = count < samplesLeft_ ? count : (samplesLeft_ > 0 ? samplesLeft_ : 0);
-        const i32 level = (phase_ & enabled & 1) ? level1_ : level0_;
+        const i32 level = !enabled ? restLevel_ : (phase_ & 1) ? level1_ : level0_;
         for (i32 i = 0; i < take; ++i)
             out[i] = level;
         out += take;

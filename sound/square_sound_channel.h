@@ -8,11 +8,11 @@
 // what it means is the chip's. Turning a record into the half period, the two levels and
 // the phase step is the chip's ApplyRegisterEvent; this base only renders.
 //
-// Render: the output is level 1 while phase bit 0 is set and the channel is enabled,
-// else level 0; every half period (in samples) the phase toggles, or the chip's phase
-// step (the noise shift register) replaces the toggle. A disabled channel keeps
-// counting, so that enabling it again continues in phase. A half period of 0 or less
-// renders level 0 and ends one half period per call.
+// Render: the output is level 1 while phase bit 0 is set, else level 0; every half
+// period (in samples) the phase toggles, or the chip's phase step (the noise shift
+// register) replaces the toggle. A disabled channel outputs the rest level (the chip's
+// silence) and keeps counting, so that enabling it again continues in phase. A half
+// period of 0 or less renders level 0 and ends one half period per call.
 //
 // State, after "_DEV" and "_SNDCH": block "_SQSNDCH" with "VER" u8 0, then i32 each:
 // "CDTN" tone, "CDVL" volume, "CDTT" tone trigger, "CDVT" volume trigger, "TDVA" applied
@@ -79,6 +79,7 @@ protected:
     i32 appliedVolume_ = 0;    // [VDVA] the volume the chip last applied
     i32 level0_ = 0;           // [VDL0] sample value while the phase is 0
     i32 level1_ = 0;           // [VDL1] sample value while the phase is 1
+    i32 restLevel_ = 0;        // sample value while disabled; set by the chip with its tables
     PhaseStep phaseStep_ = nullptr;
 
 private:

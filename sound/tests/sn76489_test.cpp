@@ -18,6 +18,10 @@ namespace {
 
 constexpr i32 kRate = 48000;
 constexpr double kToneClock = 223722.0;
+// An 8-bit stream rests at the middle; full volume swings just under a quarter of the
+// half range either side.
+constexpr i32 kSilence = 128;
+constexpr i32 kFullSwing = 31;
 
 class Sn76489Test : public ::testing::Test {
 protected:
@@ -72,12 +76,14 @@ TEST_F(Sn76489Test, LatchAndDataBytesReachToneVolumeAndNoise)
     Write({0x04});   // data byte with a volume latched
     EXPECT_EQ(11, psg->GetPsgChannel(1)->GetVolume());
     // The noise control carries mode and shift period in the noise channel's tone;
-    // rate 3 takes channel 2's divider as it is at that write.
+    // rate 3 shifts once per period of channel 2's tone as it is at that write.
     Write({0xE4});
     EXPECT_EQ(-32, psg->GetPsgChannel(3)->GetTone());
     Write({0xC0, 0x10, 0xE3, 0xC0, 0x20});
-    EXPECT_EQ(256, psg->GetPsgChannel(3)->GetTone());
+    EXPECT_EQ(512, psg->GetPsgChannel(3)->GetTone());
     EXPECT_EQ(0xC0u, psg->GetLatch());
+    Write({0xC0, 0x00, 0xE3});   // divider 0 counts 1024
+    EXPECT_EQ(2048, psg->GetPsgChannel(3)->GetTone());
 }
 
 TEST_F(Sn76489Test, TraceLinesShowTheDecodedWrite)
@@ -85,13 +91,14 @@ TEST_F(Sn76489Test, TraceLinesShowTheDecodedWrite)
     psg->TraceWriteRegister(6) = 1;
     psg->TraceWriteRegister(0) = 1;
     psg->TraceWriteRegister(1) = 1;
-    Write({0xE4, 0x80, 0x90});
+    Write({0xE4, 0x80, 0x90, 0xC0, 0x10, 0xE3});
     const std::vector<std::string> lines = rig.ConsoleLines();
-    ASSERT_GE(lines.size(), 3u);
-    const std::vector<std::string> tail(lines.end() - 3, lines.end());
+    ASSERT_GE(lines.size(), 4u);
+    const std::vector<std::string> tail(lines.end() - 4, lines.end());
     EXPECT_EQ((std::vector<std::string>{"[PSG] =>CH[3] = E4h (white noise with shift frequency=~6991Hz)",
-                                        "[PSG] =>CH[0] = 80h (tone 0/1023, frequency=~111861Hz)",
-                                        "[PSG] =>CH[0] = 90h (volume 15/15)"}),
+                                        "[PSG] =>CH[0] = 80h (tone 0/1023, frequency=~109Hz)",
+                                        "[PSG] =>CH[0] = 90h (volume 15/15)",
+                                        "[PSG] =>CH[3] = E3h (periodic noise with shift frequency=~436Hz)"}),
               tail);
 }
 
@@ -115,10 +122,68 @@ TEST_F(Sn76489Test, ToneTogglesEveryScaledHalfPeriodAtFullLevel)
     ASSERT_GT(runs.size(), 100u);
     for (i32 run : runs)
         ASSERT_EQ(HalfPeriod(254), run);
-    EXPECT_EQ(255u, high);
-    EXPECT_EQ(0u, low);
-    // The other tone channels were never given a volume.
-    EXPECT_TRUE(std::all_of(rig.Stream(1).begin(), rig.Stream(1).end(), [](u8 v) { return v == 0; }));
+    EXPECT_EQ(static_cast<size_t>(kSilence + kFullSwing), high);
+    EXPECT_EQ(static_cast<size_t>(kSilence - kFullSwing), low);
+    // The other tone channels were never given a volume: silence from the first sample.
+    EXPECT_TRUE(std::all_of(rig.Stream(1).begin(), rig.Stream(1).end(), [](u8 v) { return v == kSilence; }));
+}
+
+TEST_F(Sn76489Test, ToneDividerZeroCountsAFull1024)
+{
+    Write({0x80, 0x00, 0x90});
+    rig.RunSeconds(1.5);
+    const std::vector<i32> runs = SteadyRuns(0);
+    ASSERT_GT(runs.size(), 100u);
+    for (i32 run : runs)
+        ASSERT_EQ(HalfPeriod(1024), run);
+}
+
+TEST_F(Sn76489Test, NoiseRateThreeShiftsOncePerPeriodOfChannelTwo)
+{
+    // Channel 2 at divider 0x100 (its own volume off); periodic noise at rate 3.
+    Write({0xC0, 0x10, 0xE3, 0xF0});
+    rig.RunSeconds(1.5);
+    const i32 shift = HalfPeriod(2 * 0x100);
+    const std::vector<i32> runs = SteadyRuns(3);
+    ASSERT_GT(runs.size(), 20u);
+    for (size_t i = 0; i < runs.size(); ++i)
+        ASSERT_TRUE(runs[i] == shift || runs[i] == 14 * shift) << "run " << i << " = " << runs[i];
+}
+
+TEST_F(Sn76489Test, FourChannelsAtFullVolumeSumInsideTheRange)
+{
+    // The host mixes the four streams by adding them about their silence.
+    Write({0x8E, 0x0F, 0x90, 0xA5, 0x0A, 0xB0, 0xC3, 0x05, 0xD0, 0xE5, 0xF0});
+    rig.RunSeconds(1);
+    const size_t samples = rig.Stream(0).size();
+    i32 lowest = 0;
+    i32 highest = 0;
+    for (size_t i = 0; i < samples; ++i) {
+        i32 sum = 0;
+        for (i32 c = 0; c < 4; ++c)
+            sum += rig.Stream(c).at(i) - kSilence;
+        lowest = std::min(lowest, sum);
+        highest = std::max(highest, sum);
+    }
+    EXPECT_EQ(4 * kFullSwing, highest);
+    EXPECT_EQ(-4 * kFullSwing, lowest);
+    EXPECT_LE(highest, 127);
+    EXPECT_GE(lowest, -128);
+}
+
+TEST_F(Sn76489Test, DisabledChannelRestsAtSilence)
+{
+    Write({0x8E, 0x0F, 0x90});
+    rig.RunPeriods(5);
+    *psg->GetChannel(0)->GetEnableChannel() = 0;
+    rig.RunPeriods(5);
+    const std::vector<u8>& pcm = rig.Stream(0);
+    EXPECT_TRUE(std::all_of(pcm.end() - 3 * 960, pcm.end(), [](u8 v) { return v == kSilence; }));
+    *psg->GetChannel(0)->GetEnableChannel() = 1;
+    rig.RunPeriods(3);
+    const auto [lo, hi] = std::minmax_element(pcm.end() - 960, pcm.end());
+    EXPECT_EQ(kSilence - kFullSwing, *lo);
+    EXPECT_EQ(kSilence + kFullSwing, *hi);
 }
 
 TEST_F(Sn76489Test, EachAttenuationStepIsTwoDecibels)
@@ -128,17 +193,20 @@ TEST_F(Sn76489Test, EachAttenuationStepIsTwoDecibels)
         Write({0x84, 0x04, static_cast<u8>(0x90 | attenuation)});
         rig.RunPeriods(3);
         const std::vector<u8>& pcm = rig.Stream(0);
-        const u8 top = *std::max_element(pcm.end() - 960, pcm.end());
-        const u8 bottom = *std::min_element(pcm.end() - 960, pcm.end());
-        EXPECT_EQ(0, bottom);
-        levels.push_back(top);
+        const i32 top = *std::max_element(pcm.end() - 960, pcm.end());
+        const i32 bottom = *std::min_element(pcm.end() - 960, pcm.end());
+        // The wave swings equally about silence at every volume.
+        EXPECT_EQ(2 * kSilence, top + bottom) << "attenuation " << static_cast<i32>(attenuation);
+        levels.push_back((top - bottom) / 2);
     }
-    EXPECT_EQ(255.0, levels[0]);
+    EXPECT_EQ(kFullSwing, levels[0]);
     EXPECT_EQ(0.0, levels[15]);   // off
     for (size_t i = 1; i < 15; ++i) {
         const double db = 20.0 * std::log10(levels[i] / levels[0]);
-        // Within what rounding to a whole level can cost.
-        const double rounding = 20.0 * std::log10(1.0 + 0.5 / levels[i]) + 0.01;
+        // Within what rounding to a whole level can cost: the exact level lies within half
+        // a step of the rounded one.
+        ASSERT_GE(levels[i], 1.0) << "attenuation " << i;
+        const double rounding = 20.0 * std::log10(levels[i] / (levels[i] - 0.5)) + 0.01;
         EXPECT_NEAR(-2.0 * static_cast<double>(i), db, rounding) << "attenuation " << i;
     }
 }
@@ -175,8 +243,8 @@ TEST_F(Sn76489Test, WhiteNoiseIsBalancedAndNotPeriodic)
     // A maximal-length register gives runs of many lengths, not a fixed pattern.
     EXPECT_GE(lengths.size(), 6u);
     const size_t from = pcm.size() - kRate;
-    const auto highs = std::count(pcm.begin() + static_cast<long>(from), pcm.end(), 255);
-    const auto lows = std::count(pcm.begin() + static_cast<long>(from), pcm.end(), 0);
+    const auto highs = std::count(pcm.begin() + static_cast<long>(from), pcm.end(), kSilence + kFullSwing);
+    const auto lows = std::count(pcm.begin() + static_cast<long>(from), pcm.end(), kSilence - kFullSwing);
     EXPECT_EQ(kRate, highs + lows);
     EXPECT_NEAR(0.5, static_cast<double>(highs) / kRate, 0.05);
 }
@@ -193,7 +261,7 @@ TEST(Sn76489Channel, LatchThenDataWithinOneSampleIsAppliedAsOne)
     SquareRecord{254, 0, 1, 0}.Encode(second);
     // 20 cycles apart: well inside one sample at 48000 Hz.
     channel.ApplyRegisterEvent(first, second, 1000, 1020, 3579545, kRate);
-    EXPECT_EQ(1, channel.GetHalfPeriod());   // the half-made tone 14 was never applied
+    EXPECT_EQ(220, channel.GetHalfPeriod());   // tone 14 was never applied: still divider 0
     channel.ApplyRegisterEvent(second, nullptr, 1020, 5000, 3579545, kRate);
     EXPECT_EQ(54, channel.GetHalfPeriod());
     // Far apart, the latch's tone is heard on its own.

@@ -47,7 +47,10 @@ TEST(SoundRingOpen, RangeAndSizesFollowTheWidth)
     EXPECT_EQ(960, eight.GetBytesPerBuffer());
     EXPECT_EQ(0, eight.GetMinimum());
     EXPECT_EQ(255, eight.GetMaximum());
-    EXPECT_EQ(0, eight.GetBuffer(49)[959]);
+    // A fresh output holds silence, the middle of the range: unsigned 8-bit PCM's 0x80.
+    EXPECT_EQ(0x80, eight.GetBuffer(0)[0]);
+    EXPECT_EQ(0x80, eight.GetBuffer(49)[959]);
+    EXPECT_EQ(128, eight.GetLastValue());
 
     SoundBufferRing sixteen;
     ASSERT_TRUE(sixteen.Open(22050, 16, 50));
@@ -55,9 +58,31 @@ TEST(SoundRingOpen, RangeAndSizesFollowTheWidth)
     EXPECT_EQ(882, sixteen.GetBytesPerBuffer());
     EXPECT_EQ(-32768, sixteen.GetMinimum());
     EXPECT_EQ(32767, sixteen.GetMaximum());
-    // A fresh output holds its minimum (silence) as little-endian words.
+    // ... and signed 16-bit PCM's 0.
     EXPECT_EQ(0x00, sixteen.GetBuffer(0)[0]);
-    EXPECT_EQ(0x80, sixteen.GetBuffer(0)[1]);
+    EXPECT_EQ(0x00, sixteen.GetBuffer(0)[1]);
+    EXPECT_EQ(0x00, sixteen.GetBuffer(49)[881]);
+    EXPECT_EQ(0, sixteen.GetLastValue());
+}
+
+TEST(SoundRingOpen, SilenceFillsEveryBufferWithTheMiddleOfTheRange)
+{
+    for (i32 width : {8, 16}) {
+        SoundBufferRing ring;
+        ASSERT_TRUE(ring.Open(100, width, 50));   // 2 samples per buffer
+        i32 lo = 0;
+        i32* buffer = ring.FlipBuffer(nullptr, &lo, nullptr);
+        buffer[0] = lo;
+        buffer[1] = lo;
+        ring.FlipBuffer(nullptr, nullptr, nullptr);
+        ring.FillBuffer();
+        ring.Silence();
+        const std::vector<u8> silence = width == 8 ? std::vector<u8>{0x80, 0x80} : std::vector<u8>{0, 0, 0, 0};
+        for (i32 b = 0; b < 50; ++b) {
+            const u8* out = ring.GetBuffer(b);
+            ASSERT_EQ(silence, std::vector<u8>(out, out + silence.size())) << width << "-bit buffer " << b;
+        }
+    }
 }
 
 TEST(SoundRingOpen, RefusesBadShapesAndASecondOpen)
@@ -166,7 +191,7 @@ TEST(SoundRingQueue, SilencedOrClosedRingDoesNotRefill)
     ASSERT_TRUE(ring.Open(48000, 8, 50));
     Produce(ring, 9);
     ring.Silence();
-    EXPECT_EQ(0, ring.GetBuffer(0)[0]);
+    EXPECT_EQ(0x80, ring.GetBuffer(0)[0]);
     ring.queued.clear();
     ring.OnBufferDone();
     ring.OnBufferDone();

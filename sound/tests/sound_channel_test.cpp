@@ -134,6 +134,49 @@ TEST_F(SoundChannelTest, WriteAtThePeriodStartStillHearsTheOldStateForOneSample)
     EXPECT_EQ(3, Rendered()[1]);
 }
 
+TEST_F(SoundChannelTest, WriteAtThePreviousPeriodsLastOffsetStillRendersBeforeIt)
+{
+    Advance(500);
+    channel->Write(1);
+    Advance(500);
+    Callback();
+    channel->calls.clear();
+    Advance(500);   // the same offset into the next period
+    channel->Write(2);
+    Advance(500);
+    Callback();
+    EXPECT_EQ(channel->Renders(), (std::vector<Call>{{'R', 50}, {'R', 50}}));
+    EXPECT_EQ(1, Rendered()[49]);
+    EXPECT_EQ(2, Rendered()[50]);
+}
+
+// The first callback after Start has no buffer to render into: what was written before
+// it is applied unheard, and the first buffer covers only the period after it.
+TEST(SoundChannelStart, FirstBufferCoversOnlyThePeriodAfterTheFirstCallback)
+{
+    SoundRig rig;
+    auto* channel = rig.Add(new RecordingChannel);
+    ASSERT_TRUE(rig.Start());
+    rig.cpu->AddCycles(400);
+    channel->Write(3);
+    rig.cpu->AddCycles(600);
+    std::vector<i32> first(100, -99);
+    std::vector<i32> second(100, -99);
+    SoundChannel::FillCallback(channel, first.data(), 100, 0, 255, 50, nullptr);
+    EXPECT_TRUE(channel->Renders().empty());
+    EXPECT_EQ(3, channel->state);
+    EXPECT_EQ(0u, channel->GetLogFill(0) + channel->GetLogFill(1));
+    EXPECT_EQ(1000u, channel->GetPeriodStart());
+    channel->calls.clear();
+    rig.cpu->AddCycles(250);
+    channel->Write(7);
+    rig.cpu->AddCycles(750);
+    SoundChannel::FillCallback(channel, second.data(), 100, 0, 255, 50, nullptr);
+    EXPECT_EQ(channel->Renders(), (std::vector<Call>{{'R', 25}, {'R', 75}}));
+    EXPECT_EQ(3, first[24]);
+    EXPECT_EQ(7, first[25]);
+}
+
 TEST_F(SoundChannelTest, NewOutputRangeRebuildsTablesBeforeAnyBlock)
 {
     Callback(-100, 100);   // the next buffer comes with another range
@@ -215,6 +258,26 @@ TEST_F(SoundChannelStateTest, RoundTripKeepsTheUnplayedLog)
     ArchiveBuffer again;
     ASSERT_TRUE(loaded->SaveState(again.archive));
     EXPECT_EQ(bytes, again.Bytes());
+}
+
+TEST_F(SoundChannelStateTest, FirstBufferAfterALoadCoversOnlyThePeriodAfterTheFirstCallback)
+{
+    RecordingChannel* loaded = LoadInto(SavedWithTwoWrites());
+    ASSERT_NE(nullptr, loaded);
+    // The saved period began at kPeriod; its writes, at +100 and +200, are applied unheard.
+    Other().cpu->AddCycles(static_cast<i32>(kPeriod + 300));
+    std::vector<i32> a(kLength, -99);
+    std::vector<i32> b(kLength, -99);
+    SoundChannel::FillCallback(loaded, a.data(), kLength, 0, 255, 50, nullptr);
+    EXPECT_EQ(2, loaded->state);
+    loaded->calls.clear();
+    Other().cpu->AddCycles(250);
+    loaded->Write(9);
+    Other().cpu->AddCycles(750);
+    SoundChannel::FillCallback(loaded, b.data(), kLength, 0, 255, 50, nullptr);
+    EXPECT_EQ(loaded->Renders(), (std::vector<Call>{{'R', 25}, {'R', 75}}));
+    EXPECT_EQ(2, a[0]);
+    EXPECT_EQ(9, a[25]);
 }
 
 TEST_F(SoundChannelStateTest, LogIndexToneClockAndLogSizeAreChecked)
