@@ -13,6 +13,8 @@
 // also for the output made with a new emulation core.
 #pragma once
 
+#include <atomic>
+
 #ifdef _WIN32
 
 #include <windows.h>
@@ -47,7 +49,7 @@ private:
     void WriteSlot(i32 index, DWORD offset);
 
     u8 active_ = 0;
-    u8 busy_ = 0;
+    std::atomic<bool> busy_{false};   // a submit and a silence never overlap
     WAVEFORMATEX format_{};
     IDirectSound* device_ = nullptr;
     IDirectSoundBuffer* primary_ = nullptr;

@@ -54,7 +54,7 @@ bool DirectSoundOutput::Open(i32 totalSamples, i32 width, i32 count)
     }
     active_ = 1;
     queuedMode_ = 0;
-    busy_ = 0;
+    busy_.store(false);
     nextSlot_ = -1;
     if (FAILED(secondary_->Play(0, 0, DSBPLAY_LOOPING))) {
         Close();
@@ -91,13 +91,12 @@ void DirectSoundOutput::WriteSlot(i32 index, DWORD offset)
 
 bool DirectSoundOutput::Submit(i32 index)
 {
-    if (busy_ || !active_ || !secondary_ || bytesPerBuffer_ <= 0 || bufferCount_ <= 0)
+    if (!active_ || !secondary_ || bytesPerBuffer_ <= 0 || bufferCount_ <= 0 || busy_.exchange(true))
         return false;
-    busy_ = 1;
     DWORD play = 0;
     DWORD write = 0;
     if (FAILED(secondary_->GetCurrentPosition(&play, &write)) || !active_) {
-        busy_ = 0;
+        busy_.store(false);
         return false;
     }
     const DWORD slotSize = static_cast<DWORD>(bytesPerBuffer_);
@@ -106,17 +105,16 @@ bool DirectSoundOutput::Submit(i32 index)
                                                static_cast<i32>(write / slotSize), bufferCount_, slots);
     for (i32 i = 0; i < planned && active_; ++i)
         WriteSlot(index, static_cast<DWORD>(slots[i]) * slotSize);
-    busy_ = 0;
+    busy_.store(false);
     return active_ != 0;
 }
 
 void DirectSoundOutput::Silence()
 {
-    if (busy_ || !active_ || !secondary_)
+    if (!active_ || !secondary_ || busy_.exchange(true))
         return;
-    busy_ = 1;
     secondary_->Stop();
-    busy_ = 0;
+    busy_.store(false);
 }
 
 void DirectSoundOutput::Close()
