@@ -22,6 +22,10 @@ constexpr i32 kWorkerReportPolls = 5000;
 constexpr i32 kShutdownPauseLimitMs = 2000;
 constexpr i32 kJoinTimeouts[3] = {100, 400, 1500};
 
+const char* const kGivenUpLine =
+    "[ERROR] The emulation thread did not stop; it is left running, and what it uses (the core, machine, "
+    "renderer, sound output and console) is deliberately not freed";
+
 const char* const kClosingLine = "Press F5 in the console or choose Start to run the machine; HELP lists the commands.";
 
 } // namespace
@@ -69,6 +73,12 @@ EmuCore::~EmuCore()
 {
     // A core deleted without a shut-down would wait for its idle worker for ever.
     Shutdown();
+    liveCores_.fetch_sub(1);
+    if (workerGivenUp_.load()) {
+        // The worker left running may still use these (Shutdown said so in the log).
+        optionsRoot_.DeleteChildren();
+        return;
+    }
     if (machine_) {
         ScopedLock core(coreLock_);
         if (!started_.load()) {
@@ -89,9 +99,21 @@ EmuCore::~EmuCore()
     renderer_ = nullptr;
     delete consoleSurface_;
     consoleSurface_ = nullptr;
-    liveCores_.fetch_sub(1);
     memoryState_.Free();
     optionsRoot_.DeleteChildren();
+}
+
+void EmuCore::operator delete(EmuCore* core, std::destroying_delete_t)
+{
+    // Shut down first: only then is it known whether the worker was given up.
+    core->Shutdown();
+    if (core->workerGivenUp_.load()) {
+        // Left to the worker whole; to its owner the core is gone.
+        liveCores_.fetch_sub(1);
+        return;
+    }
+    core->~EmuCore();
+    ::operator delete(core);
 }
 
 // Hands the machine everything it takes from its core.
@@ -168,7 +190,17 @@ u32 EmuCore::ThreadEntry(void* core)
 {
     if (!core)
         return 1;
-    return static_cast<EmuCore*>(core)->WorkerMain() ? 0 : 1;
+    auto* self = static_cast<EmuCore*>(core);
+    try {
+        return self->WorkerMain() ? 0 : 1;
+    } catch (...) {
+        // Outside a run (the machine's settings saved as the worker leaves): the worker
+        // ends, but the program does not.
+        ConsoleReport::PrintError(&self->console_, "[ERROR] The emulation thread ended by an error");
+        self->workerId_.store(std::thread::id());
+        self->workerAlive_.store(false);
+        return 1;
+    }
 }
 
 bool EmuCore::WorkerMain()
@@ -202,15 +234,19 @@ bool EmuCore::WorkerMain()
         } catch (const std::exception& e) {
             // The loop has ended the run; the worker stays to serve the next one.
             ConsoleReport::PrintError(&console_, "[ERROR] Emulation ended by an error: %s", e.what());
+        } catch (...) {
+            // Whatever a machine throws must not end the program from this thread.
+            ConsoleReport::PrintError(&console_, "[ERROR] Emulation ended by an error: unknown exception");
         }
     }
 
-    workerAlive_.store(false);
     if (machine_) {
         machine_->SaveMachineSettings();
         machine_->ClearMachine();
     }
     workerId_.store(std::thread::id());
+    // Last: a worker that is no longer alive is done with the machine too.
+    workerAlive_.store(false);
     return true;
 }
 
@@ -264,9 +300,11 @@ void EmuCore::Shutdown()
             break;
     }
     if (!ended) {
-        // Killing it could leave a lock it holds locked for good; it is given up instead.
-        ConsoleReport::PrintError(&console_, "[ERROR] The emulation thread did not stop; it is left behind");
-        std::fputs("[ERROR] The emulation thread did not stop; it is left behind\n", stderr);
+        // Killing it could leave a lock it holds locked for good; it is given up instead,
+        // with everything it may still use.
+        workerGivenUp_.store(true);
+        ConsoleReport::PrintError(&console_, "%s", kGivenUpLine);
+        std::fprintf(stderr, "%s\n", kGivenUpLine);
         thread_.Detach();
     } else if (renderer_) {
         ScopedLock core(coreLock_);

@@ -13,6 +13,11 @@
 // worker holds the hand-shake lock for its whole life and the run lock while it prepares
 // a run; it never takes the core lock.
 //
+// Shut-down. A worker that does not stop within the join time-outs is given up rather
+// than killed (it may hold a lock). It may still come back, so nothing it can reach is
+// freed after that: the core itself, its machine, renderer, sound output and console
+// stay allocated for the rest of the process.
+//
 // Run loop (emu_core_run.cpp): slices of one bus tick of CPU cycles, split at the CPU's
 // due events; every 1/50 s of emulated time the queued input of the previous 1/50 s is
 // applied, the queues swap and the loop paces itself against the host clock; once per
@@ -28,6 +33,7 @@
 #pragma once
 
 #include <atomic>
+#include <new>
 #include <thread>
 
 #include "base/memory_stream.h"
@@ -106,8 +112,13 @@ public:
     EmuCore(EmuCoreSettings* settings, Computer* machine, LockedDisplaySurface* renderer,
             SoundStreamInterface* soundOutput, const LockedDisplaySurface* consoleFactory,
             HostClock* clock = nullptr);
-    // Shuts the worker down first when nobody did.
+    // Shuts the worker down first when nobody did. When the worker had to be given up,
+    // the machine, renderer, sound output and console surface stay allocated for it.
     virtual ~EmuCore();
+    // Deleting a core whose worker was given up leaves the whole core alive (neither
+    // destroyed nor freed): the worker may come back to any part of it. A core is
+    // therefore made with new; one of automatic storage cannot be kept.
+    void operator delete(EmuCore* core, std::destroying_delete_t);
 
     EmuCore(const EmuCore&) = delete;
     EmuCore& operator=(const EmuCore&) = delete;
@@ -121,6 +132,9 @@ public:
     // Stops and joins the worker (100, 400, then 1500 ms); a worker that does not end is
     // reported and given up. Does nothing the second time.
     void Shutdown();
+    // The worker did not stop at shut-down and was left running: nothing it may use is
+    // freed from then on.
+    bool IsWorkerGivenUp() const { return workerGivenUp_.load(); }
     // The pause hand-shake. Requests nest; the loop runs again when every one is
     // released. A request while no loop runs returns at once and holds the next run.
     void RequestPause();
@@ -173,6 +187,8 @@ public:
     void Continue();
     void SetConsoleMode(bool on, bool pauseFirst);
     void SetRenderer(LockedDisplaySurface* renderer, bool owned);
+    // Both refuse (false; the caller keeps what was refused) while a run is started or
+    // once the worker was given up.
     bool SetSoundOutput(SoundStreamInterface* output);
     bool SetMachine(Computer* machine);
     void GetStatusText(StringW& out);
@@ -317,6 +333,7 @@ private:
     std::atomic<std::thread::id> workerId_{};
     std::atomic<bool> workerAlive_{false};
     std::atomic<bool> workerExit_{true};
+    std::atomic<bool> workerGivenUp_{false};
 
     // --- input (queue lock; the worker alone changes the selector) ---
     InputQueue queues_[2];

@@ -70,8 +70,13 @@ bool EmuCore::Start(bool breakFirst, bool showConsole)
         SleepMs(1);
     }
     if (loopActive_.load()) {
-        // The loop holds the run lock until it has finished starting.
-        ScopedLock run(runLock_);
+        {
+            // The loop holds the run lock until it has finished starting.
+            ScopedLock run(runLock_);
+        }
+        // The run begins held: the console view and a first break are in place before
+        // the machine executes anything. The loop's first request check answers at once.
+        WaitWhile([this] { return loopActive_.load() && !pauseAck_.load(); }, kStartLimitMs);
     }
     if (!started_.load()) {
         coreLock_.Leave();
@@ -203,7 +208,8 @@ void EmuCore::SetRenderer(LockedDisplaySurface* renderer, bool owned)
         // started or not (it would otherwise hold a dangling display until the next run).
         if (machine_)
             machine_->SetDisplay(renderer_, renderer_);
-        if (oldOwned && old != renderer_)
+        // A worker given up at shut-down may still draw into the old one.
+        if (oldOwned && old != renderer_ && !workerGivenUp_.load())
             delete old;
     }
     if (consoleMode_.load() && consoleFactory_) {
@@ -218,7 +224,7 @@ bool EmuCore::SetSoundOutput(SoundStreamInterface* output)
     if (output == soundOutput_)
         return true;
     ScopedLock core(coreLock_);
-    if (started_.load())
+    if (started_.load() || workerGivenUp_.load())
         return false;
     SoundStreamInterface* old = soundOutput_;
     soundOutput_ = output;
@@ -233,7 +239,7 @@ bool EmuCore::SetMachine(Computer* machine)
     if (machine == machine_)
         return true;
     ScopedLock core(coreLock_);
-    if (started_.load())
+    if (started_.load() || workerGivenUp_.load())
         return false;
     if (Computer* old = machine_) {
         old->SetBreakHandler(nullptr, nullptr);

@@ -403,16 +403,18 @@ EmuCore::Serve EmuCore::ServeRequests()
         const u64 now = clock_->Now();
         pauseAck_.store(false);
         if (pauseRequests_.load() > 0 || inBreak_.load()) {
+            // Paused again at once: still the same pause.
             pauseAck_.store(true);
             wake_.store(true);
             SleepMs(1);
-            s.frameDeadline = now;
             return Serve::kRecheck;
         }
-        // Timing restarts from the resumption; the pause does not count against the
+        // The schedule moves on by the time spent paused, so the frame that was running
+        // keeps what was left of its period: a pause, however short and whether the loop
+        // saw it or not, neither lets a frame run unpaced nor counts against the
         // emulated second being measured.
-        s.frameDeadline = now;
         const u64 paused = now - s.pauseStart;
+        s.frameDeadline += paused;
         s.secondDeadline += paused;
         s.lastSpeedTime += paused;
         s.tickStart = now;
@@ -542,13 +544,15 @@ bool EmuCore::OnCpuBreakCheck(void* core, bool* restart, bool* reportAnyway)
         return false;
 
     const u32 pc = cpu->GetPC();
-    if (self->skipArmed_.load() && pc == self->skipPc_.load()) {
-        // The abandoned instruction is running again: its access goes through.
+    const bool conditional = restart && *restart;
+    if (conditional && self->skipArmed_.load() && pc == self->skipPc_.load()) {
+        // The abandoned instruction is running again: the access that broke goes through.
+        // An unconditional request is never skipped: it breaks after the instruction.
         if (reportAnyway)
             *reportAnyway = self->skipResult_;
         return false;
     }
-    if (restart && *restart) {
+    if (conditional) {
         self->skipPc_.store(pc);
         const bool abandoned = cpu->RequestStop();
         *restart = abandoned;

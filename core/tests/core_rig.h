@@ -90,11 +90,15 @@ public:
         if (!GetMemory()->Allocate(0x10000, 0))
             return false;
         std::copy(program_.begin(), program_.end(), GetMemory()->GetMemory());
+        if (onStart)
+            onStart(*this);
         return true;
     }
 
     Z80Cpu* cpu = nullptr;
     Tms9918Vdp* vdp = nullptr;
+    // Called at the end of every start (the ports are wired anew at each).
+    std::function<void(TestMachine&)> onStart;
 
 private:
     std::vector<u8> program_;

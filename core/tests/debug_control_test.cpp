@@ -146,6 +146,61 @@ TEST(DeviceBreak, AbandonedInstructionRunsAgainWithoutBreakingTwice)
     EXPECT_FALSE(rig.core->IsInBreak());
 }
 
+// Port 10h asks for a break at every write: first as a device that may have the write
+// abandoned, then, once the write went through, as one that cannot take it back.
+struct TwoBreakPort {
+    static bool Write(void* context, u32, i32 size, const u8*)
+    {
+        auto* self = static_cast<TwoBreakPort*>(context);
+        if (size != 1)
+            return false;
+        self->writes.fetch_add(1);
+        bool restart = true;
+        bool report = false;
+        if (self->machine->RequestBreak(&restart, &report) && restart) {
+            self->abandoned.fetch_add(1);
+            return true;
+        }
+        bool noRestart = false;
+        if (self->machine->RequestBreak(&noRestart, &report))
+            self->brokeAfter.fetch_add(1);
+        return true;
+    }
+
+    TestMachine* machine = nullptr;
+    std::atomic<i32> writes{0};
+    std::atomic<i32> abandoned{0};
+    std::atomic<i32> brokeAfter{0};
+};
+
+TEST(DeviceBreak, UnconditionalRequestInTheRepeatedInstructionBreaksAfterIt)
+{
+    const std::vector<u8> program = {
+        0x3E, 0x05,  // 0000 LD A,05h
+        0xD3, 0x10,  // 0002 OUT (10h),A
+        0x18, 0xFC,  // 0004 JR 0002h
+    };
+    CoreRig rig(program);
+    ASSERT_TRUE(rig.alive);
+    TwoBreakPort port;
+    port.machine = rig.machine;
+    rig.machine->onStart = [&](TestMachine& m) { m.GetPorts()->SetWriteHandler(0x10, &port, &TwoBreakPort::Write); };
+    ASSERT_TRUE(rig.core->Start(false, false));
+    ASSERT_TRUE(WaitFor([&] { return HeldInBreak(*rig.core); }));
+    EXPECT_EQ(port.abandoned.load(), 1);
+    EXPECT_EQ(rig.machine->cpu->GetPC(), 0x0002u);
+
+    // The OUT runs again: the abandoning request is let through once, the one that cannot
+    // abandon breaks after the instruction.
+    rig.core->Continue();
+    ASSERT_TRUE(WaitFor([&] { return HeldInBreak(*rig.core) && port.writes.load() >= 2; }));
+    EXPECT_EQ(port.writes.load(), 2);
+    EXPECT_EQ(port.abandoned.load(), 1);
+    EXPECT_EQ(port.brokeAfter.load(), 1);
+    EXPECT_EQ(rig.machine->cpu->GetPC(), 0x0004u);
+    rig.core->Stop();
+}
+
 TEST(TraceLine, KnownInstructionInFixedColumns)
 {
     CoreRig rig(kStepProgram);

@@ -110,6 +110,110 @@ TEST(Worker, PauseRequestedBeforeTheRunHoldsIt)
     EXPECT_TRUE(WaitFor([&] { return rig.Frames() >= 2; }));
 }
 
+TEST(Worker, AnythingThrownEndsTheRunNotTheProgram)
+{
+    CoreRig rig;
+    ASSERT_TRUE(rig.alive);
+    std::atomic<bool> thrown{false};
+    rig.onFrame = [&](i32 frame) {
+        if (frame == 3 && !thrown.exchange(true))
+            throw 42;  // not a std::exception
+    };
+    ASSERT_TRUE(rig.core->Start(false, false));
+    ASSERT_TRUE(WaitFor([&] { return thrown.load() && !rig.core->IsStarted(); }));
+    ASSERT_TRUE(WaitFor([&] {
+        const auto lines = rig.ConsoleLines();
+        return !lines.empty() && lines.back() == "[ERROR] Emulation ended by an error: unknown exception";
+    }));
+    EXPECT_FALSE(rig.core->IsLoopActive());
+    // The worker stays and serves the next run.
+    EXPECT_TRUE(rig.core->IsWorkerAlive());
+    const i32 frames = rig.Frames();
+    ASSERT_TRUE(rig.core->Start(false, false));
+    EXPECT_TRUE(WaitFor([&] { return rig.Frames() >= frames + 3; }));
+}
+
+// A worker held in a frame for as long as the test wants: it answers no request.
+struct HeldWorker {
+    static void OnFrame(void* context)
+    {
+        auto* self = static_cast<HeldWorker*>(context);
+        self->holding.store(true);
+        while (!self->release.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+    std::atomic<bool> holding{false};
+    std::atomic<bool> release{false};
+};
+
+std::atomic<i32> gFreed{0};
+
+class WatchedMachine : public TestMachine {
+public:
+    ~WatchedMachine() override { gFreed.fetch_add(1); }
+    void Stop() override
+    {
+        TestMachine::Stop();
+        stopped.store(true);
+    }
+    std::atomic<bool> stopped{false};
+};
+
+class WatchedDisplay : public NullDisplay {
+public:
+    ~WatchedDisplay() override { gFreed.fetch_add(1); }
+};
+
+class WatchedSound : public SilentSound {
+public:
+    ~WatchedSound() override { gFreed.fetch_add(1); }
+};
+
+TEST(Worker, GivenUpWorkerFindsWhatItUsesStillAllocated)
+{
+    // All of this outlives the test, as the worker may; the list (never destroyed) keeps
+    // each core, and through it what its worker uses, reachable for the leak checker.
+    static FakeClock clock;
+    static HeldWorker held;
+    static std::vector<EmuCore*>& givenUp = *new std::vector<EmuCore*>;
+    held.holding.store(false);
+    held.release.store(false);
+    gFreed.store(0);
+    auto* machine = new WatchedMachine;
+    auto* core = new EmuCore(nullptr, machine, new WatchedDisplay, new WatchedSound, nullptr, &clock);
+    givenUp.push_back(core);
+    core->SetFrameHook(&HeldWorker::OnFrame, &held);
+    ASSERT_TRUE(core->Run());
+    ASSERT_TRUE(core->Start(false, false));
+    ASSERT_TRUE(WaitFor([&] { return held.holding.load(); }));
+    const i32 cores = EmuCore::GetLiveCoreCount();
+
+    delete core;  // the pause wait and the three joins: about 4 s
+    EXPECT_EQ(gFreed.load(), 0);
+    // The core is no longer counted, but it is still there for its worker.
+    EXPECT_EQ(EmuCore::GetLiveCoreCount(), cores - 1);
+    EXPECT_TRUE(core->IsWorkerGivenUp());
+    CoreConsole& console = core->GetConsole();
+    console.FlushPending();
+    StringA last;
+    u32 color = 0;
+    for (i32 i = 0; console.GetLine(i, &last, &color); ++i) {
+    }
+    EXPECT_EQ(std::string(last.CStr()).rfind("[ERROR] The emulation thread did not stop", 0), 0u) << last.CStr();
+
+    // Let go, the worker ends the run it was in (it stops the machine, which reports to
+    // the console) and leaves.
+    held.release.store(true);
+    ASSERT_TRUE(WaitFor([&] { return machine->stopped.load() && !core->IsWorkerAlive(); }));
+    EXPECT_EQ(gFreed.load(), 0);
+    console.FlushPending();
+    i32 count = 0;
+    while (console.GetLine(count, &last, &color))
+        ++count;
+    EXPECT_STREQ(last.CStr(), "[DONE] Emulation stopped!");
+}
+
 TEST(Control, StopThenMachineAndSoundOutputChange)
 {
     CoreRig rig;
