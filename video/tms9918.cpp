@@ -66,6 +66,7 @@ bool Tms9918Vdp::Start(i32* rate)
     for (u32& r : reg_)
         r = 0;
     status_ = 0;
+    irqOut_ = false;
     latch_ = 0;
     latchedByte_ = 0;
     readAhead_ = 0;

@@ -17,7 +17,8 @@
 //                        a data access in between drops a waiting first byte
 //   status   read        bit 7 VBLANK, bit 6 fifth sprite, bit 5 collision, bits 0-4 the
 //                        fifth sprite's number (or the last sprite looked at); a read
-//                        clears bits 7, 6 and 5 (a peek clears nothing)
+//                        clears bits 7, 6 and 5 and drops a waiting first control byte
+//                        (a peek changes nothing)
 // ColecoVision wires the same operations through its own handlers: WriteDataFast,
 // ReadDataFast, WriteControlTraced, ReadStatusTraced.
 //
@@ -41,10 +42,17 @@
 // their colours (colour 0 sprites collide unseen).
 //
 // Timing: the frame timer renders whole frames at 50 per second; the vertical blank
-// (status bit 7 and, with R1 bit 5 set, the "IRQ" line) comes at the last visible line
-// of every frame, whatever display is attached. Sprite status is worked out for every
-// visible line, drawn or not. Not emulated: the per-access timing of the memory port,
-// the mixed screen modes, the external video input.
+// (status bit 7) comes at the last visible line of every frame, whatever display is
+// attached. Sprite status is worked out for every visible line, drawn or not. Not
+// emulated: the per-access timing of the memory port, the mixed screen modes, the
+// external video input.
+//
+// Interrupt: the INT output is a level, high while status bit 7 and R1 bit 5 are both
+// set. The chip sets its "IRQ" line to 1 and back to 0 at each change: the vertical blank
+// with the enable set, or the enable set while bit 7 is, raises it; a status read or
+// clearing the enable drops it. A machine that takes it as a level (a maskable interrupt
+// acknowledged by the status read) answers pending while it is high; one that wires it to
+// an edge-triggered input (an NMI) acts on the rise alone.
 //
 // Wiring: the machine adds the chip, calls AttachPorts (or calls the direct entry points
 // from its own port handlers) and binds the chip's interrupt output with ConnectIrq.
@@ -71,6 +79,7 @@ public:
     static constexpr u8 kStatusFifthSprite = 0x40;
     static constexpr u8 kStatusCollision = 0x20;
     static constexpr u8 kStatusSpriteNumber = 0x1F;
+    static constexpr u32 kInterruptEnable = 0x20;   // R1 bit 5
 
     // 16-colour palette (ARGB) by colour code. Code 0 is transparent; its value is a key
     // that no other entry uses.
@@ -95,6 +104,8 @@ public:
     // tms9918_state.cpp
     bool SaveState(Archive& archive) override;
     bool LoadState(Archive& archive, LoadContext context) override;
+    // Only the chip's own timing: 256 x 192, 192 lines a frame at 50 frames a second.
+    bool AcceptsGeometry(const RenderGeometry& geometry) const override;
     // The surface takes 256 x 192 with an opaque black border.
     bool PrepareFrame() override;
 
@@ -121,6 +132,8 @@ public:
     u32 GetAddress() const { return address_; }
     bool IsLatched() const { return latch_ != 0; }
     u8 GetReadAhead() const { return static_cast<u8>(readAhead_); }
+    // The level on the INT output.
+    bool IsInterruptAsserted() const { return irqOut_; }
     // Null before the first Start.
     const u8* GetVideoMemory() const { return vram_.get(); }
     u8* GetVideoMemory() { return vram_.get(); }
@@ -145,6 +158,8 @@ private:
     u8 ReadData(bool peek);
     void WriteControl(u8 value);
     u8 ReadStatus(bool peek);
+    // Sets the INT output from the frame flag and the enable; a change goes to the line.
+    void UpdateInterrupt();
     // Video memory or a register changed: the surface draws again what it shows.
     void InvalidateSurface();
 
@@ -166,6 +181,7 @@ private:
     u32 address_ = 0;                 // 14-bit video memory address
     u32 reg_[8] = {};                 // R0..R7, one byte each
     u32 status_ = 0;                  // VBLANK, fifth sprite, collision, sprite number
+    bool irqOut_ = false;             // INT output: VBLANK AND R1 interrupt enable
     u8 latch_ = 0;                    // a first control byte is waiting
     u32 latchedByte_ = 0;             // that byte
     u32 readAhead_ = 0;               // byte fetched ahead for the next data read

@@ -1,4 +1,5 @@
 // TMS9918: data, control and status ports.
+#include "emu/interrupt_lines.h"
 #include "emu/param_set.h"
 #include "emu/trace_report.h"
 #include "video/display_surface.h"
@@ -58,6 +59,8 @@ void Tms9918Vdp::WriteControl(u8 value)
             return;  // the debugger broke: the write happens when the instruction runs again
         reg_[r] = latchedByte_ & 0xFF;
         latch_ = 0;
+        // R1's interrupt enable gates the INT output at once, with the flag already set.
+        UpdateInterrupt();
     } else {
         address_ = ((static_cast<u32>(value & 0x3F) << 8) | latchedByte_) & addressMask_;
         latch_ = 0;
@@ -74,12 +77,28 @@ void Tms9918Vdp::WriteControl(u8 value)
 u8 Tms9918Vdp::ReadStatus(bool peek)
 {
     const u8 s = static_cast<u8>(status_);
-    TraceReport::ReportReadWrite(this, traceReadStatus_, breakReadStatus_, peek ? 1 : 0,
-                                 "<=STATUS = %.2lXh (VBLANK=%c, sprite collision=%c)", static_cast<u32>(s),
-                                 (s & kStatusVBlank) ? '1' : '0', (s & kStatusCollision) ? '1' : '0');
-    if (!peek)
+    if (TraceReport::ReportReadWrite(this, traceReadStatus_, breakReadStatus_, peek ? 1 : 0,
+                                     "<=STATUS = %.2lXh (VBLANK=%c, sprite collision=%c)", static_cast<u32>(s),
+                                     (s & kStatusVBlank) ? '1' : '0', (s & kStatusCollision) ? '1' : '0'))
+        return s;  // the debugger broke: the read happens when the instruction runs again
+    if (!peek) {
         status_ &= ~static_cast<u32>(kStatusVBlank | kStatusFifthSprite | kStatusCollision);
+        // The read also resets the control port's byte order; programs read the status
+        // to bring the port back to a first byte.
+        latch_ = 0;
+        UpdateInterrupt();
+    }
     return s;
+}
+
+void Tms9918Vdp::UpdateInterrupt()
+{
+    const bool level = (status_ & kStatusVBlank) != 0 && (reg_[1] & kInterruptEnable) != 0;
+    if (level == irqOut_)
+        return;
+    irqOut_ = level;
+    if (IsIrqConnected() && interrupts_)
+        interrupts_->SetLine(static_cast<u32>(GetIrqLine()), level ? 1 : 0);
 }
 
 bool Tms9918Vdp::DataReadHandler(void* context, u32, i32 size, u8* buffer, bool peek)

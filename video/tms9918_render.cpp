@@ -11,7 +11,6 @@
 #include <array>
 #include <bit>
 
-#include "emu/interrupt_lines.h"
 #include "video/tms9918.h"
 
 namespace {
@@ -221,8 +220,7 @@ void Tms9918Vdp::DrawSprites(const SpriteOnLine* found, i32 count, u32* row) con
 void Tms9918Vdp::VerticalBlank()
 {
     status_ |= kStatusVBlank;
-    if ((reg_[1] & 0x20) != 0 && IsIrqConnected() && interrupts_)
-        interrupts_->SetLine(static_cast<u32>(GetIrqLine()), 1);
+    UpdateInterrupt();
 }
 
 bool Tms9918Vdp::RenderLine(i32 line, i32, i32 width, u32* row, bool redrawOnly)

@@ -34,6 +34,12 @@ bool Tms9918Vdp::SaveState(Archive& archive)
            archive.WriteUInt8(&latched, "WRB") && archive.WriteUInt8(&readAhead, "RAB");
 }
 
+bool Tms9918Vdp::AcceptsGeometry(const RenderGeometry& g) const
+{
+    return VideoProcessor::AcceptsGeometry(g) && g.timingState == 0 && g.width == kWidth && g.height == kHeight &&
+           g.linesPerFrame == kHeight && g.frameRate == kFramesPerSecond;
+}
+
 bool Tms9918Vdp::LoadState(Archive& archive, LoadContext context)
 {
     if (!VideoProcessor::LoadState(archive, context))
@@ -68,6 +74,9 @@ bool Tms9918Vdp::LoadState(Archive& archive, LoadContext context)
     if (!archive.ReadUInt8(&readAhead, "RAB"))
         return false;
     readAhead_ = readAhead;
+    // The INT output follows from the loaded flag and enable. It is not announced: the
+    // listeners bring what they made of it with their own state.
+    irqOut_ = (status_ & kStatusVBlank) != 0 && (reg_[1] & kInterruptEnable) != 0;
     // Show the loaded picture at once rather than at the next change.
     if (RedrawFrame(true) && display_)
         display_->BeginFrame(1, aspect_);

@@ -48,6 +48,8 @@ public:
         static_cast<float>(4.9 / 3),
     };
     static constexpr float kDefaultAspect = static_cast<float>(4.4 / 3);   // 1.4666667
+    // Largest picture width, height and lines a frame (the surface tracks 2048 lines).
+    static constexpr i32 kMaxPictureSize = 2048;
 
     VideoProcessor();
     ~VideoProcessor() override;
@@ -81,6 +83,21 @@ public:
     virtual i32 ReadMemory(u32 address, bool peek);
     // Screen layout for the debugger; answers whether the device runs.
     virtual bool GetScreenInfo(i32* mode, i32* width, i32* height, i32* columns, i32* rows, u32* colours);
+
+    // The rendering loop's geometry as a saved state brings it.
+    struct RenderGeometry {
+        i32 width;           // picture width in pixels
+        i32 height;          // visible lines
+        i32 linesPerFrame;   // visible and invisible lines
+        i32 frameRate;       // frames per second
+        i32 timingState;     // -1 nothing scheduled, 0 scheduled
+    };
+    // Whether a loaded state's geometry may be taken (video_processor_state.cpp). The
+    // render loops run once per line of it, so the base keeps every count within the
+    // surface's line table: with timing scheduled, a picture of 1..kMaxPictureSize pixels
+    // each way and at least as many lines a frame as visible ones, at most
+    // kMaxPictureSize. A chip of fixed geometry asks for exactly its own.
+    virtual bool AcceptsGeometry(const RenderGeometry& geometry) const;
 
     // --- the rendering loop (video_processor_render.cpp) ---
     // Sets the picture size and schedules the render event of kind for lines per frame at

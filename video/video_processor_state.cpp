@@ -8,6 +8,9 @@
 //   "PIXS" "LINS" (i32), "TMOD" i32 timing state, "T0SC" "T0FR" i32 lines and rate (only
 //   when TMOD is 0), "FSIZ" i32 frame data size, "FDAT" blob (only when FSIZ > 0).
 //
+// The geometry (SCSW, SCSH, SCLN, TMOD, T0SC, T0FR) is taken only when the chip accepts it
+// (AcceptsGeometry): every count there is a loop over lines at every frame.
+//
 // Restoring the generation and the timing keeps the render event that the bus or the CPU
 // restores from its own state matching, and a later SetRenderTiming with the same lines
 // and rate schedules nothing new.
@@ -15,7 +18,11 @@
 
 #include "base/archive.h"
 #include "base/stream_interface.h"
+#include "video/display_surface.h"
 #include "video/video_processor.h"
+
+static_assert(VideoProcessor::kMaxPictureSize <= DisplaySurface::kMaxLines,
+              "every line of a frame has its flags in the surface");
 
 namespace {
 
@@ -92,6 +99,15 @@ bool VideoProcessor::SaveState(Archive& archive)
     return archive.WriteMarker(kBlock, Archive::kBlockClose);
 }
 
+bool VideoProcessor::AcceptsGeometry(const RenderGeometry& g) const
+{
+    const auto within = [](i32 value, i32 low) { return value >= low && value <= kMaxPictureSize; };
+    if (g.timingState == -1)
+        return within(g.width, 0) && within(g.height, 0) && within(g.linesPerFrame, 0) && g.frameRate >= 0;
+    return g.timingState == 0 && within(g.width, 1) && within(g.height, 1) && within(g.linesPerFrame, g.height) &&
+           g.frameRate >= 0;
+}
+
 bool VideoProcessor::LoadState(Archive& archive, LoadContext context)
 {
     if (!VideoMemory::LoadState(archive, context))
@@ -102,9 +118,11 @@ bool VideoProcessor::LoadState(Archive& archive, LoadContext context)
     u8 page = 0xFF;
     if (!archive.ReadUInt8(&page, "PID") || !GetPage(page))
         return false;
-    if (!archive.ReadInt32(&screenWidth_, "SCSW") || screenWidth_ < 0 ||
-        !archive.ReadInt32(&screenHeight_, "SCSH") || screenHeight_ < 0 ||
-        !archive.ReadInt32(&currentLine_, "SCLN") || currentLine_ < 0)
+    // The geometry is taken only once all of it has been read and found sound.
+    RenderGeometry geometry = {0, 0, linesPerFrame_, frameRate_, timingState_};
+    i32 line = 0;
+    if (!archive.ReadInt32(&geometry.width, "SCSW") || !archive.ReadInt32(&geometry.height, "SCSH") ||
+        !archive.ReadInt32(&line, "SCLN") || line < 0 || line >= kMaxPictureSize)
         return false;
     i64 generation = 0;
     if (!archive.ReadInt64(&generation, "RNDT"))
@@ -133,12 +151,19 @@ bool VideoProcessor::LoadState(Archive& archive, LoadContext context)
             return false;
     }
 
-    if (!archive.ReadInt32(&timingState_, "TMOD"))
+    if (!archive.ReadInt32(&geometry.timingState, "TMOD"))
         return false;
-    if (timingState_ == 0 &&
-        (!archive.ReadInt32(&linesPerFrame_, "T0SC") || linesPerFrame_ < 0 ||
-         !archive.ReadInt32(&frameRate_, "T0FR") || frameRate_ < 0))
+    if (geometry.timingState == 0 && (!archive.ReadInt32(&geometry.linesPerFrame, "T0SC") ||
+                                      !archive.ReadInt32(&geometry.frameRate, "T0FR")))
         return false;
+    if (!AcceptsGeometry(geometry))
+        return false;
+    screenWidth_ = geometry.width;
+    screenHeight_ = geometry.height;
+    currentLine_ = line;
+    timingState_ = geometry.timingState;
+    linesPerFrame_ = geometry.linesPerFrame;
+    frameRate_ = geometry.frameRate;
     i32 frameSize = 0;
     if (!archive.ReadInt32(&frameSize, "FSIZ") || frameSize < 0)
         return false;

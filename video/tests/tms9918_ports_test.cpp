@@ -92,7 +92,7 @@ TEST_F(Ports, DataReadsComeFromTheReadAheadBuffer)
     EXPECT_EQ(Vdp().GetRegister(7), 0x55);
 }
 
-TEST_F(Ports, StatusReadClearsTheFlagsButAPeekDoesNot)
+TEST_F(Ports, StatusReadClearsTheFlagsAndTheControlLatchButAPeekDoesNot)
 {
     machine.SetRegister(1, 0x40);
     machine.SetRegister(5, 0x36);
@@ -105,11 +105,76 @@ TEST_F(Ports, StatusReadClearsTheFlagsButAPeekDoesNot)
     EXPECT_EQ(Vdp().GetStatus(), status);
     EXPECT_EQ(machine.In(0x99), status);
     EXPECT_EQ(Vdp().GetStatus(), 4);
-    // The status read leaves a waiting control byte alone.
+    // The read also forgets a waiting first control byte (programs read the status to
+    // bring the port back to a known byte order); a peek does not.
     machine.Out(0x99, 0x22);
+    machine.In(0x99, true);
+    EXPECT_TRUE(Vdp().IsLatched());
     machine.In(0x99);
+    EXPECT_FALSE(Vdp().IsLatched());
+    machine.Out(0x99, 0x07);
     machine.Out(0x99, 0x87);
-    EXPECT_EQ(Vdp().GetRegister(7), 0x22);
+    EXPECT_EQ(Vdp().GetRegister(7), 0x07);
+}
+
+TEST_F(Ports, AStatusReadThatBreaksChangesNothing)
+{
+    machine.SetRegister(1, 0x20);  // display off (no sprite status), interrupt enabled
+    Vdp().RenderLines();
+    ASSERT_TRUE(machine.level);
+    machine.Out(0x99, 0x22);
+    Vdp().BreakReadStatus() = 1;
+    machine.takeBreaks = true;
+    EXPECT_EQ(machine.In(0x99), 0x80);
+    EXPECT_EQ(machine.ConsoleLines().back(), "[VDP BREAK] <=STATUS = 80h (VBLANK=1, sprite collision=0)");
+    // The IN is abandoned and runs again: it must find everything as it was.
+    EXPECT_EQ(Vdp().GetStatus(), 0x80);
+    EXPECT_TRUE(Vdp().IsLatched());
+    EXPECT_TRUE(machine.level);
+    machine.takeBreaks = false;
+    Vdp().BreakReadStatus() = 0;
+    EXPECT_EQ(machine.In(0x99), 0x80);
+    EXPECT_EQ(Vdp().GetStatus(), 0x00);
+    EXPECT_FALSE(Vdp().IsLatched());
+    EXPECT_FALSE(machine.level);
+}
+
+TEST_F(Ports, InterruptOutputIsTheFrameFlagGatedByTheEnable)
+{
+    machine.SetRegister(1, 0x20);
+    EXPECT_FALSE(machine.level);
+    Vdp().RenderLines();
+    EXPECT_TRUE(machine.level);
+    EXPECT_TRUE(Vdp().IsInterruptAsserted());
+    // A flag nobody reads keeps the output up: no second rise at the next frame.
+    Vdp().RenderLines();
+    EXPECT_EQ(machine.raises, 1);
+    machine.In(0x99, true);
+    EXPECT_TRUE(machine.level) << "a peek leaves the output alone";
+    machine.In(0x99);
+    EXPECT_FALSE(machine.level);
+    EXPECT_EQ(machine.drops, 1);
+    Vdp().RenderLines();
+    EXPECT_EQ(machine.raises, 2);
+
+    // Clearing the enable drops the output; the flag still comes and setting the enable
+    // again raises the output at once.
+    machine.SetRegister(1, 0x00);
+    EXPECT_FALSE(machine.level);
+    machine.In(0x99);
+    Vdp().RenderLines();
+    EXPECT_EQ(machine.raises, 2);
+    EXPECT_EQ(Vdp().GetStatus() & 0x80, 0x80);
+    machine.SetRegister(1, 0x20);
+    EXPECT_TRUE(machine.level);
+    EXPECT_EQ(machine.raises, 3);
+    // Without the flag the enable raises nothing.
+    machine.In(0x99);
+    machine.SetRegister(1, 0x00);
+    machine.SetRegister(1, 0x20);
+    EXPECT_FALSE(machine.level);
+    EXPECT_EQ(machine.raises, 3);
+    EXPECT_EQ(machine.drops, 3);
 }
 
 TEST_F(Ports, AccessesWiderThanAByteAreRefused)
@@ -253,4 +318,78 @@ TEST_F(Ports, LoadedAddressKeepsFourteenBitsAndDamageIsRefused)
     cut.Attach(bytes.data(), static_cast<u64>(at - bytes.begin()) - 100);
     Archive shortArchive(&cut);
     EXPECT_FALSE(Vdp().LoadState(shortArchive, nullptr));
+}
+
+namespace {
+
+// The state with the i32 record key set to value (the record's payload follows its key
+// and type byte).
+std::vector<u8> WithInt32(std::vector<u8> bytes, const char* key, i32 value)
+{
+    const u8 record[] = {static_cast<u8>(key[0]), static_cast<u8>(key[1]), static_cast<u8>(key[2]),
+                         static_cast<u8>(key[3]), Archive::kTypeInt32};
+    auto at = std::search(bytes.begin(), bytes.end(), std::begin(record), std::end(record));
+    EXPECT_NE(at, bytes.end()) << key;
+    if (at != bytes.end()) {
+        for (int i = 0; i < 4; ++i)
+            at[5 + i] = static_cast<u8>(static_cast<u32>(value) >> (8 * i));
+    }
+    return bytes;
+}
+
+bool Loads(Tms9918Vdp& vdp, std::vector<u8> bytes)
+{
+    MemoryStream stream;
+    stream.Attach(bytes.data(), bytes.size());
+    Archive archive(&stream);
+    return vdp.LoadState(archive, nullptr);
+}
+
+} // namespace
+
+TEST_F(Ports, LoadedGeometryMustBeTheChipsOwn)
+{
+    StateBuffer saved;
+    ASSERT_TRUE(Vdp().SaveState(saved.archive));
+    const std::vector<u8> bytes = saved.Bytes();
+    ASSERT_TRUE(Loads(Vdp(), bytes));
+    // Lines run once each per frame: a huge count would hang the machine, none would
+    // never bring the vertical blank. Any other picture is not this chip's.
+    const struct {
+        const char* key;
+        i32 value;
+    } damage[] = {
+        {"SCSH", 0x7FFFFFFF}, {"SCSH", 0}, {"SCSH", 191}, {"SCSW", 255}, {"SCSW", -1},
+        {"T0SC", 0x7FFFFFFF}, {"T0SC", 191}, {"T0SC", 262}, {"T0FR", 60}, {"TMOD", -1},
+    };
+    for (const auto& d : damage) {
+        EXPECT_FALSE(Loads(Vdp(), WithInt32(bytes, d.key, d.value))) << d.key << " " << d.value;
+        EXPECT_EQ(Vdp().GetScreenWidth(), 256);
+        EXPECT_EQ(Vdp().GetScreenHeight(), 192);
+        EXPECT_EQ(Vdp().GetLinesPerFrame(), 192);
+    }
+    // The frames still come.
+    machine.Ticks(2 * kTicksPerFrame);
+    EXPECT_EQ(Vdp().GetStatus() & 0x80, 0x80);
+}
+
+TEST_F(Ports, LoadedStateBringsTheInterruptOutput)
+{
+    machine.SetRegister(1, 0x20);
+    Vdp().RenderLines();
+    StateBuffer saved;
+    ASSERT_TRUE(Vdp().SaveState(saved.archive));
+
+    VdpMachine other;
+    BufferSurface otherSurface;
+    ASSERT_TRUE(other.Build(&otherSurface));
+    ASSERT_TRUE(other.Run());
+    saved.stream.Seek(0);
+    ASSERT_TRUE(other.vdp->LoadState(saved.archive, nullptr));
+    // The listeners bring their own view of the line; the chip only knows its output.
+    EXPECT_TRUE(other.vdp->IsInterruptAsserted());
+    EXPECT_EQ(other.raises, 0);
+    other.In(0x99);
+    EXPECT_EQ(other.drops, 1) << "the status read drops the loaded output";
+    other.Stop();
 }

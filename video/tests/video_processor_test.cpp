@@ -2,7 +2,9 @@
 // do-nothing display, settings, the "_VIDP"/"_VIDD" blocks and the menu.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
+#include <iterator>
 #include <vector>
 
 #include "base/archive.h"
@@ -102,7 +104,8 @@ TEST(RenderEvents, FrameTimerRendersAtEveryFourthFiring)
     ASSERT_TRUE(machine.Build(&surface, VideoProcessor::kFrameTimer));
     ASSERT_TRUE(machine.Run());
     ProbeChip& chip = *machine.chip;
-    machine.Ticks(kFirstTick + 5 * kTicksPerFiring);
+    // Five firings: the first frame's four and the next one.
+    machine.Ticks(kFirstTick + kTicksPerFrame + kTicksPerFiring);
     EXPECT_EQ(chip.phases, (std::vector<i32>{0, 1, 2, 3, 0}));
     // Two frames of six lines; only the first drew (nothing changed since).
     ASSERT_EQ(chip.calls.size(), 12u);
@@ -116,7 +119,7 @@ TEST(RenderEvents, FrameTimerRendersAtEveryFourthFiring)
     // A memory write makes the lines drawable again.
     chip.WriteMemory(5, 0x12);
     EXPECT_EQ(chip.ReadMemory(5, true), 0x12);
-    machine.Ticks(4 * kTicksPerFiring);
+    machine.Ticks(kTicksPerFrame);
     EXPECT_EQ(chip.Drawn(), 8);
     machine.Stop();
 }
@@ -168,7 +171,8 @@ TEST(RenderEvents, FrameRenderingWithLineEventsDrawsAtTheFramesEnd)
     machine.chip->RenderModeValue() = VideoProcessor::kFrameRendering;
     ASSERT_TRUE(machine.Run());
     ProbeChip& chip = *machine.chip;
-    // 300 line events a second at 2450 Hz: one every 8 ticks.
+    // 300 line events a second at 2450 Hz: 8 ticks apart, the one after every sixth 9
+    // (a frame of six lines takes exactly 49 ticks).
     machine.Ticks(kFirstTick + 5 * 8);
     EXPECT_TRUE(chip.calls.empty());
     machine.Ticks(8);
@@ -178,12 +182,12 @@ TEST(RenderEvents, FrameRenderingWithLineEventsDrawsAtTheFramesEnd)
     // Scanline rendering: one line per event, drawn lines kept.
     chip.RenderModeValue() = VideoProcessor::kScanlineRendering;
     chip.calls.clear();
-    machine.Ticks(6 * 8);
+    machine.Ticks(kTicksPerFrame);
     ASSERT_EQ(chip.calls.size(), 6u);
     EXPECT_EQ(chip.Drawn(), 0);
     chip.WriteMemory(0, 1);
     chip.calls.clear();
-    machine.Ticks(8);
+    machine.Ticks(9);
     ASSERT_EQ(chip.calls.size(), 1u);
     EXPECT_TRUE(chip.calls[0].drawn);
     machine.Stop();
@@ -302,6 +306,54 @@ TEST(VideoProcessorState, BlocksRoundTripAndDamageIsRefused)
     Archive pageArchive(&pageStream);
     EXPECT_FALSE(other.chip->LoadState(pageArchive, nullptr));
     other.Stop();
+    machine.Stop();
+}
+
+TEST(VideoProcessorState, LoadedLineCountsStayWithinTheSurface)
+{
+    BufferSurface surface;
+    ProbeMachine machine;
+    ASSERT_TRUE(machine.Build(&surface, VideoProcessor::kFrameTimer));
+    ASSERT_TRUE(machine.Run());
+    ProbeChip& chip = *machine.chip;
+    StateBuffer saved;
+    ASSERT_TRUE(chip.SaveState(saved.archive));
+    const std::vector<u8> bytes = saved.Bytes();
+
+    const auto load = [&](const char* key, i32 value) {
+        std::vector<u8> patched = bytes;
+        const u8 record[] = {static_cast<u8>(key[0]), static_cast<u8>(key[1]), static_cast<u8>(key[2]),
+                             static_cast<u8>(key[3]), Archive::kTypeInt32};
+        auto at = std::search(patched.begin(), patched.end(), std::begin(record), std::end(record));
+        EXPECT_NE(at, patched.end()) << key;
+        for (int i = 0; at != patched.end() && i < 4; ++i)
+            at[5 + i] = static_cast<u8>(static_cast<u32>(value) >> (8 * i));
+        MemoryStream stream;
+        stream.Attach(patched.data(), patched.size());
+        Archive archive(&stream);
+        return chip.LoadState(archive, nullptr);
+    };
+    // Every count is walked line by line each frame: each must be one the surface can
+    // track, a scheduled picture has lines, and a frame holds its visible lines.
+    EXPECT_FALSE(load("SCSH", 0x7FFFFFFF));
+    EXPECT_FALSE(load("SCSH", 0));
+    EXPECT_FALSE(load("SCSH", 2049));
+    EXPECT_FALSE(load("SCSW", 0));
+    EXPECT_FALSE(load("SCSW", 0x10000));
+    EXPECT_FALSE(load("SCLN", 2048));
+    EXPECT_FALSE(load("T0SC", 0x7FFFFFFF));
+    EXPECT_FALSE(load("T0SC", 3));
+    EXPECT_FALSE(load("TMOD", 1));
+    // A refused geometry is not taken.
+    EXPECT_EQ(chip.GetScreenWidth(), 8);
+    EXPECT_EQ(chip.GetScreenHeight(), 4);
+    EXPECT_EQ(chip.GetLinesPerFrame(), 6);
+    EXPECT_EQ(chip.GetCurrentLine(), 0);
+    // The limits themselves are sound.
+    EXPECT_TRUE(load("T0SC", 2048));
+    EXPECT_EQ(chip.GetLinesPerFrame(), 2048);
+    EXPECT_TRUE(load("T0SC", 4));
+    EXPECT_EQ(chip.GetLinesPerFrame(), 4);
     machine.Stop();
 }
 

@@ -74,11 +74,13 @@ public:
 
 // A machine with nothing but the services and a TMS9918 at ports 0x98 (data) and 0x99
 // (control and status), its interrupt output on line 0, and an interrupt listener that
-// counts the raises.
+// follows the line's level and counts its rises and falls.
 class VdpMachine : public Computer {
 public:
     Tms9918Vdp* vdp = nullptr;
     i32 raises = 0;
+    i32 drops = 0;
+    bool level = false;
     CommandInterpreter console;
     bool takeBreaks = false;
 
@@ -157,8 +159,9 @@ public:
 private:
     static bool OnLine(void* context, u32, u8 state)
     {
-        if (state)
-            ++static_cast<VdpMachine*>(context)->raises;
+        auto* self = static_cast<VdpMachine*>(context);
+        ++(state ? self->raises : self->drops);
+        self->level = state != 0;
         return true;
     }
     static bool OnBreak(void* context, bool*, bool*)
@@ -178,9 +181,10 @@ struct StateBuffer {
     }
 };
 
-// Bus ticks per firing of the TMS9918's frame timer at 2450 Hz (200 firings asked per
-// second, four per frame).
+// The frame timer at 2450 Hz: 200 firings a second, four per frame. A bus timer keeps its
+// exact rate, so the firings come 12 ticks apart with every fourth 13 after (12.25 on
+// average), and each frame takes exactly 49 ticks.
 inline constexpr i32 kTicksPerFiring = 2450 / 200;
-inline constexpr i32 kTicksPerFrame = 4 * kTicksPerFiring;
+inline constexpr i32 kTicksPerFrame = 2450 / 50;
 // The first bus tick after the frequency is set passes over the timers already running.
 inline constexpr i32 kFirstTick = 1;
