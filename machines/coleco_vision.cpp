@@ -133,6 +133,7 @@ bool ColecoVisionMachine::Start(i32* rate)
         return false;
     // A key held across the start reads as released until some key changes.
     joystickMode_ = 0;
+    nmiLevel_ = false;
     joystickByte_ = kReleased;
     keypadByte_ = kReleased;
     return LoadCartridge(false);
@@ -170,9 +171,9 @@ bool ColecoVisionMachine::InstallPorts()
     if (!ports_)
         return false;
     bool ok = true;
-    for (u32 port = 0x80; port <= 0x9E; port += 2)
+    for (u32 port = 0x80; port <= 0x9F; ++port)
         ok = ok && ports_->SetWriteHandler(port, this, WriteModePort);
-    for (u32 port = 0xC0; port <= 0xDE; port += 2)
+    for (u32 port = 0xC0; port <= 0xDF; ++port)
         ok = ok && ports_->SetWriteHandler(port, this, WriteModePort);
     for (u32 port = 0xE0; port <= 0xFF; ++port)
         ok = ok && ports_->SetReadHandler(port, this, ReadControllerPort);
@@ -184,7 +185,7 @@ bool ColecoVisionMachine::InstallPorts()
         ok = ok && ports_->SetWriteHandler(port, this, WritePsgPort);
     if (!ok)
         return false;
-    // The console decodes A0-A7 only.
+    // The console ignores A8-A15 (and within A0-A7 only A5-A7 and A0-A1 matter).
     ports_->addressMask = 0xFF;
     return true;
 }
@@ -250,6 +251,18 @@ bool ColecoVisionMachine::LoadState(Archive& archive, LoadContext context)
         return false;
     // The bytes follow the keys held now, not those of the moment of saving.
     UpdateControllers();
+    return true;
+}
+
+bool ColecoVisionMachine::Connect(u32 flags)
+{
+    if (!Computer::Connect(flags))
+        return false;
+    // Once the chips have their loaded state, the NMI input's last level is the VDP's
+    // output: an NMI already taken for it is in the CPU's state, the next comes with the
+    // next rise.
+    if (flags == kConnectStateLoaded)
+        nmiLevel_ = vdp_ && vdp_->IsInterruptAsserted();
     return true;
 }
 

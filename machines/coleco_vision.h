@@ -13,14 +13,20 @@
 //   0x8000-0xFFFF  cartridge image, up to 32 KB copied from 0x8000 on (the rest zero);
 //                  copied once per start and once per state load, nothing banks
 //
-// I/O (only the low eight bits of a port count; one-byte accesses only):
-//   0x80-0x9E even  write  controllers to keypad mode (the value is ignored)
-//   0xC0-0xDE even  write  controllers to joystick mode
-//   0xA0-0xBF       r/w    VDP: even port data, odd port control (write) / status (read)
-//   0xE0-0xFF       write  PSG
-//   0xE0-0xFF       read   controller: port bit 1 set selects controller 2, which reads
-//                          0x7F (nothing pressed); else the keypad or the joystick byte
-//   anything else   reads 0xFF, writes are dropped
+// I/O (the console decodes A5-A7 alone, so each function fills a block of 32 ports;
+// one-byte accesses only):
+//   0x80-0x9F  write  controllers to keypad mode (the value is ignored)
+//   0xC0-0xDF  write  controllers to joystick mode
+//   0xA0-0xBF  r/w    VDP: even port data, odd port control (write) / status (read)
+//   0xE0-0xFF  write  PSG
+//   0xE0-0xFF  read   controller: port bit 1 set selects controller 2, which reads 0x7F
+//                     (nothing pressed); else the keypad or the joystick byte
+//   anything else reads 0xFF, writes are dropped
+//
+// Frame interrupt: the VDP's INT output is a level, and the Z80's NMI input takes its
+// edges: one NMI each time the level rises. A program that never reads the VDP status
+// keeps the level up and so gets a single NMI; setting the VDP's interrupt enable while
+// its frame flag is up gives one at once.
 //
 // Controller 1 bytes (active low, bit 7 always 0), rebuilt from the host keys whenever a
 // key changes, so that a read is a field load:
@@ -84,6 +90,8 @@ public:
     bool Start(i32* rate) override;
     bool SaveState(Archive& archive) override;
     bool LoadState(Archive& archive, LoadContext context) override;
+    // After a whole machine state has loaded: the NMI input takes the VDP's loaded level.
+    bool Connect(u32 flags) override;
     // The five switches (not in the configuration snapshot), then the chips'.
     bool BindSettings(Dictionary* dict, bool enabledOnly) override;
     // True; the chips' own clamps are not run for this machine.
@@ -102,7 +110,7 @@ public:
     static bool WritePsgPort(void* context, u32 port, i32 size, const u8* buffer);
     static bool ReadVdpPort(void* context, u32 port, i32 size, u8* buffer, bool peek);
     static bool ReadControllerPort(void* context, u32 port, i32 size, u8* buffer, bool peek);
-    // The VDP's raised line becomes an NMI of the main CPU.
+    // The VDP's line rising becomes an NMI of the main CPU.
     static bool OnInterruptSet(void* context, u32 line, u8 state);
     static i32 OnKeyChange(void* context, i32 key, u8 down);
     void UpdateControllers();
@@ -134,6 +142,7 @@ private:
     Tms9918Vdp* vdp_ = nullptr;  // owned by the component tree
     Sn76489Psg* psg_ = nullptr;  // owned by the component tree
     u8 joystickMode_ = 0;        // "JUSG": 0 the controller port reads the keypad, 1 the joystick
+    bool nmiLevel_ = false;      // the VDP's INT output as the NMI input last saw it
     u32 keypadByte_ = kReleased;    // controller 1 in keypad mode, low byte, active low
     u32 joystickByte_ = kReleased;  // controller 1 in joystick mode, low byte, active low
 };

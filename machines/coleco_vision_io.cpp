@@ -55,14 +55,12 @@ bool ColecoVisionMachine::WriteModePort(void* context, u32 port, i32 size, const
     (void)buffer;
     if (size != 1)
         return false;
-    const u32 low = port & 0xFF;
-    if (low >= 0x80 && low <= 0x9E)
-        Machine(context)->joystickMode_ = 0;
-    else if (low >= 0xC0 && low <= 0xDE)
-        Machine(context)->joystickMode_ = 1;
-    else
-        return false;
-    return true;
+    // A5-A7 pick the function: 100 keypad, 110 joystick.
+    switch ((port >> 5) & 7) {
+    case 4: Machine(context)->joystickMode_ = 0; return true;
+    case 6: Machine(context)->joystickMode_ = 1; return true;
+    default: return false;
+    }
 }
 
 bool ColecoVisionMachine::WriteVdpPort(void* context, u32 port, i32 size, const u8* buffer)
@@ -122,11 +120,16 @@ bool ColecoVisionMachine::ReadControllerPort(void* context, u32 port, i32 size, 
 bool ColecoVisionMachine::OnInterruptSet(void* context, u32 line, u8 state)
 {
     (void)line;
-    // The VDP's interrupt output drives the Z80's NMI input: only the raising edge counts.
-    if (state == 0)
-        return true;
-    if (ClockInterface* cpu = Machine(context)->GetMainCpu())
-        cpu->SetNmiPending(true);
+    // The VDP's interrupt output drives the Z80's NMI input, which is edge-triggered: a
+    // level that stays up (the status never read) gives no second NMI.
+    ColecoVisionMachine* self = Machine(context);
+    const bool level = state != 0;
+    const bool rising = level && !self->nmiLevel_;
+    self->nmiLevel_ = level;
+    if (rising) {
+        if (ClockInterface* cpu = self->GetMainCpu())
+            cpu->SetNmiPending(true);
+    }
     return true;
 }
 

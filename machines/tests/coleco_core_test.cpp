@@ -24,6 +24,11 @@ struct CoreRun {
     std::atomic<u32> nmis[2] = {0, 0};
     std::atomic<u32> ticks[2] = {0, 0};
     std::atomic<u64> digest{0};
+    // Frames 20 to 80, checked as they end: RAM seen through each mirror, and the
+    // controller bytes the program read (keys pressed at the end of frame 30).
+    std::atomic<i32> checkedFrames{0};
+    std::atomic<i32> mirrorFaults{0};
+    std::atomic<i32> controllerFaults{0};
 
     CoreRun()
     {
@@ -37,6 +42,8 @@ struct CoreRun {
     {
         auto* self = static_cast<CoreRun*>(context);
         const i32 frame = self->frames.fetch_add(1) + 1;
+        if (frame >= 20 && frame <= 80)
+            self->CheckFrame(frame);
         if (frame != 20 && frame != 80)
             return;
         const size_t at = frame == 20 ? 0 : 1;
@@ -44,6 +51,31 @@ struct CoreRun {
         self->nmis[at] = memory->Read8(kNmiCount, true) | (memory->Read8(kNmiCount + 1, true) << 8);
         self->ticks[at] = static_cast<u32>(self->machine->GetEventBus()->GetTickCount());
         self->digest = self->surface->Digest();
+    }
+    // On the worker, between two frames: the machine stands still.
+    void CheckFrame(i32 frame)
+    {
+        MemorySpace* memory = machine->GetMemory();
+        ++checkedFrames;
+        for (u32 mirror = 0x6400; mirror < 0x8000; mirror += 0x400) {
+            for (u32 offset : {0x000u, 0x011u, 0x3FFu}) {
+                if (memory->Read8(mirror + offset, true) != memory->Read8(0x6000 + offset, true))
+                    ++mirrorFaults;
+            }
+        }
+        if (memory->Read8(kMirrorProbe, true) != 0x5A)
+            ++mirrorFaults;
+        // The keys go in where the core's input pass puts them; the program reads the
+        // controllers once a frame, so they show from the frame after next.
+        if (frame == 30) {
+            machine->ApplyKeyEvent(0x35, true);  // 5: keypad 0x73
+            machine->ApplyKeyEvent(0x26, true);  // Up: joystick 0x7E
+        }
+        const bool pressed = frame > 31;
+        if (frame != 31 && (memory->Read8(kKeypad1, true) != (pressed ? 0x73 : 0x7F) ||
+                            memory->Read8(kJoystick1, true) != (pressed ? 0x7E : 0x7F) ||
+                            memory->Read8(kPad2, true) != 0x7F))
+            ++controllerFaults;
     }
     bool WaitForFrames(i32 count)
     {
@@ -88,8 +120,11 @@ TEST(ColecoCore, BootsAndRunsOnTheWorker)
     ASSERT_GT(run.nmis[0].load(), 0u) << "the cartridge has the frame interrupt on by then";
     // Over 60 of the core's frames (1/50 s each), one NMI per frame of the VDP.
     const double vdpFrames = (run.ticks[1].load() - run.ticks[0].load()) / static_cast<double>(::kTicksPerFrame);
-    EXPECT_GT(vdpFrames, 60.0);
+    EXPECT_NEAR(vdpFrames, 60.0, 1.0);
     EXPECT_NEAR(run.nmis[1].load() - run.nmis[0].load(), vdpFrames, 1.0);
+    EXPECT_EQ(run.checkedFrames.load(), 61);
+    EXPECT_EQ(run.mirrorFaults.load(), 0) << "every KB of 0x6000-0x7FFF is the same RAM";
+    EXPECT_EQ(run.controllerFaults.load(), 0) << "keypad, joystick and controller 2 as the program read them";
     EXPECT_EQ(run.digest.load(), 0x21419f110d0c7951ull) << "the same picture as run directly";
     ASSERT_EQ(run.sound->streams.size(), 4u);
     const auto second = static_cast<std::ptrdiff_t>(run.sound->rate);

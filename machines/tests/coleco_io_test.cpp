@@ -34,9 +34,20 @@ TEST_F(ColecoIo, ModePortsSelectWhatTheControllerPortReads)
     EXPECT_EQ(rig.In(0xFC), 0x73);
     rig.Out(0xC0, 0x00);
     EXPECT_EQ(rig.In(0xFC), 0x7E);
-    rig.Out(0x9E, 0xFF);  // any value, any even port of the range
+    rig.Out(0x9E, 0xFF);  // any value, any port of the range
     EXPECT_EQ(rig.In(0xE1), 0x73);
-    for (u32 port : {0x81u, 0x9Fu, 0xC1u, 0xDFu})  // odd ports have no handler
+    // Only A5-A7 are decoded: odd ports and both ends of each block count as well.
+    for (u32 port : {0xC1u, 0xDFu}) {
+        rig.Out(0x81, 0);
+        EXPECT_FALSE(rig.machine->IsJoystickMode());
+        rig.Out(port, 0);
+        EXPECT_TRUE(rig.machine->IsJoystickMode()) << std::hex << port;
+        EXPECT_EQ(rig.In(0xFC), 0x7E);
+        rig.Out(0x9F, 0);
+        EXPECT_FALSE(rig.machine->IsJoystickMode());
+        EXPECT_EQ(rig.In(0xFD), 0x73);
+    }
+    for (u32 port : {0x7Fu, 0xA0u, 0xBFu, 0xE0u})  // nothing else selects a mode
         rig.Out(port, 0);
     EXPECT_FALSE(rig.machine->IsJoystickMode());
     rig.Out(0x1C0, 0);    // only the low eight bits of a port count
@@ -44,7 +55,7 @@ TEST_F(ColecoIo, ModePortsSelectWhatTheControllerPortReads)
 
     for (u32 port : {0xFEu, 0xFFu, 0xE2u, 0xE3u})  // port bit 1: controller 2
         EXPECT_EQ(rig.In(port), 0x7F) << std::hex << port;
-    for (u32 port : {0x00u, 0x7Fu, 0x80u, 0xC0u})  // nothing answers there
+    for (u32 port : {0x00u, 0x7Fu, 0x80u, 0x81u, 0xC0u, 0xDFu})  // nothing answers there
         EXPECT_EQ(rig.In(port), 0xFF) << std::hex << port;
 }
 
