@@ -12,7 +12,7 @@ namespace StateBlock {
 
 bool Open(Archive& archive, const char* name, u8 version)
 {
-    return archive.WriteMarker(name, Archive::kBlockOpen) && archive.WriteUInt8(&version, kVersionKey);
+    return archive.WriteMarker(name, Archive::kBlockOpen) && SaveVersion(archive, version);
 }
 
 bool Close(Archive& archive, const char* name)
@@ -22,14 +22,23 @@ bool Close(Archive& archive, const char* name)
 
 bool Enter(Archive& archive, const char* name, u8 version)
 {
-    u8 stored = 0;
-    return archive.ReadMarker(name, Archive::kBlockOpen) && archive.ReadUInt8(&stored, kVersionKey) &&
-           stored == version;
+    return archive.ReadMarker(name, Archive::kBlockOpen) && LoadVersion(archive, version);
 }
 
 bool Leave(Archive& archive, const char* name)
 {
     return archive.ReadMarker(name, Archive::kBlockClose);
+}
+
+bool SaveVersion(Archive& archive, u8 version)
+{
+    return archive.WriteUInt8(&version, kVersionKey);
+}
+
+bool LoadVersion(Archive& archive, u8 version)
+{
+    u8 stored = 0;
+    return archive.ReadUInt8(&stored, kVersionKey) && stored == version;
 }
 
 bool SaveEmpty(Archive& archive, const char* name)

@@ -18,6 +18,11 @@ bool Close(Archive& archive, const char* name);
 bool Enter(Archive& archive, const char* name, u8 version = 0);
 bool Leave(Archive& archive, const char* name);
 
+// The version alone, for values that carry on after a base class's blocks without a block
+// of their own; LoadVersion refuses any version but the one expected.
+bool SaveVersion(Archive& archive, u8 version = 0);
+bool LoadVersion(Archive& archive, u8 version = 0);
+
 // A block that holds its version 0 and nothing else.
 bool SaveEmpty(Archive& archive, const char* name);
 bool LoadEmpty(Archive& archive, const char* name);

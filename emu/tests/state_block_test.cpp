@@ -44,3 +44,16 @@ TEST(StateBlock, EmptyBlockHoldsVersionZeroAlone)
                             Marker(0xFF, "_BLK")}));
     EXPECT_FALSE(StateBlock::LoadEmpty(longer.archive, "_BLK"));
 }
+
+TEST(StateBlock, BareVersionIsTheKeyAloneAndRefusesAnother)
+{
+    StateBuffer out;
+    ASSERT_TRUE(StateBlock::SaveVersion(out.archive, 2));
+    const ByteVec expected = Keyed("VER", 0x00, {2});
+    EXPECT_EQ(out.Bytes(), expected);
+
+    StateBuffer in(expected);
+    EXPECT_TRUE(StateBlock::LoadVersion(in.archive, 2));
+    StateBuffer other(expected);
+    EXPECT_FALSE(StateBlock::LoadVersion(other.archive, 0));
+}
