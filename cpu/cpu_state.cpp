@@ -21,6 +21,7 @@
 #include "cpu/cpu_base.h"
 #include "emu/event_bus.h"
 #include "emu/little_endian.h"
+#include "emu/state_block.h"
 
 namespace {
 
@@ -74,9 +75,8 @@ StringA IndexedKey(const char* pattern, u32 index)
 
 bool CpuBase::SaveState(Archive& archive)
 {
-    if (!Device::SaveState(archive) || !archive.WriteMarker(kBlock, Archive::kBlockOpen))
+    if (!Device::SaveState(archive) || !StateBlock::Open(archive, kBlock))
         return false;
-    const u8 version = 0;
     const i64 freq = nominalFrequency_;
     const i64 currentFreq = currentFrequency_;
     u8 period[8];
@@ -90,9 +90,9 @@ bool CpuBase::SaveState(Archive& archive)
     for (const CpuEvent* e = eventHead_; e; e = e->next)
         ++count;
 
-    if (!archive.WriteUInt8(&version, "VER") || !archive.WriteInt64(&freq, "FREQ") ||
-        !archive.WriteUInt64(&cycles_, "CYCL") || !archive.WriteInt64(&currentFreq, "FFREQ") ||
-        !archive.WriteUInt64(&baseCycles_, "LCYCL") || !archive.WriteUInt64(&baseTime_, "LSCYCL") ||
+    if (!archive.WriteInt64(&freq, "FREQ") || !archive.WriteUInt64(&cycles_, "CYCL") ||
+        !archive.WriteInt64(&currentFreq, "FFREQ") || !archive.WriteUInt64(&baseCycles_, "LCYCL") ||
+        !archive.WriteUInt64(&baseTime_, "LSCYCL") ||
         !archive.WriteBlob(period, sizeof(period), "CFREQ") || !archive.WriteBool(&iffreq_, "IFFREQ") ||
         !archive.WriteInt32(&sliceBudget_, "MCYCL") || !archive.WriteInt32(&sliceLeft_, "ECYCL") ||
         !archive.WriteInt32(&addedCycles_, "SCYCL") || !archive.WriteInt32(&owedCycles_, "PCYCL") ||
@@ -117,15 +117,12 @@ bool CpuBase::SaveState(Archive& archive)
             !archive.WriteBlob(record, sizeof(record), IndexedKey("DTEVT%ld", index)))
             return false;
     }
-    return archive.WriteInt32(&cyclesToNextEvent_, "CBEVT") && archive.WriteMarker(kBlock, Archive::kBlockClose);
+    return archive.WriteInt32(&cyclesToNextEvent_, "CBEVT") && StateBlock::Close(archive, kBlock);
 }
 
 bool CpuBase::LoadState(Archive& archive, LoadContext context)
 {
-    if (!Device::LoadState(archive, context) || !archive.ReadMarker(kBlock, Archive::kBlockOpen))
-        return false;
-    u8 version = 0xFF;
-    if (!archive.ReadUInt8(&version, "VER") || version != 0)
+    if (!Device::LoadState(archive, context) || !StateBlock::Enter(archive, kBlock))
         return false;
 
     i64 freq = 0, currentFreq = 0;
@@ -192,5 +189,5 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
             return false;
         VisitEventRecord(*eventTail_, load);
     }
-    return archive.ReadInt32(&cyclesToNextEvent_, "CBEVT") && archive.ReadMarker(kBlock, Archive::kBlockClose);
+    return archive.ReadInt32(&cyclesToNextEvent_, "CBEVT") && StateBlock::Leave(archive, kBlock);
 }

@@ -8,6 +8,7 @@
 #include "base/string_a.h"
 #include "cpu/z80_cpu.h"
 #include "cpu/z80_tables.h"
+#include "emu/state_block.h"
 
 namespace {
 
@@ -37,10 +38,7 @@ void FlagsText(u8 f, char out[6])
 
 bool Z80Cpu::SaveState(Archive& archive)
 {
-    if (!CpuBase::SaveState(archive))
-        return false;
-    const u8 version = 0;
-    if (!archive.WriteUInt8(&version, "VER"))
+    if (!CpuBase::SaveState(archive) || !StateBlock::SaveVersion(archive))
         return false;
     return VisitRegisters(
         regs_, [&](u8& v, const char* key) { return archive.WriteUInt8(&v, key); },
@@ -50,10 +48,7 @@ bool Z80Cpu::SaveState(Archive& archive)
 
 bool Z80Cpu::LoadState(Archive& archive, LoadContext context)
 {
-    if (!CpuBase::LoadState(archive, context))
-        return false;
-    u8 version = 0xFF;
-    if (!archive.ReadUInt8(&version, "VER") || version != 0)
+    if (!CpuBase::LoadState(archive, context) || !StateBlock::LoadVersion(archive))
         return false;
     if (!VisitRegisters(
             regs_, [&](u8& v, const char* key) { return archive.ReadUInt8(&v, key); },
