@@ -1,6 +1,7 @@
 // Video memory: the "_VIDP" block.
 #include "base/archive.h"
 #include "base/stream_interface.h"
+#include "emu/state_block.h"
 #include "video/video_memory.h"
 
 namespace {
@@ -15,22 +16,20 @@ bool VideoMemory::SaveState(Archive& archive)
         return false;
     if (size_ < 0 || (size_ > 0 && !buffer_) || (size_ == 0 && buffer_))
         return false;
-    const u8 version = 0;
     const i32 mask = static_cast<i32>(mask_);
-    if (!archive.WriteMarker(kBlock, Archive::kBlockOpen) || !archive.WriteUInt8(&version, "VER") ||
-        !archive.WriteInt32(&size_, "MSZ") || !archive.WriteInt32(&mask, "MSK"))
+    if (!StateBlock::Open(archive, kBlock) || !archive.WriteInt32(&size_, "MSZ") ||
+        !archive.WriteInt32(&mask, "MSK"))
         return false;
     if (size_ > 0 && !archive.WriteBlob(buffer_.get(), static_cast<u64>(size_), "MEM"))
         return false;
-    return archive.WriteMarker(kBlock, Archive::kBlockClose);
+    return StateBlock::Close(archive, kBlock);
 }
 
 bool VideoMemory::LoadState(Archive& archive, LoadContext context)
 {
     if (!Device::LoadState(archive, context))
         return false;
-    u8 version = 0xFF;
-    if (!archive.ReadMarker(kBlock, Archive::kBlockOpen) || !archive.ReadUInt8(&version, "VER") || version != 0)
+    if (!StateBlock::Enter(archive, kBlock))
         return false;
     i32 size = 0;
     i32 mask = 0;
@@ -51,5 +50,5 @@ bool VideoMemory::LoadState(Archive& archive, LoadContext context)
         if (!archive.ReadBlob(buffer_.get(), static_cast<u64>(size_), "MEM"))
             return false;
     }
-    return archive.ReadMarker(kBlock, Archive::kBlockClose);
+    return StateBlock::Leave(archive, kBlock);
 }

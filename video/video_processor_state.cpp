@@ -18,6 +18,7 @@
 
 #include "base/archive.h"
 #include "base/stream_interface.h"
+#include "emu/state_block.h"
 #include "video/display_surface.h"
 #include "video/video_processor.h"
 
@@ -27,6 +28,7 @@ static_assert(VideoProcessor::kMaxPictureSize <= DisplaySurface::kMaxLines,
 namespace {
 
 const char kBlock[] = "_VIDD";
+const u8 kVersion = 1;
 const char* const kScreenKeys[9] = {"VMOD", "COLC", "ROWC", "COLS", "ROWS", "CHRW", "CHRH", "PIXS", "LINS"};
 
 void PackDouble(double value, u8 bytes[8])
@@ -59,14 +61,13 @@ bool VideoProcessor::SaveState(Archive& archive)
 {
     if (!VideoMemory::SaveState(archive))
         return false;
-    const u8 version = 1;
     const u8 page = static_cast<u8>(currentPage_);
     const i64 generation = static_cast<i64>(renderGeneration_);
     u8 aspect[8];
     PackDouble(aspect_, aspect);
-    if (!archive.WriteMarker(kBlock, Archive::kBlockOpen) || !archive.WriteUInt8(&version, "VER") ||
-        !archive.WriteUInt8(&page, "PID") || !archive.WriteInt32(&screenWidth_, "SCSW") ||
-        !archive.WriteInt32(&screenHeight_, "SCSH") || !archive.WriteInt32(&currentLine_, "SCLN") ||
+    if (!StateBlock::Open(archive, kBlock, kVersion) || !archive.WriteUInt8(&page, "PID") ||
+        !archive.WriteInt32(&screenWidth_, "SCSW") || !archive.WriteInt32(&screenHeight_, "SCSH") ||
+        !archive.WriteInt32(&currentLine_, "SCLN") ||
         !archive.WriteInt64(&generation, "RNDT") || !archive.WriteBlob(aspect, sizeof(aspect), "APCT") ||
         !archive.WriteBool(&displayEnabled_, "ENBL") || !archive.WriteBool(&graphicsMode_, "GMOD"))
         return false;
@@ -96,7 +97,7 @@ bool VideoProcessor::SaveState(Archive& archive)
     if (frameSize > 0 &&
         !archive.WriteBlob(const_cast<MemoryStream&>(frameData_).GetBuffer(), static_cast<u64>(frameSize), "FDAT"))
         return false;
-    return archive.WriteMarker(kBlock, Archive::kBlockClose);
+    return StateBlock::Close(archive, kBlock);
 }
 
 bool VideoProcessor::AcceptsGeometry(const RenderGeometry& g) const
@@ -112,8 +113,7 @@ bool VideoProcessor::LoadState(Archive& archive, LoadContext context)
 {
     if (!VideoMemory::LoadState(archive, context))
         return false;
-    u8 version = 0xFF;
-    if (!archive.ReadMarker(kBlock, Archive::kBlockOpen) || !archive.ReadUInt8(&version, "VER") || version != 1)
+    if (!StateBlock::Enter(archive, kBlock, kVersion))
         return false;
     u8 page = 0xFF;
     if (!archive.ReadUInt8(&page, "PID") || !GetPage(page))
@@ -173,7 +173,7 @@ bool VideoProcessor::LoadState(Archive& archive, LoadContext context)
             !archive.ReadBlob(frameData_.GetBuffer(), static_cast<u64>(frameSize), "FDAT"))
             return false;
     }
-    if (!archive.ReadMarker(kBlock, Archive::kBlockClose))
+    if (!StateBlock::Leave(archive, kBlock))
         return false;
     return LinkPage(page);
 }
