@@ -4,6 +4,7 @@
 
 #include "base/archive.h"
 #include "emu/little_endian.h"
+#include "emu/state_block.h"
 #include "sound/sn76489.h"
 
 Sn76489Channel::Sn76489Channel(bool noise) : noise_(noise)
@@ -113,8 +114,7 @@ bool Sn76489Channel::SaveState(Archive& archive)
     u8 levels[64];
     for (i32 i = 0; i < 16; ++i)
         StoreLe32(levels + 4 * i, static_cast<u32>(levels_[i]));
-    const u8 version = 0;
-    return archive.WriteUInt8(&version, "VER") && archive.WriteBlob(levels, sizeof levels, "LVLD") &&
+    return StateBlock::SaveVersion(archive) && archive.WriteBlob(levels, sizeof levels, "LVLD") &&
            archive.WriteBool(&noise_, "NOIS") && archive.WriteBool(&white_, "NOIW") &&
            archive.WriteInt32(&noiseRegister_, "NOIC");
 }
@@ -123,13 +123,12 @@ bool Sn76489Channel::LoadState(Archive& archive, LoadContext context)
 {
     if (!SquareSoundChannel::LoadState(archive, context))
         return false;
-    u8 version = 0xFF;
     u8 levels[64];
     bool noise = false;
     i32 noiseRegister = 0;
     // The kind is the channel's own, fixed when it was made: a state of the other kind
     // does not fit it.
-    if (!archive.ReadUInt8(&version, "VER") || version != 0 || !archive.ReadBlob(levels, sizeof levels, "LVLD") ||
+    if (!StateBlock::LoadVersion(archive) || !archive.ReadBlob(levels, sizeof levels, "LVLD") ||
         !archive.ReadBool(&noise, "NOIS") || noise != noise_ || !archive.ReadBool(&white_, "NOIW") ||
         !archive.ReadInt32(&noiseRegister, "NOIC"))
         return false;

@@ -6,10 +6,12 @@
 #include "base/archive.h"
 #include "base/stream_interface.h"
 #include "base/string_a.h"
+#include "emu/state_block.h"
 #include "sound/sound_channel.h"
 
 namespace {
 
+const char kBlock[] = "_SNDCH";
 const char* const kSizeKeys[2] = {"BFS0", "BFS1"};
 const char* const kDataKeys[2] = {"BFD0", "BFD1"};
 
@@ -50,14 +52,13 @@ bool SoundChannel::SaveState(Archive& archive)
     if (!Device::SaveState(archive))
         return false;
     ScopedLock guard(logLock_);
-    const u8 version = 0;
     const bool pending = pending_ != 0;
-    return archive.WriteMarker("_SNDCH", Archive::kBlockOpen) && archive.WriteUInt8(&version, "VER") &&
-           archive.WriteInt32(&toneClock_, "BFRQ") && archive.WriteInt32(&currentLog_, "BFID") &&
+    return StateBlock::Open(archive, kBlock) && archive.WriteInt32(&toneClock_, "BFRQ") &&
+           archive.WriteInt32(&currentLog_, "BFID") &&
            SaveLog(archive, logs_[0], 0) && SaveLog(archive, logs_[1], 1) &&
            archive.WriteUInt64(&periodStart_, "CSTR") && archive.WriteUInt64(&lastBlockTime_, "CLSP") &&
            archive.WriteUInt64(&lastRendered_, "CLSC") && archive.WriteBool(&pending, "BCHN") &&
-           archive.WriteMarker("_SNDCH", Archive::kBlockClose);
+           StateBlock::Close(archive, kBlock);
 }
 
 bool SoundChannel::LoadState(Archive& archive, LoadContext context)
@@ -66,10 +67,9 @@ bool SoundChannel::LoadState(Archive& archive, LoadContext context)
         return false;
     ScopedLock render(renderLock_);
     ScopedLock guard(logLock_);
-    u8 version = 0xFF;
     i32 toneClock = 0;
     i32 currentLog = 0;
-    if (!archive.ReadMarker("_SNDCH", Archive::kBlockOpen) || !archive.ReadUInt8(&version, "VER") || version != 0)
+    if (!StateBlock::Enter(archive, kBlock))
         return false;
     // A state of a chip clocked otherwise does not fit this one.
     if (!archive.ReadInt32(&toneClock, "BFRQ") || toneClock != toneClock_)
@@ -86,5 +86,5 @@ bool SoundChannel::LoadState(Archive& archive, LoadContext context)
     pending_ = pending ? 1 : 0;
     writePos_ = nullptr;
     bufferLength_ = 0;
-    return archive.ReadMarker("_SNDCH", Archive::kBlockClose);
+    return StateBlock::Leave(archive, kBlock);
 }

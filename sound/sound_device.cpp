@@ -6,6 +6,7 @@
 #include "base/string_a.h"
 #include "base/value.h"
 #include "emu/option_item.h"
+#include "emu/state_block.h"
 #include "sound/sound_channel.h"
 
 SoundDevice::SoundDevice()
@@ -118,17 +119,13 @@ void SoundDevice::BuildMenu(OptionItem* menu, i32 kind)
 
 bool SoundDevice::SaveState(Archive& archive)
 {
-    const u8 version = 0;
-    return Device::SaveState(archive) && archive.WriteMarker("_SNDD", Archive::kBlockOpen) &&
-           archive.WriteUInt8(&version, "VER") && archive.WriteInt32(&toneClock_, "BFRQ") &&
-           archive.WriteMarker("_SNDD", Archive::kBlockClose);
+    return Device::SaveState(archive) && StateBlock::Open(archive, "_SNDD") &&
+           archive.WriteInt32(&toneClock_, "BFRQ") && StateBlock::Close(archive, "_SNDD");
 }
 
 bool SoundDevice::LoadState(Archive& archive, LoadContext context)
 {
-    u8 version = 0xFF;
     i32 toneClock = 0;
-    return Device::LoadState(archive, context) && archive.ReadMarker("_SNDD", Archive::kBlockOpen) &&
-           archive.ReadUInt8(&version, "VER") && version == 0 && archive.ReadInt32(&toneClock, "BFRQ") &&
-           toneClock == toneClock_ && archive.ReadMarker("_SNDD", Archive::kBlockClose);
+    return Device::LoadState(archive, context) && StateBlock::Enter(archive, "_SNDD") &&
+           archive.ReadInt32(&toneClock, "BFRQ") && toneClock == toneClock_ && StateBlock::Leave(archive, "_SNDD");
 }

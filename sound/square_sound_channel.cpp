@@ -3,6 +3,7 @@
 
 #include "base/archive.h"
 #include "emu/little_endian.h"
+#include "emu/state_block.h"
 
 void SquareRecord::Encode(u8* out) const
 {
@@ -118,19 +119,17 @@ bool SquareSoundChannel::SaveState(Archive& archive)
 {
     if (!SoundChannel::SaveState(archive))
         return false;
-    const u8 version = 0;
-    return archive.WriteMarker("_SQSNDCH", Archive::kBlockOpen) && archive.WriteUInt8(&version, "VER") &&
+    return StateBlock::Open(archive, "_SQSNDCH") &&
            VisitState([&](i32& v, const char* key) { return archive.WriteInt32(&v, key); }) &&
-           archive.WriteMarker("_SQSNDCH", Archive::kBlockClose);
+           StateBlock::Close(archive, "_SQSNDCH");
 }
 
 bool SquareSoundChannel::LoadState(Archive& archive, LoadContext context)
 {
     if (!SoundChannel::LoadState(archive, context))
         return false;
-    u8 version = 0xFF;
     // Values are taken as stored: the render copes with any half period and count.
-    return archive.ReadMarker("_SQSNDCH", Archive::kBlockOpen) && archive.ReadUInt8(&version, "VER") &&
-           version == 0 && VisitState([&](i32& v, const char* key) { return archive.ReadInt32(&v, key); }) &&
-           archive.ReadMarker("_SQSNDCH", Archive::kBlockClose);
+    return StateBlock::Enter(archive, "_SQSNDCH") &&
+           VisitState([&](i32& v, const char* key) { return archive.ReadInt32(&v, key); }) &&
+           StateBlock::Leave(archive, "_SQSNDCH");
 }
