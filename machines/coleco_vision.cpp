@@ -15,6 +15,7 @@
 #include "emu/keyboard_service.h"
 #include "emu/memory_space.h"
 #include "emu/port_space.h"
+#include "emu/state_block.h"
 #include "emu/trace_report.h"
 #include "sound/sn76489.h"
 #include "video/tms9918.h"
@@ -228,18 +229,13 @@ bool ColecoVisionMachine::LoadCartridge(bool force)
 
 bool ColecoVisionMachine::SaveState(Archive& archive)
 {
-    const u8 version = 0;
     const bool joystick = joystickMode_ != 0;
-    return Computer::SaveState(archive) && archive.WriteUInt8(&version, "VER") &&
-           archive.WriteBool(&joystick, "JUSG");
+    return Computer::SaveState(archive) && StateBlock::SaveVersion(archive) && archive.WriteBool(&joystick, "JUSG");
 }
 
 bool ColecoVisionMachine::LoadState(Archive& archive, LoadContext context)
 {
-    if (!Computer::LoadState(archive, context))
-        return false;
-    u8 version = 0xFF;
-    if (!archive.ReadUInt8(&version, "VER") || version != 0)
+    if (!Computer::LoadState(archive, context) || !StateBlock::LoadVersion(archive))
         return false;
     bool joystick = false;
     if (!archive.ReadBool(&joystick, "JUSG"))
