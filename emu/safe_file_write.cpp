@@ -9,6 +9,7 @@
 #include "base/dictionary.h"
 #include "base/file_system.h"
 #include "base/memory_stream.h"
+#include "base/native_path.h"
 #include "base/string_w.h"
 
 #ifdef _WIN32
@@ -20,16 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Wide paths reach the file system the same way FileStream opens them.
-fs::path NativePath(const PathString& path)
-{
-#ifdef _WIN32
-    return fs::path(path.GetWide());
-#else
-    return fs::path(path.GetNarrow());
-#endif
-}
 
 std::FILE* CreateForWriting(const PathString& path)
 {
