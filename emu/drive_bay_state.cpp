@@ -1,6 +1,7 @@
 // The drive bay's "_DRIVES" block: which files the drives held, not their contents.
 #include "base/archive.h"
 #include "emu/drive_bay.h"
+#include "emu/state_block.h"
 
 namespace {
 
@@ -42,9 +43,8 @@ private:
 
 bool DriveBay::SaveState(Archive& archive)
 {
-    const u8 version = 0;
     const i32 total = GetDriveCount();
-    if (!archive.WriteUInt8(&version, "VER") || !archive.WriteMarker(kDrivesBlock, Archive::kBlockOpen) ||
+    if (!StateBlock::SaveVersion(archive) || !archive.WriteMarker(kDrivesBlock, Archive::kBlockOpen) ||
         !archive.WriteInt32(&total, "DCNT"))
         return false;
     for (i32 kind = 0; kind < kKindCount; ++kind) {
@@ -78,9 +78,7 @@ bool DriveBay::SaveKind(Archive& archive, i32 kind)
 bool DriveBay::LoadState(Archive& archive, LoadContext context)
 {
     (void)context;
-    u8 version = 0;
-    if (!archive.ReadUInt8(&version, "VER") || version != 0 ||
-        !archive.ReadMarker(kDrivesBlock, Archive::kBlockOpen))
+    if (!StateBlock::LoadVersion(archive) || !archive.ReadMarker(kDrivesBlock, Archive::kBlockOpen))
         return false;
     // The drives are the machine's own; a state made for another set of drives is refused
     // before any drive changes.

@@ -1,5 +1,6 @@
 // System base: services, CPU list, start and stop, parameters, the host's inputs.
 #include "emu/system_base.h"
+#include "emu/state_block.h"
 
 #include "base/archive.h"
 #include "cpu/cpu_base.h"
@@ -384,8 +385,7 @@ bool SystemBase::DumpRegisters(ObjectList& lines, bool full)
 
 bool SystemBase::SaveComponent(Archive& archive)
 {
-    const u8 version = 0;
-    if (!archive.WriteUInt8(&version, "VER"))
+    if (!StateBlock::SaveVersion(archive))
         return false;
     SuppressBreaks(true);
     const bool saved = services_.SaveComponent(archive) && Device::SaveComponent(archive);
@@ -395,8 +395,7 @@ bool SystemBase::SaveComponent(Archive& archive)
 
 bool SystemBase::LoadComponent(Archive& archive, LoadContext context)
 {
-    u8 version = 0;
-    if (!archive.ReadUInt8(&version, "VER") || version != 0)
+    if (!StateBlock::LoadVersion(archive))
         return false;
     SuppressBreaks(true);
     loading_ = true;
