@@ -53,6 +53,8 @@ class Computer;
 class CpuBase;
 class DriveImage;
 class LockedDisplaySurface;
+class ObjectList;
+class TokenList;
 class SoundStreamInterface;
 class PathString;
 class StreamInterface;
@@ -218,6 +220,16 @@ public:
     // The core's one state in memory (the Save State and Load State dialogs use it).
     MemoryStream& GetMemoryState() { return memoryState_; }
 
+    // --- console commands (emu_core_console.cpp), GUI thread ---
+    // One console line (a function key's command too), under the core lock; its answers
+    // are console lines. Dropped while the worker is not alive.
+    void ExecuteConsoleCommand(const StringA& line);
+    // The console's command callback (context: the core).
+    static void ConsoleCommandThunk(void* core, const StringA& line);
+    // The console's panel provider: every enabled device's register panel lines, only
+    // while a run is in break.
+    static void DumpRegistersHook(void* core, ObjectList& lines);
+
     // --- stepping fields the console commands set while the run is in break ---
     void SetStepCount(i32 count) { stepCount_.store(count); }
     i32 GetStepCount() const { return stepCount_.load(); }
@@ -318,6 +330,17 @@ private:
     void SpeedCheck(u64 now, bool maxSpeed);
     // The chips read the step count through the worker's own copy.
     void SyncTrace() { traceCount_ = stepCount_.load(); }
+
+    // emu_core_console.cpp
+    void RunConsoleCommand(TokenList& tokens, const StringA& line, const StringA& word, i32 parameters);
+    void LeaveCentredView();
+    void PrintStateError();
+    bool RefuseParameters(i32 parameters);
+    void PrintCurrentInstruction(bool stateErrorOtherwise);
+    void ArmSkip();
+    void StepCommand();
+    void StepOverCommand(bool always);
+    void MountCommand(TokenList& tokens, const StringA& line, i32 parameters);
 
     // emu_core_state.cpp
     void PauseForState();
