@@ -8,8 +8,7 @@ namespace {
 
 class FileMachine : public TestMachine {
 public:
-    explicit FileMachine(std::vector<u8> program) : TestMachine(std::move(program)) {}
-    const char* GetId() const override { return "test_pc"; }
+    explicit FileMachine(std::vector<u8> program) : TestMachine(std::move(program)) { id = "test_pc"; }
     bool SaveState(Archive& archive) override { return !failSave && TestMachine::SaveState(archive); }
     std::atomic<bool> failSave{false};
 };
