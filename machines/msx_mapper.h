@@ -151,6 +151,9 @@ public:
     u32 GetCartridgeType(u32 cartridge) const { return cartridge < kCartridges ? cartType_[cartridge] : 0; }
     u32 GetBankRegister(u32 index) const { return bank_[index & 3]; }
     bool IsCartridgeLoaded(u32 cartridge) const;
+    u8& TraceWritePslot() { return traceWritePslot_; }
+    u8& TraceReadPslot() { return traceReadPslot_; }
+    u8& BreakReadPslot() { return breakReadPslot_; }
 
 private:
     struct Cartridge {
