@@ -23,7 +23,7 @@ void ColecoVision(benchmark::State& state)
 {
     machine_bench::RunMachine(state, {&MakeColeco,
                                       {{"prog/configs/coleco_v/coleco.rom", ReadRom(KUV_ROM_COLECO_BIOS), -1},
-                                       {"media/game.col", ReadRom(KUV_ROM_COLECO_CART), DriveBay::kCartridge}}});
+                                       {"user/game.col", ReadRom(KUV_ROM_COLECO_CART), DriveBay::kCartridge}}});
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 // surface that keeps its pixels and the sound produced into a ring that plays nothing.
 //
 // A machine's benchmark names its factory and the files it needs: the BIOS under the
-// program folder ("prog/...") where the data-file search finds it, and media ("media/...")
+// program folder ("prog/...") where the data-file search finds it, and media ("user/...")
 // inserted into a drive of the given kind before the start. The benchmark runs a number
 // of emulated seconds (1/50 s frames of the core's loop) and reports how many times real
 // time the host ran them.
@@ -29,7 +29,7 @@
 namespace machine_bench {
 
 struct MachineFile {
-    std::string where;     // "prog/..." or "media/..." (ProgramTree paths)
+    std::string where;     // "prog/..." or "user/..." (ProgramTree paths)
     std::vector<u8> bytes;
     i32 driveKind = -1;    // DriveBay kind to insert it into, -1 for none
 };
