@@ -145,3 +145,28 @@ TEST(MsxSlots, PsgRegistersReadAtA2)
     rig.Out(0xA1, 0x00);
     EXPECT_EQ(rig.In(0xA2) & 0x3F, 0x3F);
 }
+
+TEST(MsxSlots, StateWithADamagedLayoutIsRefused)
+{
+    MsxRig rig;
+    ASSERT_TRUE(rig.InsertCartridge(std::vector<u8>(0x4000, 0xC9)));
+    ASSERT_TRUE(rig.Start());
+    StateBuffer state;
+    ASSERT_TRUE(rig.machine->SaveComponent(state.archive));
+    // The empty page, block 160 (0xA0) with the MSX-1 sizes, moved onto the cartridge.
+    std::vector<u8> bytes = state.Bytes();
+    const std::string text(bytes.begin(), bytes.end());
+    const size_t key = text.find("NAMO");
+    ASSERT_NE(key, std::string::npos);
+    const size_t value = text.find(std::string("\xA0\x00", 2), key);
+    ASSERT_LT(value - key, 8u);
+    bytes[value] = 0xA1;
+    MemoryStream damaged;
+    damaged.Allocate(0, -1);
+    damaged.Write(bytes.data(), bytes.size());
+    damaged.Seek(0);
+    Archive archive(&damaged);
+    EXPECT_FALSE(rig.machine->LoadComponent(archive, nullptr));
+    state.stream.Seek(0);
+    EXPECT_TRUE(rig.machine->LoadComponent(state.archive, nullptr)) << "the undamaged state loads";
+}
