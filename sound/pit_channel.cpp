@@ -104,6 +104,7 @@ bool PitChannel::Start(i32* rate)
         return false;
     if (rate && *rate < 2000)
         *rate = 2000;
+    DropSoundBuffer();
     function_ = kIdle;
     period_ = 0;
     zeroCount_ = false;
@@ -113,6 +114,8 @@ bool PitChannel::Start(i32* rate)
     gate_ = true;
     latched_ = false;
     out_ = false;
+    renderLevel_ = false;
+    highLength_ = lowLength_ = remaining_ = 0;
     unitsSeen_ = 0;
     readState_ = writeState_ = 0;
     if (inputClock_ == 0)
@@ -139,6 +142,9 @@ bool PitChannel::Start(i32* rate)
     periodsCounted_ = 0;
     startTime_ = Now();
 
+    if (soundGeneration_ && (!bus_ || !bus_->AddTimerWithCallback(44100, 8, &PitChannel::OnSoundEvent, this,
+                                                                "SoundEvent", 0, 0)))
+        return false;
     if (!bus_ || !bus_->AddTimer(EventBus::kEveryTick, &PitChannel::OnUpdateEvent, this, "UpdateEvent", 0, 0, true))
         return false;
     raised_ = 0;
@@ -147,6 +153,7 @@ bool PitChannel::Start(i32* rate)
 
 void PitChannel::Stop()
 {
+    DropSoundBuffer();
     Device::Stop();
 }
 
@@ -157,6 +164,8 @@ bool PitChannel::OnUpdateEvent(Component* channel, u64* /*fireCount*/, u32* /*us
     InterruptLines* lines = self->interrupts_;
     if (!self->IsIrqConnected() || !lines) {
         self->pendingEdges_ = 0;
+        if (self->soundGeneration_)
+            self->RecordSoundSegment();
         return true;
     }
     u32 accepted = 0;
@@ -175,6 +184,8 @@ bool PitChannel::OnUpdateEvent(Component* channel, u64* /*fireCount*/, u32* /*us
     if (accepted > 0)
         TraceReport::ReportIrq(self, self->trace_[kRaiseIrq], self->break_[kRaiseIrq], "Raised IRQ%ld (%ld times)",
                                static_cast<i32>(line), static_cast<i32>(accepted));
+    if (self->soundGeneration_)
+        self->RecordSoundSegment();
     return true;
 }
 

@@ -37,8 +37,20 @@
 // "BFRO" u32 (pit_channel_state.cpp). A state is taken only whole and checked first.
 #pragma once
 
+#include <vector>
+
 #include "base/types.h"
 #include "emu/device.h"
+
+// The counter's sound waveform during one bus tick.
+struct PitSoundSegment {
+    u8 changed = 0;        // the waveform changed: the render takes the lengths below
+    u8 level = 0;          // level of the first phase
+    u8 outputEnabled = 0;
+    i64 highLength = 0;    // samples of a high or low phase; negative: endless
+    i64 lowLength = 0;
+    i64 remaining = 0;     // samples left in the current phase
+};
 
 class PitChannel : public Device {
 public:
@@ -73,6 +85,17 @@ public:
     // OUT, null count and the control word; also kept as the status.
     u8 GetStatusByte();
     bool ReportCallsPerSecond();
+
+    // --- pit_channel_sound.cpp ---
+    // OUT as a sound stream of its own, one buffer late (the "SoundEvent" timer). Set
+    // before Start; refused while running.
+    bool SetSoundGeneration(bool on);
+    static bool OnSoundEvent(Component* channel, i32* buffer, i32 count, i32 minimum, i32 maximum,
+                             i32 buffersPerSecond, u32* userWords);
+    // The waveform of this bus tick into its segment.
+    void RecordSoundSegment();
+    // The recorded segments into the buffer taken at the previous sound event.
+    void RenderSoundSegments();
 
     void SetChannelIndex(i32 index) { index_ = index; }
     void SetInputClock(u32 hz) { inputClock_ = hz; }
@@ -128,6 +151,8 @@ private:
     // OUT takes level; a rise counts an edge while the output is enabled.
     void SetOut(bool level);
     double Now() const;
+    // The segment array goes; the render starts afresh.
+    void DropSoundBuffer();
     u64 UnitsPerSecond() const;
 
     u8 trace_[kSwitches] = {};
@@ -140,6 +165,18 @@ private:
     bool dmaBound_ = false;
     u32 raised_ = 0;                // interrupts accepted since Start or the last report
     bool soundGeneration_ = false;  // [SNDG]
+    i32* soundBuffer_ = nullptr;    // the sound output's buffer, not owned
+    i32 sampleCount_ = 0;           // samples in it
+    i32 minValue_ = 0;              // the output's range
+    i32 maxValue_ = 0;
+    i32 buffersPerSecond_ = 0;
+    i64 highLength_ = 0;            // [SNDH] render state, samples; negative: endless
+    i64 lowLength_ = 0;             // [SNDL]
+    i64 remaining_ = 0;             // [SNDR]
+    std::vector<PitSoundSegment> segments_; // one per sample of the buffer
+    bool segmentsValid_ = false;    // at least one segment was recorded
+    bool renderLevel_ = false;      // [SNDX]
+    i32 periodStartTick_ = 0;       // bus tick of the last sound event
 
     Function function_ = kIdle;     // follows the control word's mode
     bool zeroCount_ = false;        // [ZCR] a written 0 stands as 0xFFFF

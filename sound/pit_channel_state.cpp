@@ -52,6 +52,9 @@ bool PitChannel::SaveState(Archive& archive)
     if (!Device::SaveState(archive) || !StateBlock::SaveVersion(archive) ||
         !archive.WriteBool(&soundGeneration_, "SNDG"))
         return false;
+    if (soundGeneration_ && !(archive.WriteInt64(&highLength_, "SNDH") && archive.WriteInt64(&lowLength_, "SNDL") &&
+                              archive.WriteInt64(&remaining_, "SNDR") && archive.WriteBool(&renderLevel_, "SNDX")))
+        return false;
     Writer w{archive};
     double wave[4] = {firstHigh_, firstLow_, nextHigh_, nextLow_};
     u32 bfro = static_cast<u32>(unitsSeen_);
@@ -66,6 +69,11 @@ bool PitChannel::LoadState(Archive& archive, LoadContext context)
     bool sound = false;
     if (!Device::LoadState(archive, context) || !StateBlock::LoadVersion(archive) ||
         !archive.ReadBool(&sound, "SNDG") || sound != soundGeneration_)
+        return false;
+    i64 high = highLength_, low = lowLength_, remaining = remaining_;
+    bool level = renderLevel_;
+    if (sound && !(archive.ReadInt64(&high, "SNDH") && archive.ReadInt64(&low, "SNDL") &&
+                   archive.ReadInt64(&remaining, "SNDR") && archive.ReadBool(&level, "SNDX")))
         return false;
     // Read into copies; the counter takes them only when all are there and fit.
     bool zcr = zeroCount_, ltch = latched_, inpt = gate_, outp = outputEnabled_, sgnl = out_;
@@ -82,6 +90,13 @@ bool PitChannel::LoadState(Archive& archive, LoadContext context)
         return false;
     if (dwrs > 4 || drds > 7 || cetm < 0 || ceff < 0)
         return false;
+    if (sound) {
+        DropSoundBuffer();
+        highLength_ = high;
+        lowLength_ = low;
+        remaining_ = remaining;
+        renderLevel_ = level;
+    }
     zeroCount_ = zcr;
     cr_ = cr;
     firstByte_ = crt;
