@@ -3,122 +3,14 @@
 // from the saved one, and a damaged state is refused without touching the machine.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstring>
-#include <mutex>
-#include <thread>
 
-#include "base/memory_stream.h"
-#include "core/emu_core.h"
-#include "machines/tests/coleco_rig.h"
+#include "machines/tests/state_run.h"
 
 using namespace coleco_test;
+using namespace state_test;
 
 namespace {
-
-// What the machine showed, held and played over the frames after a mark.
-struct Outcome {
-    u64 picture = 0;
-    std::vector<u8> memory;
-    std::vector<std::vector<u8>> sound;  // the four PSG streams from the mark on
-    u16 gameFrames = 0;                  // the cartridge's own frame counter
-    i32 rate = 0;                        // samples per second
-};
-
-struct StateCore {
-    ColecoVisionMachine* machine = new ColecoVisionMachine;  // the core owns these three
-    BufferSurface* surface = new BufferSurface;
-    std::shared_ptr<SoundCapture> sound = std::make_shared<SoundCapture>();
-    ListeningRing* output = new ListeningRing(sound);
-    std::unique_ptr<EmuCore> core;
-    std::atomic<i32> frames{0};     // 1/50 s of emulated time, counted on the worker
-    std::atomic<i32> outcomeAt{-1};
-    std::atomic<bool> taken{false};
-    std::vector<size_t> marks;      // stream sizes at the mark
-    Outcome outcome;
-
-    StateCore()
-    {
-        core = std::make_unique<EmuCore>(nullptr, machine, surface, output, nullptr);
-        core->SetSyncEnabled(false);
-        core->SetFrameHook(&StateCore::OnFrame, this);
-        if (core->Run())
-            machine->GetDriveBay()->GetKindDrive(DriveBay::kCartridge, 0)->InsertFile(ProgramTree::PathOf("media/game.col"));
-    }
-    ~StateCore() { core->Shutdown(); }
-
-    static void OnFrame(void* context)
-    {
-        auto* self = static_cast<StateCore*>(context);
-        if (self->frames.fetch_add(1) + 1 == self->outcomeAt.load())
-            self->TakeOutcome();
-    }
-    // On the worker between two frames, or with the worker paused.
-    void TakeOutcome()
-    {
-        MemorySpace* memory = machine->GetMemory();
-        outcome.picture = surface->Digest();
-        outcome.memory.assign(memory->GetMemory(), memory->GetMemory() + memory->GetSize());
-        outcome.gameFrames = static_cast<u16>(memory->Read8(kFrameCount, true) | (memory->Read8(kFrameCount + 1, true) << 8));
-        outcome.rate = sound->rate;
-        outcome.sound.clear();
-        const size_t first = sound->streams.size() >= 4 ? sound->streams.size() - 4 : 0;
-        for (size_t i = first; i < sound->streams.size(); ++i) {
-            const size_t from = i < marks.size() ? marks[i] : 0;
-            outcome.sound.emplace_back(sound->streams[i].begin() + static_cast<std::ptrdiff_t>(from), sound->streams[i].end());
-        }
-        taken = true;
-    }
-    // With the worker held: the outcome is taken `after` frames from now.
-    void MarkHeld(i32 after)
-    {
-        marks.clear();
-        for (const auto& stream : sound->streams)
-            marks.push_back(stream.size());
-        taken = false;
-        outcomeAt = frames.load() + after;
-    }
-    bool WaitFor(const std::function<bool()>& cond)
-    {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!cond()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return true;
-    }
-    bool RunFrames(i32 count)
-    {
-        const i32 target = frames.load() + count;
-        return WaitFor([&] { return frames.load() >= target; });
-    }
-    std::vector<std::string> Lines()
-    {
-        CoreConsole& console = core->GetConsole();
-        console.FlushPending();
-        std::vector<std::string> lines;
-        StringA text;
-        u32 color = 0;
-        for (i32 i = 0; console.GetLine(i, &text, &color); ++i)
-            lines.push_back(text.CStr());
-        return lines;
-    }
-    std::string LastLine()
-    {
-        const auto lines = Lines();
-        return lines.empty() ? std::string() : lines.back();
-    }
-    std::vector<u8> SaveBytes()
-    {
-        MemoryStream stream;
-        stream.Allocate(0, -1);
-        if (!core->SaveStateToStream(stream, false))
-            return {};
-        return std::vector<u8>(stream.GetBuffer(), stream.GetBuffer() + stream.GetSize());
-    }
-};
 
 constexpr i32 kAfterSave = 40;
 
@@ -128,20 +20,9 @@ void PrepareFiles()
     ProgramTree::WriteBytes("media/game.col", TestCartridge());
 }
 
-void ExpectSameOutcome(const Outcome& a, const Outcome& b)
-{
-    EXPECT_EQ(a.gameFrames, b.gameFrames);
-    EXPECT_EQ(a.picture, b.picture);
-    EXPECT_TRUE(a.memory == b.memory) << "memory differs";
-    ASSERT_EQ(a.sound.size(), 4u);
-    ASSERT_EQ(b.sound.size(), 4u);
-    // The cartridge plays 440 Hz on the first tone channel all along.
-    EXPECT_NEAR(SquareFrequency(a.sound[0], a.rate), 440.0, 10.0);
-    for (size_t i = 0; i < 4; ++i) {
-        EXPECT_TRUE(a.sound[i] == b.sound[i]) << "PSG stream " << i << ": " << a.sound[i].size() << " and "
-                                              << b.sound[i].size() << " bytes";
-    }
-}
+struct ColecoCore : StateCore<ColecoVisionMachine> {
+    ColecoCore() : StateCore(kFrameCount, 4, "media/game.col") {}
+};
 
 // Offset of the value byte of keyed value `key` (key record: a head of type, check and
 // 16-bit length, the text; then the type byte).
@@ -163,7 +44,7 @@ TEST(ColecoState, LoadedIntoAFreshCoreTheMachineGoesOnAsFromTheSave)
     PrepareFiles();
     Outcome saved;
     {
-        StateCore first;
+        ColecoCore first;
         ASSERT_TRUE(first.core->Start(false, false));
         ASSERT_TRUE(first.RunFrames(30));
         first.core->RequestPause();  // the save lands wherever the worker happens to be
@@ -179,7 +60,7 @@ TEST(ColecoState, LoadedIntoAFreshCoreTheMachineGoesOnAsFromTheSave)
     }
     ASSERT_TRUE(ProgramTree::Exists("user/states/coleco_v.sav"));
 
-    StateCore second;
+    ColecoCore second;
     second.core->RequestPause();  // holds the run the load starts
     ASSERT_TRUE(second.core->LoadStateFromFile(PathString(), false));
     EXPECT_TRUE(second.core->IsStarted());
@@ -188,15 +69,15 @@ TEST(ColecoState, LoadedIntoAFreshCoreTheMachineGoesOnAsFromTheSave)
     second.MarkHeld(kAfterSave);
     second.core->ReleasePause();
     ASSERT_TRUE(second.WaitFor([&] { return second.taken.load(); }));
-    EXPECT_GT(saved.gameFrames, 30) << "the cartridge counted the frames before and after the save";
-    ExpectSameOutcome(saved, second.outcome);
+    EXPECT_GT(saved.counter, 30) << "the cartridge counted the frames before and after the save";
+    ExpectSameOutcome(saved, second.outcome, 4);
 }
 
 TEST(ColecoState, TheMemoryStateTakesTheRunBackAndTwoSavesAreTheSameBytes)
 {
     ProgramTree tree;
     PrepareFiles();
-    StateCore run;
+    ColecoCore run;
     ASSERT_TRUE(run.core->Start(false, false));
     ASSERT_TRUE(run.RunFrames(25));
 
@@ -216,7 +97,7 @@ TEST(ColecoState, TheMemoryStateTakesTheRunBackAndTwoSavesAreTheSameBytes)
     run.MarkHeld(kAfterSave);
     run.core->ReleasePause();
     ASSERT_TRUE(run.WaitFor([&] { return run.taken.load(); }));
-    ExpectSameOutcome(first, run.outcome);
+    ExpectSameOutcome(first, run.outcome, 4);
 
     run.core->Break(false);
     const std::vector<u8> a = run.SaveBytes();
@@ -233,7 +114,7 @@ TEST(ColecoState, DamagedStatesAreRefusedAndTheRunningMachineIsKept)
 {
     ProgramTree tree;
     PrepareFiles();
-    StateCore run;
+    ColecoCore run;
     ASSERT_TRUE(run.core->Start(false, false));
     ASSERT_TRUE(run.RunFrames(20));
     run.core->Break(false);
@@ -300,7 +181,7 @@ TEST(ColecoState, StoppedCoresSaveNothingAndAMissingFileIsNotLoaded)
 {
     ProgramTree tree;
     PrepareFiles();
-    StateCore run;
+    ColecoCore run;
     MemoryStream stream;
     ASSERT_TRUE(stream.Allocate(0, -1));
     EXPECT_FALSE(run.core->SaveStateToStream(stream, false));
