@@ -187,7 +187,8 @@ bool EmuCore::ReadState(StreamInterface& stream, StringA& error, bool& startedHe
 
     i8 maxCpu = 0;
     bool changed = false;
-    if (!archive.ReadInt8(&maxCpu, "_MAXCPU_") || !machine_->LoadInitState(archive, &changed))
+    if (!archive.ReadInt8(&maxCpu, "_MAXCPU_") || (maxCpu != 0 && maxCpu != 1) ||
+        !machine_->LoadInitState(archive, &changed))
         return false;
     if (!changed && maxCpu != runMode_.load())
         changed = true;

@@ -146,6 +146,9 @@ TEST(ColecoState, DamagedStatesAreRefusedAndTheRunningMachineIsKept)
     bytes[maxs] = 1;
     cases.push_back({"saved at maximum speed", bytes, "Enable \"Max CPU Speed\"!"});
     bytes = good;
+    bytes[maxCpu] = 5;
+    cases.push_back({"a speed mode that does not exist", bytes, "incorrect version or format"});
+    bytes = good;
     const char other[] = "ColecoVisioM";  // the machine's record under another name
     for (size_t i = 0; i + 12 <= bytes.size(); ++i) {
         if (std::memcmp(&bytes[i], "ColecoVision", 12) == 0)
