@@ -13,8 +13,13 @@ std::string Describe(TokenList& list)
     std::string out;
     for (i32 i = 1; i < list.Count(); ++i) {
         const Token* t = list.At(i);
-        out += (i > 1 ? " " : "") + std::to_string(t->Kind()) + "@" + std::to_string(t->position) + "+" +
-               std::to_string(t->Length());
+        if (i > 1)
+            out += ' ';
+        out += std::to_string(t->Kind());
+        out += '@';
+        out += std::to_string(t->position);
+        out += '+';
+        out += std::to_string(t->Length());
     }
     return out;
 }
