@@ -1,6 +1,6 @@
-// Test rig of the save-state tests: a machine run by the emulation core, whose outcome
-// (picture, memory, the sound of every PSG stream from a mark on, and a counter of the
-// cartridge) is taken on the worker a given number of frames after the mark.
+// Test rig of the save-state tests: a machine run flat out by the emulation core, whose
+// outcome (picture, memory, the sound of every PSG stream and a counter of the
+// cartridge) is taken on the worker a given number of frames after a mark.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,10 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
-#include <memory>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "base/memory_stream.h"
 #include "core/emu_core.h"
@@ -19,15 +16,11 @@
 
 namespace state_test {
 
-using coleco_test::ListeningRing;
-using coleco_test::SoundCapture;
-
-// What the machine showed, held and played over the frames after a mark.
 struct Outcome {
     u64 picture = 0;
     std::vector<u8> memory;
-    std::vector<std::vector<u8>> sound;  // the PSG's streams from the mark on
-    u16 counter = 0;                     // the cartridge's own counter
+    std::vector<std::vector<u8>> sound;  // each PSG stream from the mark on
+    u16 counter = 0;
     i32 rate = 0;                        // samples per second
 };
 
@@ -35,22 +28,26 @@ template <typename Machine>
 struct StateCore {
     Machine* machine = new Machine;  // the core owns these three
     BufferSurface* surface = new BufferSurface;
-    std::shared_ptr<SoundCapture> sound = std::make_shared<SoundCapture>();
-    ListeningRing* output = new ListeningRing(sound);
+    std::shared_ptr<coleco_test::SoundCapture> sound = std::make_shared<coleco_test::SoundCapture>();
+    coleco_test::ListeningRing* output = new coleco_test::ListeningRing(sound);
     std::unique_ptr<EmuCore> core;
-    std::atomic<i32> frames{0};     // 1/50 s of emulated time, counted on the worker
+    std::atomic<i32> frames{0};
     std::atomic<i32> outcomeAt{-1};
     std::atomic<bool> taken{false};
-    std::vector<size_t> marks;      // stream sizes at the mark
+    std::vector<size_t> marks;  // stream sizes at the mark
     Outcome outcome;
     u32 counterAddress;
     size_t streamCount;
 
-    // counter: address of a 16-bit counter the cartridge keeps in RAM; streams: how many
-    // sound streams the machine's PSG plays; cartridge: the image's program-tree path.
-    StateCore(u32 counter, size_t streams, const std::string& cartridge)
+    using Files = std::vector<std::pair<std::string, std::vector<u8>>>;
+
+    // counter: a 16-bit counter of the cartridge in RAM; streams: the PSG's stream count;
+    // files: written into the program tree first (BIOS, cartridge).
+    StateCore(u32 counter, size_t streams, const std::string& cartridge, const Files& files)
         : counterAddress(counter), streamCount(streams)
     {
+        for (const auto& [path, bytes] : files)
+            ProgramTree::WriteBytes(path, bytes);
         core = std::make_unique<EmuCore>(nullptr, machine, surface, output, nullptr);
         core->SetSyncEnabled(false);
         core->SetFrameHook(&StateCore::OnFrame, this);
@@ -65,30 +62,36 @@ struct StateCore {
         if (self->frames.fetch_add(1) + 1 == self->outcomeAt.load())
             self->TakeOutcome();
     }
-    // On the worker between two frames, or with the worker paused.
     void TakeOutcome()
     {
         MemorySpace* memory = machine->GetMemory();
         outcome.picture = surface->Digest();
         outcome.memory.assign(memory->GetMemory(), memory->GetMemory() + memory->GetSize());
-        outcome.counter = static_cast<u16>(memory->Read8(counterAddress, true) | (memory->Read8(counterAddress + 1, true) << 8));
+        outcome.counter = static_cast<u16>(memory->Read8(counterAddress, true) | memory->Read8(counterAddress + 1, true) << 8);
         outcome.rate = sound->rate;
         outcome.sound.clear();
-        const size_t first = sound->streams.size() >= streamCount ? sound->streams.size() - streamCount : 0;
-        for (size_t i = first; i < sound->streams.size(); ++i) {
-            const size_t from = i < marks.size() ? marks[i] : 0;
-            outcome.sound.emplace_back(sound->streams[i].begin() + static_cast<std::ptrdiff_t>(from), sound->streams[i].end());
-        }
+        // A restarted run made its streams anew: the last ones are the live ones.
+        for (size_t i = sound->streams.size() - std::min(streamCount, sound->streams.size()); i < sound->streams.size(); ++i)
+            outcome.sound.emplace_back(sound->streams[i].begin() + static_cast<std::ptrdiff_t>(i < marks.size() ? marks[i] : 0),
+                                       sound->streams[i].end());
         taken = true;
     }
-    // With the worker held: the outcome is taken `after` frames from now.
-    void MarkHeld(i32 after)
+    // With the worker held: the action (a save or a load), then the outcome `after`
+    // frames later. False when the action failed or no outcome came.
+    bool ThenOutcome(const std::function<bool()>& action, i32 after, Outcome* out)
     {
+        core->RequestPause();
+        const bool done = action();
         marks.clear();
         for (const auto& stream : sound->streams)
             marks.push_back(stream.size());
         taken = false;
         outcomeAt = frames.load() + after;
+        core->ReleasePause();
+        if (!done || !WaitFor([&] { return taken.load(); }))
+            return false;
+        *out = outcome;
+        return true;
     }
     bool WaitFor(const std::function<bool()>& cond)
     {
@@ -107,12 +110,11 @@ struct StateCore {
     }
     std::vector<std::string> Lines()
     {
-        CoreConsole& console = core->GetConsole();
-        console.FlushPending();
+        core->GetConsole().FlushPending();
         std::vector<std::string> lines;
         StringA text;
         u32 color = 0;
-        for (i32 i = 0; console.GetLine(i, &text, &color); ++i)
+        for (i32 i = 0; core->GetConsole().GetLine(i, &text, &color); ++i)
             lines.push_back(text.CStr());
         return lines;
     }
@@ -131,7 +133,7 @@ struct StateCore {
     }
 };
 
-// Two outcomes are the same, and the first stream plays the cartridge's 440 Hz tone.
+// The same outcome twice, the first stream playing the cartridge's 440 Hz tone.
 inline void ExpectSameOutcome(const Outcome& a, const Outcome& b, size_t streams)
 {
     EXPECT_EQ(a.counter, b.counter);
@@ -140,10 +142,8 @@ inline void ExpectSameOutcome(const Outcome& a, const Outcome& b, size_t streams
     ASSERT_EQ(a.sound.size(), streams);
     ASSERT_EQ(b.sound.size(), streams);
     EXPECT_NEAR(coleco_test::SquareFrequency(a.sound[0], a.rate), 440.0, 10.0);
-    for (size_t i = 0; i < streams; ++i) {
-        EXPECT_TRUE(a.sound[i] == b.sound[i]) << "PSG stream " << i << ": " << a.sound[i].size() << " and "
-                                              << b.sound[i].size() << " bytes";
-    }
+    for (size_t i = 0; i < streams; ++i)
+        EXPECT_TRUE(a.sound[i] == b.sound[i]) << "stream " << i << ": " << a.sound[i].size() << " and " << b.sound[i].size();
 }
 
 } // namespace state_test
