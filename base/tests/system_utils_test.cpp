@@ -108,8 +108,6 @@ TEST(SystemUtils, HostQueries) {
 #endif
 }
 
-TEST(ScopedLock, NullRecordDoesNothing) { ScopedLock guard(nullptr); }
-
 TEST(ScopedLock, DepthCountsNestedGuardsAndExcludesOtherThreads) {
     LockRecord record;
     std::atomic<bool> entered{false};
