@@ -15,9 +15,11 @@
 // Emulated: the register decoding with trace and break per register (2c tone, 2c+1
 // volume of channel c; 6 noise control, 7 noise volume), 2 dB volume steps, a 15-bit
 // noise register restarted at 0x400 by every noise-control write (not by a change of
-// channel 2's divider that the noise follows at rate 3), tone changes that
-// arrive as a latch and a data byte within one sample applied as one. Not emulated: the
-// noise register's real taps (white noise uses bits 0 and 1), the output's filtering.
+// channel 2's divider that the noise follows at rate 3), tone changes that arrive as a
+// latch and a data byte within one sample applied as one, pitch exact to a fraction of
+// a sample. Not emulated: the noise register's real taps (white noise uses bits 0 and
+// 1), the output's filtering, except that a tone above hearing or above half the sample
+// rate (which the filter leaves as its high level) plays as that steady level.
 // Each channel is an 8-bit mono stream of its own that rests at the middle of the range
 // and swings at most a quarter of the half range either side: the host sums the four
 // streams, and four channels at full volume then just fill the range.
