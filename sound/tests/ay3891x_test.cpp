@@ -327,7 +327,7 @@ TEST_F(Ay3891xTest, StateRoundTripsAndDamagedStatesAreRefused)
         SoundRig other;
         auto* copy = other.Add(new Ay3891xPsg);
         EXPECT_TRUE(other.Start());
-        other.cpu->AddCycles(static_cast<i32>(rig.cpu->GetCycleCount()));
+        other.RunPeriods(3);   // the same emulated time
         ArchiveBuffer in;
         in.stream.Write(state.data(), state.size());
         in.Rewind();
