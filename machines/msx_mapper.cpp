@@ -115,8 +115,10 @@ bool MsxMapper::AllocateRomSpace(u32* baseKB, u32 totalKB)
     const u64 cartFirst = emptyPage + 1;
     const u64 sramFirst = cartFirst + totalKB;
     const u64 total = sramFirst + kSramBlocks;
+    if (memory_ == nullptr)
+        return false;
     // Block numbers are 16-bit in the saved state.
-    if (total > 0xFFFF || memory_ == nullptr) {
+    if (total > 0xFFFF) {
         LogColoredF("[ERROR] Cartridge images too big to be mapped (%ld KB)!", static_cast<i32>(totalKB));
         return false;
     }

@@ -103,21 +103,16 @@ TEST(MsxCartridge, SizeRulesAtTheirBoundaries)
 TEST(MsxCartridge, FingerprintRowsNameTheMapper)
 {
     const std::vector<u8> image = Image(0x4000, 10);
-    const u64 fingerprint = MsxMapper::Fingerprint(image.data(), 0x4000);
-    EXPECT_EQ(fingerprint & 0xFF, 16u) << "the low byte is the size in KB";
+    EXPECT_EQ(MsxMapper::Fingerprint(image.data(), 0x4000) & 0xFF, 16u) << "the low byte is the size in KB";
     {
         MsxRig rig;
-        rig.Mapper()->AddKnownRom({fingerprint, MsxMapper::kTypeNormal16At8000, false});
-        ASSERT_TRUE(rig.InsertCartridge(image));
-        ASSERT_TRUE(rig.Start());
+        StartKnown(rig, MsxMapper::kTypeNormal16At8000, image);
         EXPECT_TRUE(rig.HasLine("[INIT] Detected \"Normal 16Kb to 0x8000\" mapper."));
-        rig.Out(0xA8, 0x55);
         EXPECT_EQ(rig.Peek(0x4400), 0) << "nothing below 0x8000";
         EXPECT_EQ(rig.Peek(0x8400), 1);
-        EXPECT_EQ(rig.Peek(0xC400), 0);
     }
     MsxRig rig;
-    rig.Mapper()->AddKnownRom({fingerprint, MsxMapper::kTypeKonamiScc, false});
+    rig.Mapper()->AddKnownRom({MsxMapper::Fingerprint(image.data(), 0x4000), MsxMapper::kTypeKonamiScc, false});
     ASSERT_TRUE(rig.InsertCartridge(image));
     EXPECT_FALSE(rig.Start());
     EXPECT_TRUE(rig.HasLine("[INIT] Mapper \"Konami with SCC\" is not supported yet!"));
@@ -175,4 +170,23 @@ TEST(MsxCartridge, SramPaging)
     EXPECT_EQ(rig.Peek(0x8801), 0x44) << "2 KB of SRAM repeated over the 16 KB page";
     EXPECT_EQ(rig.Peek(0xBC01), 0x55);
     EXPECT_EQ(rig.Peek(0x4000), 0) << "0x4000-0x7FFF keeps ROM bank 0";
+}
+
+TEST(MsxCartridge, StateRestoresBanksAndSram)
+{
+    MsxRig rig;
+    StartKnown(rig, MsxMapper::kTypeAscii8Sram);
+    rig.Poke(0x6800, 5);
+    rig.Poke(0x7000, 0x20);
+    rig.Poke(0x8010, 0x99);
+    StateBuffer state;
+    ASSERT_TRUE(rig.machine->SaveComponent(state.archive));
+    rig.Poke(0x8010, 0x11);
+    rig.Poke(0x6800, 7);
+    rig.Poke(0x7000, 3);
+    state.stream.Seek(0);
+    ASSERT_TRUE(rig.machine->LoadComponent(state.archive, nullptr));
+    EXPECT_EQ(rig.Peek(0x6123), 5) << "ROM bank 5 at 0x6000 again";
+    EXPECT_EQ(rig.Peek(0x8010), 0x99) << "the SRAM as saved, shown at 0x8000";
+    EXPECT_EQ(rig.Mapper()->GetCartridgeType(0), static_cast<u32>(MsxMapper::kTypeAscii8Sram));
 }

@@ -1,5 +1,5 @@
 // MSX slots: what each 16 KB page shows for the primary slot register at port 0xA8, the
-// debugger's look at the interface ports, the interrupt, and the machine's saved state.
+// debugger's look at the interface ports, the PSG and timer ports, and saved states.
 #include <gtest/gtest.h>
 
 #include "machines/msx_keyboard.h"
@@ -73,21 +73,6 @@ TEST(MsxSlots, TraceLinesAndDebuggerPeeks)
     EXPECT_EQ(rig.LineCount(), lines) << "a debugger look is neither traced nor broken on";
     EXPECT_EQ(rig.In(0xA8), 0xF4);
     EXPECT_TRUE(rig.HasLine("[MAPPER] <PSLOT=F4h"));
-}
-
-TEST(MsxSlots, InterruptPendsUntilAcknowledged)
-{
-    MsxRig rig;
-    ASSERT_TRUE(rig.Start());
-    u32 a = 7, b = 7, data = 7;
-    EXPECT_FALSE(MsxMachine::OnInterruptQuery(rig.machine.get(), true, &a, &b, &data));
-    EXPECT_EQ(data, 7u) << "nothing pending leaves the outputs alone";
-    MsxMachine::OnInterruptSet(rig.machine.get(), 0, 1);
-    EXPECT_TRUE(MsxMachine::OnInterruptQuery(rig.machine.get(), false, &a, &b, &data));
-    EXPECT_EQ(data, 0xFFu);
-    EXPECT_TRUE(rig.machine->IsInterruptPending()) << "a query without acknowledge keeps it";
-    EXPECT_TRUE(MsxMachine::OnInterruptQuery(rig.machine.get(), true, &a, &b, &data));
-    EXPECT_FALSE(rig.machine->IsInterruptPending());
 }
 
 TEST(MsxSlots, StateRestoresSlotsRamAndPortC)
