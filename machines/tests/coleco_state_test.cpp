@@ -135,12 +135,17 @@ TEST(ColecoState, StoppedCoresSaveNothingAndMissingFilesAreNotLoaded)
     EXPECT_EQ(run.Lines(), std::vector<std::string>{
                                "State not loaded, because file \"coleco_v.sav\" did not exists (no state was saved?)"})
         << "the console is cleared first";
-    // A state shipped beside the program is found there.
+    // A state shipped beside the program is found there; a damaged one leaves the core
+    // stopped.
     ASSERT_TRUE(run.core->Start(false, false));
     ASSERT_TRUE(run.core->SaveStateToFile(PathString(), false));
-    ProgramTree::WriteBytes("prog/states/coleco_v.sav", ProgramTree::Read(kFile));
+    std::vector<u8> state = ProgramTree::Read(kFile);
     ProgramTree::Remove(kFile);
     run.core->Stop();
+    ProgramTree::WriteBytes("prog/states/coleco_v.sav", std::vector<u8>(state.begin(), state.end() - 20));
+    EXPECT_FALSE(run.core->LoadStateFromFile(PathString(), false));
+    EXPECT_FALSE(run.core->IsStarted());
+    ProgramTree::WriteBytes("prog/states/coleco_v.sav", state);
     EXPECT_TRUE(run.core->LoadStateFromFile(PathString(), false));
     EXPECT_TRUE(run.core->IsStarted());
 }
