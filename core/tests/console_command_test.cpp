@@ -200,6 +200,9 @@ TEST(FunctionKeys, RunCommandsInConsoleModeAndOnlyBreakOutOfIt)
     Press(rig, DebugHotkeys::kKeyF12, false);
     Press(rig, DebugHotkeys::kKeyF7, true);
     EXPECT_FALSE(rig.core->IsStarted()) << "STEP needs a run";
+    DebugHotkeys bare;  // without a command callback F11 and F12 are kept
+    EXPECT_TRUE(bare.SetKeyState(DebugHotkeys::kKeyF11, 1, 0));
+    EXPECT_TRUE(bare.SetKeyState(DebugHotkeys::kKeyF12, 1, 0));
 
     // Ctrl+F5: GO, held on the first instruction.
     Press(rig, DebugHotkeys::kKeyF5, true, kCtrl);
