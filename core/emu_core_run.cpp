@@ -235,10 +235,11 @@ bool EmuCore::RunBudget()
 
 void EmuCore::RunLoop()
 {
-    if (!StartLoop(false))
-        return;
     RunLoopState& s = loop_;
     try {
+        // What the machine throws while it starts ends the run as an error later would.
+        if (!StartLoop(false))
+            return;
         while (RunBudget()) {
             // The slice is complete: hand out the next share of the 1/50 s.
             s.frameRest += s.budget;

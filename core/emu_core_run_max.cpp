@@ -22,10 +22,11 @@ constexpr i32 kFramesPerMeasure = 10;
 
 void EmuCore::RunLoopMaxSpeed()
 {
-    if (!StartLoop(true))
-        return;
     RunLoopState& s = loop_;
     try {
+        // What the machine throws while it starts ends the run as an error later would.
+        if (!StartLoop(true))
+            return;
         while (RunBudget()) {
             const u64 now = clock_->Now();
             NextChunk(now);

@@ -373,6 +373,24 @@ private:
         return true;
     }
 
+    // HALT, PC back on it: with no NMI or interrupt check raised and the opcode in plain
+    // memory, each further pass only fetches the same byte, counts R and pays 4 T-states,
+    // until the slice ends at the next event. All passes but the last are taken here in
+    // one go; the last runs through the loop as before, so it is suspended across the
+    // slice end, or seen by a single step, exactly as it would have been.
+    Z80_INLINE void SkipHaltPasses()
+    {
+        if (left_ <= 4 || cpu_.attention_)
+            return;
+        const u32 m = pc & amask_;
+        const MemoryBlockEntry* e = Direct(m, kMemReadKindMask, kMemReadDirect);
+        if (!e || static_cast<const u8*>(e->readContext)[m & kMemBlockMask] != 0x76)
+            return;
+        const i32 passes = (left_ - 1) / 4;
+        left_ -= passes * 4;
+        rCount_ += static_cast<u32>(passes);
+    }
+
     // Interrupts at an instruction boundary: 1 taken, 0 none, -1 abandoned.
     Z80_INLINE int Boundary()
     {

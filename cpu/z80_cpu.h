@@ -18,7 +18,9 @@
 // Slices: Execute runs whole instructions; an unprefixed instruction that does not fit
 // the rest of the slice is suspended with the cycles paid so far (PCYCL, "PEOP", "PEPC")
 // and finished in a later call, so a slice never overruns on it. Prefixed instructions
-// always run to their end. HALT re-executes itself at 4 T-states a pass.
+// always run to their end. HALT re-executes itself at 4 T-states a pass; while nothing
+// can wake it within the slice, the passes up to the slice's end are taken in one step,
+// R and the cycle count moving as the passes would have moved them.
 //
 // Wiring: the machine builds the CPU as a child of the system, sets its clock with
 // SetFrequency and gives it the memory space, port space and interrupt lines through the

@@ -27,12 +27,12 @@ Z80_INLINE i32 Z80Core::Run(i32 cycles)
     if (c.owedCycles_ != 0 && left_ > 0) {
         // Finish the instruction suspended at the end of an earlier slice: its opcode was
         // fetched then, and no interrupt comes between. What it paid before is credited to
-        // both sides of the slice, so the clock reads on from where it stood and the
-        // instruction costs only the rest; Finish takes the credit back out of the count.
+        // the cycles left, so the instruction costs only the rest, while the clock goes
+        // back to the instruction's start: a device it reaches, and everything after it in
+        // this slice, sees the same cycle as in a slice that ran it whole.
         resumedOwed_ = c.owedCycles_;
         c.owedCycles_ = 0;
         left_ += resumedOwed_;
-        c.sliceBudget_ += resumedOwed_;
         op = c.regs_.pendingOpcode;
         pc = c.regs_.pendingPC;
         goto resume;
@@ -85,12 +85,12 @@ Z80_INLINE i32 Z80Core::Finish()
     if (resumedOwed_ != 0) {
         // A later boundary or opcode fetch means the resumed instruction completed (or was
         // suspended again), even when a stop came at that very fetch; otherwise a stop
-        // abandoned it, and it still owes what it owed.
+        // abandoned it: it still owes what it owed, and the clock stays where it stood.
         const bool resumedFinished = rCount_ != 0 || reachedBoundary_;
-        if (c.abort_ && !resumedFinished)
+        if (c.abort_ && !resumedFinished) {
             c.owedCycles_ = resumedOwed_;
-        else
-            executed -= resumedOwed_;
+            executed += resumedOwed_;
+        }
     }
     if (executed == 0)
         executed = c.abort_ ? 0 : 1;   // an unstopped call always moves time on

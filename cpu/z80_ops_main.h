@@ -147,6 +147,7 @@ Z80_INLINE bool Z80Core::Main()
     } else if constexpr (x == 1) {
         if constexpr (N == 0x76) {             // HALT: repeats until an interrupt
             pc = start_;
+            SkipHaltPasses();
             return true;
         } else if constexpr (z == 6) {         // LD r,(HL)
             u8 v;

@@ -1,6 +1,8 @@
 // The worker's life, starting and stopping runs, and the control operations around them.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "base/string_w.h"
 #include "core/tests/core_rig.h"
 #include "emu/sound_stream.h"
@@ -131,6 +133,34 @@ TEST(Worker, AnythingThrownEndsTheRunNotTheProgram)
     const i32 frames = rig.Frames();
     ASSERT_TRUE(rig.core->Start(false, false));
     EXPECT_TRUE(WaitFor([&] { return rig.Frames() >= frames + 3; }));
+}
+
+// A machine whose start throws: the run ends with the error reported, Start answers false
+// and Stop returns; the worker serves the next run.
+TEST(Worker, AnErrorWhileTheMachineStartsEndsTheRun)
+{
+    CoreRig rig;
+    ASSERT_TRUE(rig.alive);
+    std::atomic<bool> failStart{true};
+    rig.machine->onStart = [&](TestMachine&) {
+        if (failStart.load())
+            throw std::runtime_error("no BIOS");
+    };
+    ASSERT_FALSE(rig.core->Start(false, false));
+    EXPECT_FALSE(rig.core->IsStarted());
+    EXPECT_FALSE(rig.core->IsLoopActive());
+    EXPECT_FALSE(rig.machine->IsRunning());
+    EXPECT_TRUE(WaitFor([&] {
+        const auto lines = rig.ConsoleLines();
+        return !lines.empty() && lines.back() == "[ERROR] Emulation ended by an error: no BIOS";
+    }));
+    rig.core->Stop();
+
+    failStart.store(false);
+    ASSERT_TRUE(rig.core->Start(false, false));
+    EXPECT_TRUE(WaitFor([&] { return rig.Frames() >= 2; }));
+    rig.core->Stop();
+    EXPECT_FALSE(rig.core->IsStarted());
 }
 
 // A worker held in a frame for as long as the test wants: it answers no request.

@@ -16,6 +16,7 @@
 #include "emu/interrupt_lines.h"
 #include "emu/memory_space.h"
 #include "emu/port_space.h"
+#include "emu/tests/machine_run.h"
 
 class Z80Rig {
 public:
@@ -56,23 +57,7 @@ public:
     }
 
     // The emulation core's loop: slices bounded by the next event, events when due.
-    u64 RunLoop(u64 total, i32 slice = 1000)
-    {
-        u64 done = 0;
-        while (done < total) {
-            if (cpu.CyclesToNextEvent() <= 0) {
-                cpu.RunDueEvents();
-                continue;
-            }
-            const i32 want = static_cast<i32>(std::min<u64>(static_cast<u64>(slice), total - done));
-            const i32 n = cpu.Execute(std::min(want, cpu.CyclesToNextEvent()));
-            done += static_cast<u64>(n);
-            cpu.CyclesToNextEvent() -= n;
-            if (cpu.CyclesToNextEvent() <= 0)
-                cpu.RunDueEvents();
-        }
-        return done;
-    }
+    u64 RunLoop(u64 total, i32 slice = 1000) { return machine_run::RunCycles(&cpu, total, slice); }
 
     MemorySpace memory;
     PortSpace ports;

@@ -9,22 +9,16 @@
 #include "cpu/cpu_base.h"
 #include "emu/tests/archive_buffer.h"
 #include "emu/tests/machine_fixtures.h"
+#include "emu/tests/machine_run.h"
 
 namespace {
 
 // The smallest processor on the real CPU base: every slice simply passes its cycles.
-class TestCpu : public CpuBase {
+class TestCpu : public machine_run::IdleCpu {
 public:
     bool timeBase = false;   // counts time apart from its nominal clock
 
-    TestCpu() { SetFrequency(3579545); }
     bool UsesTimeBase() const override { return timeBase; }
-    i32 Execute(i32 cycles) override
-    {
-        cycles = cycles > 0 ? cycles : 1;
-        cycles_ += static_cast<u64>(cycles);
-        return cycles;
-    }
 };
 
 // An empty machine as the emulation core builds it: services, the CPU, one device that
@@ -45,18 +39,7 @@ struct EmptyMachine {
         machine.SetHost(&console);
     }
 
-    // The run loop: slices sized to the next CPU event, due events fired between them.
-    void Run(u64 cycles)
-    {
-        const u64 end = cpu->GetCycleCount() + cycles;
-        while (cpu->GetCycleCount() < end) {
-            const u64 left = end - cpu->GetCycleCount();
-            const i32 slice = static_cast<i32>(std::min<u64>(left, static_cast<u64>(cpu->CyclesToNextEvent())));
-            cpu->CyclesToNextEvent() -= cpu->Execute(slice);
-            if (cpu->CyclesToNextEvent() <= 0)
-                cpu->RunDueEvents();
-        }
-    }
+    void Run(u64 cycles) { machine_run::RunCycles(cpu, cycles); }
 };
 
 // What the emulation core writes for a state: the snapshot, then the component records.

@@ -7,20 +7,12 @@
 #include "cpu/cpu_base.h"
 #include "emu/component.h"
 #include "emu/event_bus.h"
+#include "emu/tests/machine_run.h"
 #include "record_helpers.h"
 
 namespace {
 
-// A processor whose instructions do nothing: a slice uses its whole budget.
-class IdleCpu : public CpuBase {
-public:
-    i32 Execute(i32 cycles) override
-    {
-        const i32 budget = cycles > 0 ? cycles : 1;
-        cycles_ += static_cast<u64>(budget);
-        return budget;
-    }
-};
+using machine_run::IdleCpu;
 
 struct Counter : ComponentGroup {
     std::vector<u64> firedAt;  // CPU cycle of every call
@@ -53,18 +45,7 @@ struct ClockedBus {
         EXPECT_TRUE(cpu->Start(nullptr));
     }
 
-    // The run loop's use of the clock, for cycles CPU cycles in slices of at most 1000.
-    void Run(u64 cycles)
-    {
-        const u64 end = cpu->GetCycleCount() + cycles;
-        while (cpu->GetCycleCount() < end) {
-            const i64 left = static_cast<i64>(end - cpu->GetCycleCount());
-            const i32 budget = static_cast<i32>(std::min<i64>({left, 1000, cpu->CyclesToNextEvent()}));
-            cpu->CyclesToNextEvent() -= cpu->Execute(budget);
-            if (cpu->CyclesToNextEvent() <= 0)
-                cpu->RunDueEvents();
-        }
-    }
+    void Run(u64 cycles) { machine_run::RunCycles(cpu, cycles, 1000); }
 };
 
 constexpr i64 kClockHz = 3579545;

@@ -4,13 +4,15 @@
 // becomes the working folder, so that its data root is the per-user folder "appdata/" as
 // for an installed program. The working folder, the folder values and the files are put
 // back afterwards. Test paths: "prog/..." is under the program folder, "user/..." under
-// the per-user data folder "KUVMorvuEmu".
+// the per-user data folder "KUVMorvuEmu", any other relative path under the temporary
+// folder itself; every file a test writes stays inside it.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -31,10 +33,15 @@ public:
         }
         savedAppData_ = AppDataFolder();
         savedCwd_ = std::filesystem::current_path();
+        // Another copy of the test program may be making its own tree at the same moment:
+        // the name is fresh when create_directory says it made it.
         static std::atomic<int> serial{0};
-        Root() = std::filesystem::temp_directory_path() /
-                 ("kuv_files_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" +
-                  std::to_string(serial++));
+        std::random_device entropy;
+        do {
+            Root() = std::filesystem::temp_directory_path() /
+                     ("kuv_files_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) +
+                      "_" + std::to_string(entropy()) + "_" + std::to_string(serial++));
+        } while (!std::filesystem::create_directory(Root()));
         std::filesystem::create_directories(Root() / "tree" / "Program Files" / "KUV");
         std::filesystem::create_directories(Root() / "appdata");
         std::filesystem::current_path(Root());
@@ -53,7 +60,9 @@ public:
     {
         if (rel.rfind("prog/", 0) == 0)
             return std::filesystem::path("tree/Program Files/KUV") / rel.substr(5);
-        return Root() / "appdata" / "KUVMorvuEmu" / rel.substr(5);  // the program knows it absolute
+        if (rel.rfind("user/", 0) == 0)
+            return Root() / "appdata" / "KUVMorvuEmu" / rel.substr(5);  // the program knows it absolute
+        return Root() / std::filesystem::path(rel).relative_path();
     }
 
     // size bytes counting up from first.

@@ -16,6 +16,7 @@
 #include "emu/event_bus.h"
 #include "emu/memory_space.h"
 #include "emu/port_space.h"
+#include "emu/tests/machine_run.h"
 #include "emu/tests/program_tree.h"
 #include "machines/coleco_vision.h"
 #include "sound/sound_buffer_ring.h"
@@ -143,34 +144,12 @@ public:
 
     // As the emulation core starts a run: the bus's registration window open around the
     // start, then the bus at 2450 Hz ticked by the Z80.
-    bool Start()
-    {
-        EventBus* bus = machine->GetEventBus();
-        bus->SetRegistrationOpen(true);
-        i32 rate = 0;
-        const bool started = machine->Start(&rate);
-        bus->SetRegistrationOpen(false);
-        if (!started)
-            return false;
-        machine->SetBusFrequency(kBusRate, Cpu());
-        Cpu()->FindNextEvent();
-        return true;
-    }
+    bool Start() { return machine_run::StartMachine(machine.get(), Cpu(), kBusRate); }
 
     Z80Cpu* Cpu() const { return machine->GetZ80(); }
 
     // Runs the Z80 the way the core's loop does, until the VDP has had frames more frames.
-    void RunFrames(u32 frames)
-    {
-        EventBus* bus = machine->GetEventBus();
-        const i64 target = static_cast<i64>(bus->GetTickCount()) + static_cast<i64>(frames) * ::kTicksPerFrame;
-        ClockInterface* cpu = Cpu();
-        while (bus->GetTickCount() < target) {
-            cpu->CyclesToNextEvent() -= cpu->Execute(std::min(10000, cpu->CyclesToNextEvent()));
-            if (cpu->CyclesToNextEvent() <= 0)
-                cpu->RunDueEvents();
-        }
-    }
+    void RunFrames(u32 frames) { machine_run::RunFrames(Cpu(), machine->GetEventBus(), frames); }
 
     u8 Peek(u32 address) const { return machine->GetMemory()->Read8(address, true); }
     u16 PeekWord(u32 address) const { return static_cast<u16>(Peek(address) | (Peek(address + 1) << 8)); }

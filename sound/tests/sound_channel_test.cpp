@@ -59,7 +59,7 @@ protected:
     void SetUp() override
     {
         channel = rig.Add(new RecordingChannel);
-        ASSERT_TRUE(rig.Start());
+        ASSERT_TRUE(rig.Start(true, false));
         ASSERT_FALSE(channel->IsStopped());
         // The first callback only takes a buffer; the second renders it. After this a
         // period runs from cycle kPeriod.
@@ -156,7 +156,7 @@ TEST(SoundChannelStart, FirstBufferCoversOnlyThePeriodAfterTheFirstCallback)
 {
     SoundRig rig;
     auto* channel = rig.Add(new RecordingChannel);
-    ASSERT_TRUE(rig.Start());
+    ASSERT_TRUE(rig.Start(true, false));
     rig.cpu->AddCycles(400);
     channel->Write(3);
     rig.cpu->AddCycles(600);
@@ -234,7 +234,7 @@ protected:
         others.push_back(std::make_unique<SoundRig>());
         SoundRig& other = *others.back();
         target = other.Add(new RecordingChannel);
-        EXPECT_TRUE(other.Start());
+        EXPECT_TRUE(other.Start(true, false));
         ArchiveBuffer in;
         in.stream.Write(bytes.data(), bytes.size());
         in.Rewind();

@@ -1,6 +1,7 @@
-// A started machine for the sound tests: the framework's services, a bare CPU base as
-// the clock (time moves only when the test adds cycles) and whatever sound devices a
-// test adds, with a capturing sound output whose clones record every converted buffer.
+// A started machine for the sound tests: the framework's services, an idle CPU as the
+// clock that ticks the bus (time moves only while the test runs the loop) and whatever
+// sound devices a test adds, with a capturing sound output whose clones record every
+// converted buffer.
 #pragma once
 
 #include <memory>
@@ -12,6 +13,7 @@
 #include "emu/command_interpreter.h"
 #include "emu/computer.h"
 #include "emu/event_bus.h"
+#include "emu/tests/machine_run.h"
 #include "sound/sound_buffer_ring.h"
 
 // Every stream that the bus clones from one prototype appends its converted PCM here,
@@ -67,8 +69,7 @@ public:
     SoundRig()
     {
         machine.CreateDevices();
-        cpu = new CpuBase();
-        cpu->SetFrequency(kCpuHz);
+        cpu = new machine_run::IdleCpu(kCpuHz);
         machine.AddDevice(cpu, "CPU", nullptr);
         machine.SetHost(&console);
     }
@@ -85,28 +86,17 @@ public:
         return device;
     }
 
-    // With the capturing output unless told to go without one.
-    bool Start(bool withOutput = true)
+    // With the capturing output unless told to go without one. A test that calls the
+    // stream callbacks itself keeps the bus still (busByCpu false): its first tick, due
+    // at once, would otherwise have called them already.
+    bool Start(bool withOutput = true, bool busByCpu = true)
     {
         machine.SetSoundOutput(withOutput ? &prototype : nullptr);
-        machine.GetEventBus()->SetRegistrationOpen(true);
-        i32 rate = 0;
-        const bool started = machine.Start(&rate);
-        machine.GetEventBus()->SetRegistrationOpen(false);
-        machine.SetBusFrequency(kBusHz, nullptr);
-        return started;
+        return machine_run::StartMachine(&machine, busByCpu ? cpu : nullptr, kBusHz);
     }
 
-    // Emulated time passes in bus ticks: the CPU's cycles, then the tick.
-    void RunTicks(i32 ticks)
-    {
-        for (i32 i = 0; i < ticks; ++i) {
-            const i64 due = static_cast<i64>(tick_ + 1) * kCpuHz / kBusHz;
-            cpu->AddCycles(static_cast<i32>(due - static_cast<i64>(cpu->GetCycleCount())));
-            ++tick_;
-            machine.BusStep();
-        }
-    }
+    // Emulated time passes in bus ticks of the CPU-clocked bus.
+    void RunTicks(i32 ticks) { machine_run::RunBusTicks(cpu, machine.GetEventBus(), static_cast<u64>(ticks)); }
     // One sound period (1/50 s) is 49 ticks at 2450 Hz.
     void RunPeriods(i32 periods) { RunTicks(periods * (kBusHz / 50)); }
     void RunSeconds(double seconds) { RunTicks(static_cast<i32>(seconds * kBusHz)); }
@@ -125,13 +115,10 @@ public:
     }
 
     SoundRigMachine machine;
-    CpuBase* cpu = nullptr;
+    machine_run::IdleCpu* cpu = nullptr;
     CommandInterpreter console;
     CaptureSink sink;
     CaptureRing prototype{&sink};
-
-private:
-    u64 tick_ = 0;
 };
 
 // Lengths of the runs of equal values in pcm[from, to).

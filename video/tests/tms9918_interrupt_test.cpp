@@ -8,6 +8,7 @@
 #include "cpu/clock_interface.h"
 #include "cpu/z80_cpu.h"
 #include "emu/memory_space.h"
+#include "emu/tests/machine_run.h"
 #include "video/null_display.h"
 #include "video/tests/video_rig.h"
 
@@ -81,30 +82,8 @@ public:
         std::copy(program_.begin(), program_.end(), GetMemory()->GetMemory());
         return GetInterrupts()->AddListener(this, OnQuery, OnSet, nullptr);
     }
-    bool Run()
-    {
-        GetEventBus()->SetRegistrationOpen(true);
-        i32 rate = 0;
-        const bool started = Start(&rate);
-        GetEventBus()->SetRegistrationOpen(false);
-        if (!started)
-            return false;
-        SetBusFrequency(2450, cpu);
-        cpu->FindNextEvent();
-        return true;
-    }
-    // The emulation core's loop: slices bounded by the next event, events when due.
-    void RunTicks(u32 ticks)
-    {
-        EventBus* bus = GetEventBus();
-        ClockInterface* clock = cpu;
-        const u64 target = static_cast<u64>(bus->GetTickCount()) + ticks;
-        while (static_cast<u64>(bus->GetTickCount()) < target) {
-            clock->CyclesToNextEvent() -= clock->Execute(std::min(10000, clock->CyclesToNextEvent()));
-            if (clock->CyclesToNextEvent() <= 0)
-                clock->RunDueEvents();
-        }
-    }
+    bool Run() { return machine_run::StartMachine(this, cpu); }
+    void RunTicks(u32 ticks) { machine_run::RunBusTicks(cpu, GetEventBus(), ticks); }
     u8 Count() const { return GetMemory()->Read8(0x8000, true); }
 
 private:

@@ -14,6 +14,7 @@
 #include "emu/event_bus.h"
 #include "emu/interrupt_lines.h"
 #include "emu/port_space.h"
+#include "emu/tests/machine_run.h"
 #include "video/display_surface.h"
 #include "video/tms9918.h"
 
@@ -102,27 +103,14 @@ public:
     }
     // As the emulation core starts a run: registration window open, then the bus at
     // 2450 Hz ticked by the caller.
-    bool Run()
-    {
-        GetEventBus()->SetRegistrationOpen(true);
-        i32 rate = 0;
-        const bool started = Start(&rate);
-        GetEventBus()->SetRegistrationOpen(false);
-        if (started)
-            SetBusFrequency(2450, nullptr);
-        return started;
-    }
+    bool Run() { return machine_run::StartMachine(this, nullptr); }
     bool Start(i32* rate) override
     {
         if (!Computer::Start(rate))
             return false;
         return GetInterrupts()->AddListener(this, nullptr, OnLine, nullptr);
     }
-    void Ticks(i32 count)
-    {
-        for (i32 i = 0; i < count; ++i)
-            BusStep();
-    }
+    void Ticks(i32 count) { machine_run::StepBus(this, count); }
 
     // Through the port space, as the CPU reaches the chip.
     void Out(u32 port, u8 value) { GetPorts()->Write8(port, value); }

@@ -1,0 +1,123 @@
+// Whole-machine speed: a machine run headless by the emulation core, as the program runs
+// it, flat out (no pacing against the host clock), with every frame rendered into a
+// surface that keeps its pixels and the sound produced into a ring that plays nothing.
+//
+// A machine's benchmark names its factory and the files it needs: the BIOS under the
+// program folder ("prog/...") where the data-file search finds it, and media ("user/...")
+// inserted into a drive of the given kind before the start. The benchmark runs a number
+// of emulated seconds (1/50 s frames of the core's loop) and reports how many times real
+// time the host ran them.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/emu_core.h"
+#include "emu/computer.h"
+#include "emu/drive_bay.h"
+#include "emu/drive_image.h"
+#include "emu/tests/program_tree.h"
+#include "sound/sound_buffer_ring.h"
+#include "video/tests/video_rig.h"
+
+namespace machine_bench {
+
+struct MachineFile {
+    std::string where;     // "prog/..." or "user/..." (ProgramTree paths)
+    std::vector<u8> bytes;
+    i32 driveKind = -1;    // DriveBay kind to insert it into, -1 for none
+};
+
+struct MachineSetup {
+    Computer* (*make)();   // a new machine; the core takes it over
+    std::vector<MachineFile> files;
+};
+
+namespace detail {
+
+constexpr i32 kFramesPerSecond = 50;
+
+struct FrameClock {
+    std::atomic<i32> frames{0};
+    std::atomic<i32> target{0};
+    std::chrono::steady_clock::time_point start;
+    std::atomic<double> seconds{0};   // host time to the target frame, once reached
+
+    static void OnFrame(void* context)
+    {
+        auto* self = static_cast<FrameClock*>(context);
+        if (self->frames.fetch_add(1) + 1 == self->target.load())
+            self->seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - self->start).count();
+    }
+};
+
+// One run of the given emulated seconds; the host seconds it took, or a negative value
+// with the reason in error.
+inline double RunOnce(const MachineSetup& setup, i32 emulatedSeconds, std::string& error)
+{
+    ProgramTree tree;
+    Computer* machine = setup.make();
+    auto core = std::make_unique<EmuCore>(nullptr, machine, new BufferSurface, new SoundBufferRing, nullptr);
+    FrameClock clock;
+    clock.target = emulatedSeconds * kFramesPerSecond;
+    core->SetSyncEnabled(false);
+    core->SetFrameHook(&FrameClock::OnFrame, &clock);
+    if (!core->Run()) {
+        error = "the worker did not start";
+        return -1;
+    }
+    for (const MachineFile& file : setup.files) {
+        ProgramTree::WriteBytes(file.where, file.bytes);
+        if (file.driveKind < 0)
+            continue;
+        DriveImage* drive = machine->GetDriveBay()->GetKindDrive(file.driveKind, 0);
+        if (!drive || !drive->InsertFile(ProgramTree::PathOf(file.where))) {
+            error = "cannot insert " + file.where;
+            return -1;
+        }
+    }
+    clock.start = std::chrono::steady_clock::now();
+    if (!core->Start(false, false)) {
+        error = "the machine did not start";
+        return -1;
+    }
+    while (clock.seconds.load() == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    core->Stop();
+    core->Shutdown();
+    return clock.seconds.load();
+}
+
+} // namespace detail
+
+// Registered with ->Arg(emulated seconds)->UseRealTime(); reports "x_real_time".
+inline void RunMachine(benchmark::State& state, const MachineSetup& setup)
+{
+    const i32 emulated = static_cast<i32>(state.range(0));
+    double host = 0;
+    i64 runs = 0;
+    for (auto _ : state) {
+        std::string error;
+        const double seconds = detail::RunOnce(setup, emulated, error);
+        if (seconds < 0) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        host += seconds;
+        ++runs;
+        state.SetIterationTime(seconds);
+    }
+    const double times = host > 0 ? emulated * static_cast<double>(runs) / host : 0;
+    state.counters["x_real_time"] = times;
+    char label[64];
+    std::snprintf(label, sizeof(label), "%.0f times real time", times);
+    state.SetLabel(label);
+}
+
+} // namespace machine_bench
