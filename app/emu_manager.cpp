@@ -2,6 +2,7 @@
 
 #include "emu/computer.h"
 #include "machines/coleco_vision.h"
+#include "machines/msx_machine.h"
 #include "sound/sound_buffer_ring.h"
 #include "video/display_surface.h"
 
@@ -32,8 +33,9 @@ bool SameName(const char* name, const StringA& wanted)
 
 EmuManager::EmuManager(OutputFiller fillOutputs)
 {
-    AddMachine(new ColecoVisionMachine());
+    AddMachine(new Msx1Machine());
     LabelAfterFirst(titleLabel);
+    AddMachine(new ColecoVisionMachine());
     LabelAfterLater(titleLabel);
     if (fillOutputs)
         fillOutputs(*this);

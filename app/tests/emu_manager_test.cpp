@@ -21,7 +21,9 @@ i32 MachineIndexOf(const EmuManager& manager, const char* id)
 TEST(EmuManagerTest, ListsPrototypesAndAnswersNullOutOfRange)
 {
     EmuManager manager(AddTestOutputs);
-    ASSERT_GE(MachineIndexOf(manager, "coleco_v"), 0);
+    ASSERT_EQ(manager.GetMachineCount(), 2);
+    EXPECT_EQ(MachineIndexOf(manager, "msx_1"), 0);
+    EXPECT_EQ(MachineIndexOf(manager, "coleco_v"), 1);
     EXPECT_EQ(manager.titleLabel.CompareNarrow("/Computer"), 0);
     EXPECT_EQ(manager.soundIndex, 1);  // the second output when there are two
     EXPECT_EQ(manager.rendererIndex, 0);
