@@ -167,3 +167,8 @@ public:
         return ContainerInterface::Paint(x, y, width, height, painted);
     }
 };
+
+// The state layer of a control that is also a container (nothing of its own
+// beyond the two roles).
+class ContainerControlBase : public virtual ContainerControlInterface {
+};
