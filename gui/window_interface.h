@@ -168,7 +168,3 @@ public:
     }
 };
 
-// The state layer of a control that is also a container (nothing of its own
-// beyond the two roles).
-class ContainerControlBase : public virtual ContainerControlInterface {
-};
