@@ -270,3 +270,58 @@ TEST(FrameWindowTest, DefaultMainWindowHasAnEmptyMenuBarAndEndsOnClose)
 }
 
 } // namespace
+
+namespace {
+
+struct Heard {
+    std::vector<std::pair<int, bool>> keys;
+    std::vector<std::vector<int>> mice;
+    int keyAnswer = 1;
+};
+
+TEST(FrameWindowTest, MessagesReachTheCallbacksAndDestroyEndsTheLoop)
+{
+    Heard heard;
+    FrameWindow frame(10, 10, 300, 200, 1);
+    frame.UserData() = &heard;
+    frame.KeyCallback() = [](WindowInterface* w, int code, bool down) {
+        auto* h = static_cast<Heard*>(w->UserData());
+        h->keys.emplace_back(code, down);
+        return h->keyAnswer;
+    };
+    frame.MouseCallback() = [](WindowInterface* w, int x, int y, int event) {
+        static_cast<Heard*>(w->UserData())->mice.push_back({x, y, event});
+        return 1;
+    };
+    ASSERT_TRUE(frame.Create(GetModuleHandleW(nullptr)));
+    HWND window = frame.handle;
+
+    EXPECT_EQ(SendMessageW(window, WM_KEYDOWN, 'A', 0), 0);
+    EXPECT_EQ(SendMessageW(window, WM_KEYUP, VK_RETURN, 1 << 24), 0);
+    heard.keyAnswer = 0;  // not taken: default processing answers instead
+    SendMessageW(window, WM_KEYDOWN, VK_F1, 0);
+    EXPECT_EQ(heard.keys, (std::vector<std::pair<int, bool>>{{'A', true}, {0x6C, false}, {VK_F1, true}}));
+    SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(5, static_cast<WORD>(-3)));
+    SendMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(40, 30));
+    EXPECT_EQ(heard.mice, (std::vector<std::vector<int>>{{5, -3, kMouseLeftDown}, {40, 30, kMouseRightUp}}));
+
+    frame.SetSizeLimits(400, 250, 0, 0);
+    EXPECT_EQ(frame.SetPosition(10, 10, 300, 200, kUnitPixels), true);
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.right - r.left, 400) << "the node's limit reached the native window";
+    MINMAXINFO info{};
+    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 400);
+    EXPECT_EQ(info.ptMinTrackSize.y, 250);
+
+    frame.Destroy();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(frame.handle, nullptr);
+    EXPECT_FALSE(frame.IsCreated());
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 0u);
+}
+
+} // namespace
