@@ -15,6 +15,7 @@
 #include "machines/msx_keyboard.h"
 #include "machines/msx_mapper.h"
 #include "sound/ay3891x.h"
+#include "sound/pit8253.h"
 #include "video/tms9918.h"
 
 namespace {
@@ -22,6 +23,8 @@ namespace {
 constexpr u32 kVdpData = 0x98;
 constexpr u32 kVdpControl = 0x99;
 constexpr u32 kPsgBase = 0xA0;
+constexpr i32 kTimerData = 0x84;  // counters 0-2 at 0x84-0x86
+constexpr i32 kTimerMode = 0x87;
 constexpr u32 kInterfaceFirst = 0xA8;
 constexpr u32 kInterfaceLast = 0xAA;
 constexpr u32 kRamMapperFirst = 0xFC;
@@ -113,6 +116,17 @@ bool MsxMachine::CreateDevices()
     psg_ = psg;
     if (!psg->AttachPorts(kPsgBase))
         return false;
+
+    auto* pit = new Pit8253;
+    if (!adopt(pit))
+        return false;
+    pit_ = pit;
+    // The bindings cannot fail on a fresh timer; a machine without them still runs.
+    for (i32 i = 0; i < Pit8253::kChannels; ++i) {
+        pit->GetChannel(i)->SetInputClock(kTimerClock);
+        pit->GetChannel(i)->AttachDataPort(kTimerData + i);
+    }
+    pit->AttachModePort(kTimerMode);
 
     auto* keyboard = new MsxKeyboard;
     if (!adopt(keyboard))

@@ -11,7 +11,8 @@
 //   0xA0       w    PSG register index    0xA1  w: PSG data     r: PSG data
 //   0xA2       r    PSG data (where MSX software reads the registers, joystick port
 //                   included: nothing connected reads no direction and no button)
-//   0x84-0x86  r/w  timer counters 0-2    0x87  w: timer mode
+//   0x84-0x86  r/w  timer counters 0-2 (2 MHz each; their outputs go nowhere)
+//   0x87       w    timer control word
 //   0xA8       r/w  primary slot register (MsxMapper)
 //   0xA9       r    keyboard row selected by port C, active low
 //   0xAA       r/w  port C: bits 0-3 select the keyboard row; bits 4-7 are kept

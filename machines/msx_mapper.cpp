@@ -115,8 +115,10 @@ bool MsxMapper::AllocateRomSpace(u32* baseKB, u32 totalKB)
     const u64 cartFirst = emptyPage + 1;
     const u64 sramFirst = cartFirst + totalKB;
     const u64 total = sramFirst + kSramBlocks;
+    if (memory_ == nullptr)
+        return false;
     // Block numbers are 16-bit in the saved state.
-    if (total > 0xFFFF || memory_ == nullptr) {
+    if (total > 0xFFFF) {
         LogColoredF("[ERROR] Cartridge images too big to be mapped (%ld KB)!", static_cast<i32>(totalKB));
         return false;
     }
@@ -163,12 +165,42 @@ bool MsxMapper::ApplyLayout()
     return ok;
 }
 
+bool MsxMapper::HasReadHook(u32 block) const
+{
+    const Layout& l = layout_;
+    if (block == l.emptyPage)
+        return true;
+    // The secondary slot register's hooks only ever answer with an extended ROM.
+    const bool ram = block >= l.ramFirst && block < l.ramFirst + l.ramKB;
+    return ram && l.extRomKB != 0 && (block - l.ramFirst) % kPagesPerSlotPage == kPagesPerSlotPage - 1;
+}
+
+bool MsxMapper::IsPlainWritable(u32 block) const
+{
+    const Layout& l = layout_;
+    const bool ram = block >= l.ramFirst && block < l.ramFirst + l.ramKB;
+    const bool sram = block >= l.sramFirst && block < l.sramFirst + kSramBlocks;
+    return (ram && !HasReadHook(block)) || sram;
+}
+
 void MsxMapper::PointPage(u32 page, u32 block)
 {
     if (block >= layout_.totalBlocks)
         block = layout_.emptyPage;
-    memory_->AliasRead(page, block, 1);
-    memory_->AliasWrite(page, block, 1);
+    if (HasReadHook(block)) {
+        memory_->AliasRead(page, block, 1);
+        memory_->AliasWrite(page, block, 1);
+        return;
+    }
+    // A page that shows a plain block serves it from that block's bytes, which the CPU
+    // reads (and, for RAM, writes) on its direct path; an alias would send every access
+    // through the memory space. Writes to ROM still go to the target block by alias, where
+    // they are dropped or switch banks. The debugger sees the same bytes either way.
+    memory_->AliasRead(page, page, 1);
+    memory_->AliasWrite(page, page, 1);
+    memory_->MapBuffer(page, 1, memory_->GetMemory() + static_cast<size_t>(block) * 1024);
+    if (!IsPlainWritable(block))
+        memory_->AliasWrite(page, block, 1);
 }
 
 void MsxMapper::MapPage(u32 slot, u32 page)

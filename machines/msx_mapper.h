@@ -169,6 +169,10 @@ private:
     void WriteSecondarySlot(u8 value);
     // Points page at block, or at the empty page when block is past the store.
     void PointPage(u32 page, u32 block);
+    // Whether the block's reads may answer other than its bytes (a hook on it).
+    bool HasReadHook(u32 block) const;
+    // RAM and SRAM without hooks: writes may store straight into the block.
+    bool IsPlainWritable(u32 block) const;
     void RemapRange(u32 first, u32 count);
     bool CheckLoadedLayout() const;
 

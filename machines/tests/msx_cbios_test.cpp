@@ -33,6 +33,7 @@ struct CoreRun {
     u8 rowBefore = 0, rowAfter = 0;
     u16 hookFrames[2] = {0, 0};
     u8 joystick = 0;
+    u8 slots = 0;
     i32 width = 0;
     u32 pixels[4] = {};              // (0, 0), (255, 7), (0, 8), (128, 191)
     u64 digest = 0;
@@ -65,6 +66,7 @@ struct CoreRun {
             self->rowAfter = memory->Read8(kRow8, true);
             self->hookFrames[1] = word(kFrames);
             self->joystick = memory->Read8(kJoystick, true);
+            self->slots = memory->Read8(kSlotsFound, true);
             const BufferSurface& s = *self->surface;
             self->width = s.GetWidth();
             if (self->width == 256) {
@@ -112,6 +114,7 @@ TEST(MsxCBios, StartsOurCartridge)
     ASSERT_TRUE(run.RunToTheEnd());
 
     EXPECT_EQ(run.started, 0x5A);
+    EXPECT_EQ(run.slots & 0x0C, 0x04) << "the BIOS runs the cartridge with slot 1 at 0x4000";
     EXPECT_EQ(run.rowBefore, 0xFF) << "row 8 with nothing pressed";
     EXPECT_EQ(run.rowAfter, 0xFE) << "Space, pressed through the keyboard service";
     EXPECT_EQ(run.joystick & 0x3F, 0x3F) << "no joystick moved, no button pressed";

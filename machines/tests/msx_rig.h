@@ -92,10 +92,8 @@ public:
 
     Z80Cpu* Cpu() const { return machine->GetZ80(); }
     MsxMapper* Mapper() const { return machine->GetMapper(); }
-    void RunFrames(u32 frames) { machine_run::RunFrames(Cpu(), machine->GetEventBus(), frames); }
 
     u8 Peek(u32 address) const { return machine->GetMemory()->Read8(address, true); }
-    u16 PeekWord(u32 address) const { return static_cast<u16>(Peek(address) | (Peek(address + 1) << 8)); }
     void Poke(u32 address, u8 value) { machine->GetMemory()->Write8(address, value); }
     void Out(u32 port, u8 value) { machine->GetPorts()->Write8(port, value); }
     u8 In(u32 port, bool peek = false) { return machine->GetPorts()->Read8(port, peek, nullptr); }

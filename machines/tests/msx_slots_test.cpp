@@ -1,5 +1,5 @@
 // MSX slots: what each 16 KB page shows for the primary slot register at port 0xA8, the
-// debugger's look at the interface ports, the interrupt, and the machine's saved state.
+// debugger's look at the interface ports, the PSG and timer ports, and saved states.
 #include <gtest/gtest.h>
 
 #include "machines/msx_keyboard.h"
@@ -75,21 +75,6 @@ TEST(MsxSlots, TraceLinesAndDebuggerPeeks)
     EXPECT_TRUE(rig.HasLine("[MAPPER] <PSLOT=F4h"));
 }
 
-TEST(MsxSlots, InterruptPendsUntilAcknowledged)
-{
-    MsxRig rig;
-    ASSERT_TRUE(rig.Start());
-    u32 a = 7, b = 7, data = 7;
-    EXPECT_FALSE(MsxMachine::OnInterruptQuery(rig.machine.get(), true, &a, &b, &data));
-    EXPECT_EQ(data, 7u) << "nothing pending leaves the outputs alone";
-    MsxMachine::OnInterruptSet(rig.machine.get(), 0, 1);
-    EXPECT_TRUE(MsxMachine::OnInterruptQuery(rig.machine.get(), false, &a, &b, &data));
-    EXPECT_EQ(data, 0xFFu);
-    EXPECT_TRUE(rig.machine->IsInterruptPending()) << "a query without acknowledge keeps it";
-    EXPECT_TRUE(MsxMachine::OnInterruptQuery(rig.machine.get(), true, &a, &b, &data));
-    EXPECT_FALSE(rig.machine->IsInterruptPending());
-}
-
 TEST(MsxSlots, StateRestoresSlotsRamAndPortC)
 {
     MsxRig rig;
@@ -144,4 +129,44 @@ TEST(MsxSlots, PsgRegistersReadAtA2)
     rig.Out(0xA0, 14);
     rig.Out(0xA1, 0x00);
     EXPECT_EQ(rig.In(0xA2) & 0x3F, 0x3F);
+}
+
+TEST(MsxSlots, StateWithADamagedLayoutIsRefused)
+{
+    MsxRig rig;
+    ASSERT_TRUE(rig.InsertCartridge(std::vector<u8>(0x4000, 0xC9)));
+    ASSERT_TRUE(rig.Start());
+    StateBuffer state;
+    ASSERT_TRUE(rig.machine->SaveComponent(state.archive));
+    // The empty page, block 160 (0xA0) with the MSX-1 sizes, moved onto the cartridge.
+    std::vector<u8> bytes = state.Bytes();
+    const std::string text(bytes.begin(), bytes.end());
+    const size_t key = text.find("NAMO");
+    ASSERT_NE(key, std::string::npos);
+    const size_t value = text.find(std::string("\xA0\x00", 2), key);
+    ASSERT_LT(value - key, 8u);
+    bytes[value] = 0xA1;
+    MemoryStream damaged;
+    damaged.Allocate(0, -1);
+    damaged.Write(bytes.data(), bytes.size());
+    damaged.Seek(0);
+    Archive archive(&damaged);
+    EXPECT_FALSE(rig.machine->LoadComponent(archive, nullptr));
+    state.stream.Seek(0);
+    EXPECT_TRUE(rig.machine->LoadComponent(state.archive, nullptr)) << "the undamaged state loads";
+}
+
+TEST(MsxSlots, TimerAnswersItsPorts)
+{
+    MsxRig rig;
+    ASSERT_TRUE(rig.Start());
+    // Counter 2, low then high byte, mode 0, binary: the count reads back latched.
+    rig.Out(0x87, 0xB0);
+    rig.Out(0x86, 0x34);
+    rig.Out(0x86, 0x12);
+    rig.Out(0x87, 0x80);  // latch counter 2
+    const u8 low = rig.In(0x86);
+    const u16 count = static_cast<u16>(low | rig.In(0x86) << 8);
+    EXPECT_LE(count, 0x1234);
+    EXPECT_GT(count, 0x1000) << "a few cycles of 2 MHz at most";
 }

@@ -1,0 +1,239 @@
+// i8253 timer: the six counting modes on a 2 MHz input clock sampled half-way through
+// input clocks, latches and read-back, BCD counts, the control-word routing and state.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "emu/port_space.h"
+#include "emu/tests/archive_buffer.h"
+#include "sound/pit8253.h"
+#include "sound/tests/sound_rig.h"
+
+namespace {
+
+// The CPU at twice the input clock: one input clock is two cycles.
+constexpr i32 kCpuHz = 4000000;
+
+class Pit8253Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        pit = rig.Add(new Pit8253);
+        rig.cpu->SetFrequency(kCpuHz);
+        for (i32 i = 0; i < 3; ++i) {
+            pit->GetChannel(i)->SetInputClock(2000000);
+            ASSERT_TRUE(pit->GetChannel(i)->AttachDataPort(0x84 + i));
+        }
+        ASSERT_TRUE(pit->AttachModePort(0x87));
+        ASSERT_TRUE(rig.Start());
+    }
+    PortSpace* Ports() { return rig.machine.GetPorts(); }
+    void Mode(u8 control) { Ports()->Write8(0x87, control); }
+    void Data(i32 counter, u8 value) { Ports()->Write8(0x84 + static_cast<u32>(counter), value); }
+    u8 Read(i32 counter, bool peek = false) { return Ports()->Read8(0x84 + static_cast<u32>(counter), peek, nullptr); }
+    // Counter 0 read LSB then MSB.
+    u16 Read16(i32 counter = 0)
+    {
+        const u8 lsb = Read(counter);
+        return static_cast<u16>(lsb | (Read(counter) << 8));
+    }
+    void Clocks(i32 n) { rig.cpu->AddCycles(2 * n); }
+    // Samples taken half-way between input clocks never sit on a count's edge.
+    void HalfClock() { rig.cpu->AddCycles(1); }
+
+    SoundRig rig;
+    Pit8253* pit = nullptr;
+};
+
+TEST_F(Pit8253Test, SixModesCountAndDriveOut)
+{
+    struct Sample {
+        i32 clock;   // input clocks after the count was written (or the gate rose), +0.5
+        u16 count;
+        bool out;
+    };
+    struct Case {
+        u8 mode;
+        u16 n;
+        bool trigger;   // started by a rising gate
+        std::vector<Sample> samples;
+    };
+    const Case cases[] = {
+        {0, 10, false, {{0, 10, false}, {9, 1, false}, {10, 0, true}, {30, 0, true}}},
+        {1, 10, true, {{0, 10, false}, {9, 1, false}, {10, 0, true}, {30, 0, true}}},
+        {2, 10, false, {{0, 10, true}, {8, 2, true}, {9, 1, false}, {10, 10, true}, {19, 1, false}}},
+        {3, 10, false, {{0, 10, true}, {4, 6, true}, {5, 5, false}, {9, 1, false}, {10, 10, true}}},
+        {3, 5, false, {{2, 3, true}, {3, 2, false}, {5, 5, true}}},   // odd: high 6/10 of the period
+        {4, 10, false, {{0, 10, true}, {10, 1, true}, {11, 0, false}, {12, 0, true}, {40, 0, true}}},
+        {5, 10, true, {{0, 10, true}, {10, 1, true}, {11, 0, false}, {12, 0, true}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << int(c.mode) << " count " << c.n);
+        PitChannel* counter = pit->GetChannel(0);
+        Mode(static_cast<u8>(0x30 | (c.mode << 1)));
+        Data(0, static_cast<u8>(c.n));
+        Data(0, static_cast<u8>(c.n >> 8));
+        if (c.trigger) {
+            Clocks(3);
+            EXPECT_TRUE(counter->GetOut());   // waits for the gate
+            counter->SetGate(false);
+            counter->SetGate(true);
+        }
+        HalfClock();
+        i32 at = 0;
+        for (const Sample& s : c.samples) {
+            Clocks(s.clock - at);
+            at = s.clock;
+            EXPECT_EQ(s.count, Read16()) << "clock " << s.clock;
+            EXPECT_EQ(s.out, counter->GetOut()) << "clock " << s.clock;
+        }
+    }
+}
+
+TEST_F(Pit8253Test, LatchesHoldTheCountUntilRead)
+{
+    Mode(0x34);   // counter 0, LSB then MSB, mode 2
+    Data(0, 0xE8);
+    Data(0, 0x03);   // 1000
+    Clocks(100);
+    Mode(0x00);   // latch counter 0
+    Clocks(50);
+    Mode(0x00);   // ignored: a latch waits
+    EXPECT_EQ(0x84, Read(0, true));   // a peek does not move the read sequence
+    EXPECT_EQ(900, Read16());
+    EXPECT_EQ(850, Read16());   // unlatched again
+    // Read-back of count and status of counter 0: status first, then the count.
+    Clocks(50);
+    Mode(0xC2);
+    Clocks(10);
+    EXPECT_EQ(0x80 | 0x34, Read(0));   // OUT high, count taken, control word
+    EXPECT_EQ(800, Read16());
+    // A new count waits for the end of the period: the status shows it as null count,
+    // and a status latch does not lose it.
+    Data(0, 100);
+    Data(0, 0);
+    Mode(0xE2);   // status of counter 0 only
+    EXPECT_EQ(0x80 | 0x40 | 0x34, Read(0));
+    Clocks(800);
+    EXPECT_EQ(100, Read16());
+    EXPECT_DOUBLE_EQ(100 * 500.0, pit->GetChannel(0)->GetPeriod());
+}
+
+TEST_F(Pit8253Test, ZeroCountsTheFullRangeInBinaryAndBcd)
+{
+    struct Case {
+        u8 control;
+        u8 lsb, msb;
+        i32 clocks;    // of one full count
+        u16 first;     // read right after the write
+    };
+    const Case cases[] = {
+        {0x30, 0x00, 0x00, 65535, 0},        // binary 0 reads 0 until the counter moves
+        {0x31, 0x00, 0x00, 10000, 0x0000},   // BCD 0: ten thousand
+        {0x31, 0x34, 0x12, 1234, 0x1234},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << int(c.msb) << int(c.lsb) << " control " << int(c.control));
+        Mode(c.control);   // mode 0
+        Data(0, c.lsb);
+        Data(0, c.msb);
+        HalfClock();
+        EXPECT_EQ(c.first, Read16());
+        Clocks(c.clocks - 1);
+        EXPECT_FALSE(pit->GetChannel(0)->GetOut());
+        EXPECT_EQ((c.control & 1) ? 0x0001 : 1, Read16());
+        Clocks(1);
+        EXPECT_EQ(0, Read16());
+        EXPECT_TRUE(pit->GetChannel(0)->GetOut());
+    }
+}
+
+TEST_F(Pit8253Test, ControlWordsReachTheCountersTheySelect)
+{
+    struct Case {
+        u8 control;
+        std::vector<i32> modes;   // of counters 0-2 afterwards
+    };
+    for (const Case& c : {Case{0x36, {3, 0, 0}}, Case{0x76, {3, 3, 0}}, Case{0xB4, {3, 3, 2}}}) {
+        Mode(c.control);
+        for (i32 i = 0; i < 3; ++i)
+            EXPECT_EQ(c.modes[static_cast<size_t>(i)], pit->GetChannel(i)->GetMode()) << std::hex << int(c.control);
+    }
+    EXPECT_EQ(0, Ports()->Read8(0x87, false, nullptr));
+    // Read-back 0xEE latches the status of all three and no count; 0xC0 selects none.
+    Mode(0xC0);
+    EXPECT_EQ(0, Read(0));   // nothing latched, no count written: reads 0
+    Mode(0xEE);
+    EXPECT_EQ(0x40 | 0x36, Read(0) & 0x7F);
+    EXPECT_EQ(0x40 | 0x34, Read(2) & 0x7F);
+}
+
+TEST_F(Pit8253Test, TwoPeriodsBetweenUpdatesCountOneRisingEdge)
+{
+    PitChannel* counter = pit->GetChannel(1);
+    Mode(0x74);   // counter 1, mode 2
+    Data(1, 10);
+    Data(1, 0);
+    const u32 before = counter->GetPendingEdges();
+    Clocks(20);
+    counter->Update();
+    EXPECT_EQ(before + 1, counter->GetPendingEdges());
+    EXPECT_TRUE(counter->GetOut());
+}
+
+TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)
+{
+    Mode(0x36);
+    Data(0, 0x10);
+    Data(0, 0x27);
+    Clocks(1234);
+    ArchiveBuffer saved;
+    ASSERT_TRUE(rig.machine.SaveComponent(saved.archive));
+    const std::vector<u8> bytes = saved.Bytes();
+
+    auto load = [&](const std::vector<u8>& state, u16* count) {
+        SoundRig other;
+        auto* copy = other.Add(new Pit8253);
+        other.cpu->SetFrequency(kCpuHz);
+        EXPECT_TRUE(other.Start());
+        other.cpu->AddCycles(static_cast<i32>(rig.cpu->GetCycleCount()));
+        ArchiveBuffer in;
+        in.stream.Write(state.data(), state.size());
+        in.Rewind();
+        const bool ok = other.machine.LoadComponent(in.archive, nullptr);
+        copy->GetChannel(0)->Update();
+        *count = copy->GetChannel(0)->GetCountingElement();
+        return ok;
+    };
+    pit->GetChannel(0)->Update();
+    u16 count = 0;
+    ASSERT_TRUE(load(bytes, &count));
+    EXPECT_EQ(pit->GetChannel(0)->GetCountingElement(), count);
+
+    auto patched = [&](const char* key, u8 type, const void* value, size_t size) {
+        std::vector<u8> b = bytes;
+        std::vector<u8> pattern(key, key + std::strlen(key));
+        pattern.push_back(type);
+        const auto at = std::search(b.begin(), b.end(), pattern.begin(), pattern.end());
+        EXPECT_NE(at, b.end()) << key;
+        // A blob's value follows its 4-byte length.
+        const long skip = static_cast<long>(pattern.size()) + (type == Archive::kTypeBlob ? 4 : 0);
+        if (at != b.end())
+            std::memcpy(&*(at + skip), value, size);
+        u16 ignored = 0;
+        return load(b, &ignored);
+    };
+    const u8 badState = 5;
+    const double notANumber = std::nan("");
+    const double negative = -1.0;
+    const bool sound = true;
+    EXPECT_FALSE(patched("DWRS", Archive::kTypeUInt8, &badState, 1));
+    EXPECT_FALSE(patched("CETM", Archive::kTypeBlob, &notANumber, 8));
+    EXPECT_FALSE(patched("CETM", Archive::kTypeBlob, &negative, 8));
+    EXPECT_FALSE(patched("SNDG", Archive::kTypeBool, &sound, 1));
+}
+
+} // namespace

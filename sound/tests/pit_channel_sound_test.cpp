@@ -1,0 +1,106 @@
+// i8253 counter sound: OUT rendered as 8-bit samples at 44100 Hz (high OUT plays the
+// output's minimum, low or disabled OUT its maximum).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "sound/pit8253.h"
+#include "sound/tests/sound_rig.h"
+
+namespace {
+
+constexpr size_t kRate = 44100;
+
+struct Played {
+    std::vector<u8> pcm;   // the last second
+};
+
+// Counter 0 with sound, programmed with control and count, played for 1.5 s.
+Played Play(u8 control, u16 count, bool enableOutput)
+{
+    SoundRig rig;
+    auto* pit = rig.Add(new Pit8253);
+    PitChannel* counter = pit->GetChannel(0);
+    EXPECT_TRUE(counter->SetSoundGeneration(true));
+    EXPECT_TRUE(rig.Start());
+    EXPECT_FALSE(counter->SetSoundGeneration(false));   // not while running
+    if (enableOutput)
+        counter->SetOutputEnabled(true);
+    pit->WriteMode(control);
+    counter->WriteData(static_cast<u8>(count));
+    counter->WriteData(static_cast<u8>(count >> 8));
+    rig.RunSeconds(1.5);
+    Played played;
+    EXPECT_EQ(1u, rig.sink.streams.size());
+    if (rig.sink.streams.empty() || rig.Stream(0).size() < kRate)
+        return played;
+    const std::vector<u8>& pcm = rig.Stream(0);
+    played.pcm.assign(pcm.end() - static_cast<long>(kRate), pcm.end());
+    return played;
+}
+
+TEST(PitChannelSound, SquareWaveSplitsItsPeriodBySamples)
+{
+    // 2 MHz input clock: count 4536 lasts 100.02 samples, 4580 lasts 100.99 (101, the
+    // high half taking the extra sample).
+    struct Case {
+        u16 count;
+        i32 high, low;
+    };
+    for (const Case& c : {Case{4536, 50, 50}, Case{4580, 51, 50}}) {
+        const Played p = Play(0x36, c.count, true);
+        ASSERT_EQ(kRate, p.pcm.size());
+        const std::vector<i32> runs = RunLengths(p.pcm, 0, p.pcm.size());
+        ASSERT_GT(runs.size(), 800u);
+        // Runs alternate between the levels; skip the two the window cuts.
+        size_t index = 0;
+        for (size_t i = 1; i + 1 < runs.size(); ++i) {
+            index += static_cast<size_t>(runs[i - 1]);
+            const bool high = p.pcm[index] == 0;
+            ASSERT_EQ(high ? c.high : c.low, runs[i]) << "count " << c.count << " run " << i;
+        }
+        EXPECT_EQ(0, *std::min_element(p.pcm.begin(), p.pcm.end()));
+        EXPECT_EQ(255, *std::max_element(p.pcm.begin(), p.pcm.end()));
+    }
+}
+
+TEST(PitChannelSound, TerminalCountGoesHighForGoodAndADisabledOutputStaysAtMaximum)
+{
+    // Mode 0: low for one count, then high for ever.
+    const Played on = Play(0x30, 1000, true);
+    ASSERT_EQ(kRate, on.pcm.size());
+    EXPECT_TRUE(std::all_of(on.pcm.begin(), on.pcm.end(), [](u8 v) { return v == 0; }));
+    const Played off = Play(0x36, 4536, false);
+    ASSERT_EQ(kRate, off.pcm.size());
+    EXPECT_TRUE(std::all_of(off.pcm.begin(), off.pcm.end(), [](u8 v) { return v == 255; }));
+}
+
+TEST(PitChannelSound, FirstLowPhaseOfTerminalCountLastsOneCount)
+{
+    // A new count of 44100 at 2 MHz: 22.05 ms, 972 samples low, then high again.
+    SoundRig rig;
+    auto* pit = rig.Add(new Pit8253);
+    PitChannel* counter = pit->GetChannel(0);
+    ASSERT_TRUE(counter->SetSoundGeneration(true));
+    ASSERT_TRUE(rig.Start());
+    counter->SetOutputEnabled(true);
+    pit->WriteMode(0x30);
+    counter->WriteData(1);
+    counter->WriteData(0);
+    rig.RunPeriods(3);
+    ASSERT_EQ(0, rig.Stream(0).back());   // ran out: high
+    counter->WriteData(44100 & 0xFF);
+    counter->WriteData(44100 >> 8);
+    rig.RunPeriods(4);
+    const std::vector<u8>& pcm = rig.Stream(0);
+    const auto high = std::find(pcm.begin(), pcm.end(), 0);
+    const auto firstLow = std::find(high, pcm.end(), 255);
+    ASSERT_NE(firstLow, pcm.end());
+    const auto after = std::find(firstLow, pcm.end(), 0);
+    ASSERT_NE(after, pcm.end());
+    EXPECT_NEAR(972, after - firstLow, 1);
+    EXPECT_TRUE(std::all_of(after, pcm.end(), [](u8 v) { return v == 0; }));
+}
+
+} // namespace
