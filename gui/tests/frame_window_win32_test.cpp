@@ -325,3 +325,34 @@ TEST(FrameWindowTest, MessagesReachTheCallbacksAndDestroyEndsTheLoop)
 }
 
 } // namespace
+
+namespace {
+
+TEST(FrameWindowTest, PlacementAndSystemMessages)
+{
+    FrameWindow wide(0, 0, 5000, 300, 1);
+    ASSERT_TRUE(wide.Create(GetModuleHandleW(nullptr)));
+    RECT r;
+    GetWindowRect(wide.handle, &r);
+    EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN)) << "narrowed to the screen";
+    EXPECT_FALSE(wide.Create(reinterpret_cast<HINSTANCE>(0x1234))) << "made with another instance";
+    EXPECT_TRUE(wide.Create(GetModuleHandleW(nullptr)));
+
+    EXPECT_EQ(SendMessageW(wide.handle, WM_SYSCOMMAND, SC_KEYMENU, 0), 0) << "Alt and F10 open no menu";
+    wide.SetCursorVisible(false);
+    HDC dc = GetDC(wide.handle);
+    EXPECT_EQ(SendMessageW(wide.handle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), -1);
+    ReleaseDC(wide.handle, dc);
+
+    // A command from a native menu that carries no menu object is left alone.
+    HMENU foreign = CreatePopupMenu();
+    AppendMenuW(foreign, MF_STRING, 0, L"x");
+    SendMessageW(wide.handle, WM_MENUCOMMAND, 0, reinterpret_cast<LPARAM>(foreign));
+    DestroyMenu(foreign);
+
+    wide.Destroy();
+    MSG message;
+    PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+} // namespace
