@@ -211,6 +211,8 @@ TEST(FrameWindowTest, RunsMenusTimersAndDrawingUntilClosed)
     EXPECT_EQ(runResult, 0);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(frame->handle, nullptr);
+    EXPECT_TRUE(IsMenu(nativeBar)) << "the menu objects' native menus outlive the window";
+    EXPECT_TRUE(IsMenu(nativeFile));
     EXPECT_GE(seen.ticks, 20u);
     EXPECT_EQ(seen.commands, 1);
     EXPECT_EQ(seen.commandPosition, -1) << "the entry's own handler is called with -1";
@@ -236,6 +238,7 @@ TEST(FrameWindowTest, RunsMenusTimersAndDrawingUntilClosed)
 
     app.Exit();
     app.Exit();
+    EXPECT_FALSE(IsMenu(nativeBar)) << "and go with them";
     observed = nullptr;
 }
 
@@ -352,7 +355,11 @@ TEST(FrameWindowTest, PlacementAndSystemMessages)
 
     wide.Destroy();
     MSG message;
-    PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    FrameWindow never(0, 0, 100, 100, 1);
+    never.Destroy();
+    EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        << "a frame that never had a window does not end the loop";
 }
 
 } // namespace
