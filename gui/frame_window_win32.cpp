@@ -145,15 +145,14 @@ void FrameWindow::StopTimers()
 
 void FrameWindow::Destroy()
 {
+    const bool hadWindow = handle != nullptr;
     StopTimers();
-    // The menu bar object outlives the native window: take the native menu
-    // off the window so that it is not destroyed under the menu objects.
-    if (MenuBar* menu = GetMenu(); menu != nullptr && handle != nullptr) {
-        ::SetMenu(handle, nullptr);
-        menu->SetWindow(nullptr);
-    }
+    DetachMenu();
     DestroyStep();
-    PostQuitMessage(0);
+    // Only a frame that had a native window ends the loop (a failed creation
+    // destroys the object too).
+    if (hadWindow)
+        PostQuitMessage(0);
 }
 
 void FrameWindow::Show(bool show)

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "base/types.h"
+#include "gui/gui_types.h"
 
 extern i32 ScreenDpiX;
 extern i32 ScreenDpiY;

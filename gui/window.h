@@ -53,6 +53,7 @@ private:
 class TopLevelWindow : public TopLevelBase, public Window {
 public:
     TopLevelWindow() = default;
+    ~TopLevelWindow() override { DetachMenu(); }
 
     bool Create() override { return CreateStep(); }
     // With a native window, the caption follows.
@@ -61,4 +62,8 @@ public:
 protected:
     // The Window create step, then the caption.
     bool CreateStep();
+    // The menu bar object outlives the native window: the native menu is
+    // taken off the window before it goes, so that Windows does not destroy
+    // it under the menu objects (the bar destroys it itself).
+    void DetachMenu();
 };

@@ -68,6 +68,11 @@ void WindowBase::Destroy()
             destroying = 1;
         }
         SetWindowLongPtrW(handle, GWLP_USERDATA, 0);
+        // A subclassed native control gets its own procedure back for the
+        // messages that follow (WM_NCDESTROY frees its data).
+        if (previousProc != nullptr && previousProc != DefWindowProcW &&
+            GetWindowLongPtrW(handle, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(WindowProc))
+            SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc));
         handle = nullptr;
     }
     destroying = 0;

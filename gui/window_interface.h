@@ -167,3 +167,4 @@ public:
         return ContainerInterface::Paint(x, y, width, height, painted);
     }
 };
+

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "gui/cursor.h"
+#include "gui/menu.h"
 #include "gui/window.h"
 
 Window::~Window()
@@ -144,4 +145,14 @@ void TopLevelWindow::SetTitle(const StringW& title)
     title_ = title;
     if (handle != nullptr)
         SetWindowTextW(handle, title_.CStr());
+}
+
+void TopLevelWindow::DetachMenu()
+{
+    MenuBar* menu = GetMenu();
+    if (menu == nullptr || handle == nullptr)
+        return;
+    if (::GetMenu(handle) == static_cast<HMENU>(menu->GetHandle()))
+        ::SetMenu(handle, nullptr);
+    menu->SetWindow(nullptr);
 }

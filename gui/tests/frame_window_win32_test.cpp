@@ -211,6 +211,8 @@ TEST(FrameWindowTest, RunsMenusTimersAndDrawingUntilClosed)
     EXPECT_EQ(runResult, 0);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(frame->handle, nullptr);
+    EXPECT_TRUE(IsMenu(nativeBar)) << "the menu objects' native menus outlive the window";
+    EXPECT_TRUE(IsMenu(nativeFile));
     EXPECT_GE(seen.ticks, 20u);
     EXPECT_EQ(seen.commands, 1);
     EXPECT_EQ(seen.commandPosition, -1) << "the entry's own handler is called with -1";
@@ -236,6 +238,7 @@ TEST(FrameWindowTest, RunsMenusTimersAndDrawingUntilClosed)
 
     app.Exit();
     app.Exit();
+    EXPECT_FALSE(IsMenu(nativeBar)) << "and go with them";
     observed = nullptr;
 }
 
@@ -267,6 +270,96 @@ TEST(FrameWindowTest, DefaultMainWindowHasAnEmptyMenuBarAndEndsOnClose)
     EXPECT_EQ(app.Run(), 0);
     app.Exit();
     EXPECT_EQ(app.GetMainWindow(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+struct Heard {
+    std::vector<std::pair<int, bool>> keys;
+    std::vector<std::vector<int>> mice;
+    int keyAnswer = 1;
+};
+
+TEST(FrameWindowTest, MessagesReachTheCallbacksAndDestroyEndsTheLoop)
+{
+    Heard heard;
+    FrameWindow frame(10, 10, 300, 200, 1);
+    frame.UserData() = &heard;
+    frame.KeyCallback() = [](WindowInterface* w, int code, bool down) {
+        auto* h = static_cast<Heard*>(w->UserData());
+        h->keys.emplace_back(code, down);
+        return h->keyAnswer;
+    };
+    frame.MouseCallback() = [](WindowInterface* w, int x, int y, int event) {
+        static_cast<Heard*>(w->UserData())->mice.push_back({x, y, event});
+        return 1;
+    };
+    ASSERT_TRUE(frame.Create(GetModuleHandleW(nullptr)));
+    HWND window = frame.handle;
+
+    EXPECT_EQ(SendMessageW(window, WM_KEYDOWN, 'A', 0), 0);
+    EXPECT_EQ(SendMessageW(window, WM_KEYUP, VK_RETURN, 1 << 24), 0);
+    heard.keyAnswer = 0;  // not taken: default processing answers instead
+    SendMessageW(window, WM_KEYDOWN, VK_F1, 0);
+    EXPECT_EQ(heard.keys, (std::vector<std::pair<int, bool>>{{'A', true}, {0x6C, false}, {VK_F1, true}}));
+    SendMessageW(window, WM_LBUTTONDOWN, 0, MAKELPARAM(5, static_cast<WORD>(-3)));
+    SendMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(40, 30));
+    EXPECT_EQ(heard.mice, (std::vector<std::vector<int>>{{5, -3, kMouseLeftDown}, {40, 30, kMouseRightUp}}));
+
+    frame.SetSizeLimits(400, 250, 0, 0);
+    EXPECT_EQ(frame.SetPosition(10, 10, 300, 200, kUnitPixels), true);
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.right - r.left, 400) << "the node's limit reached the native window";
+    MINMAXINFO info{};
+    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 400);
+    EXPECT_EQ(info.ptMinTrackSize.y, 250);
+
+    frame.Destroy();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(frame.handle, nullptr);
+    EXPECT_FALSE(frame.IsCreated());
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 0u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(FrameWindowTest, PlacementAndSystemMessages)
+{
+    FrameWindow wide(0, 0, 5000, 300, 1);
+    ASSERT_TRUE(wide.Create(GetModuleHandleW(nullptr)));
+    RECT r;
+    GetWindowRect(wide.handle, &r);
+    EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN)) << "narrowed to the screen";
+    EXPECT_FALSE(wide.Create(reinterpret_cast<HINSTANCE>(0x1234))) << "made with another instance";
+    EXPECT_TRUE(wide.Create(GetModuleHandleW(nullptr)));
+
+    EXPECT_EQ(SendMessageW(wide.handle, WM_SYSCOMMAND, SC_KEYMENU, 0), 0) << "Alt and F10 open no menu";
+    wide.SetCursorVisible(false);
+    HDC dc = GetDC(wide.handle);
+    EXPECT_EQ(SendMessageW(wide.handle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), -1);
+    ReleaseDC(wide.handle, dc);
+
+    // A command from a native menu that carries no menu object is left alone.
+    HMENU foreign = CreatePopupMenu();
+    AppendMenuW(foreign, MF_STRING, 0, L"x");
+    SendMessageW(wide.handle, WM_MENUCOMMAND, 0, reinterpret_cast<LPARAM>(foreign));
+    DestroyMenu(foreign);
+
+    wide.Destroy();
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    FrameWindow never(0, 0, 100, 100, 1);
+    never.Destroy();
+    EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        << "a frame that never had a window does not end the loop";
 }
 
 } // namespace
