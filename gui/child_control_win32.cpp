@@ -22,11 +22,6 @@ ChildControl::ChildControl(const ControlBounds& bounds, int alignment, bool visi
     ChildControl::SetPosition(x, y, w, h, kUnitPixels);
 }
 
-ChildControl::~ChildControl()
-{
-    nativeContext_.End();
-}
-
 HINSTANCE ChildControl::GetInstance()
 {
     auto* parent = dynamic_cast<WindowBase*>(GetParent());
@@ -99,6 +94,9 @@ void ChildControl::UpdateTooltip()
     if (text.IsEmpty() && tooltipWindow == nullptr)
         return;
     if (tooltipWindow == nullptr) {
+        // The tooltip class is registered by the common controls library.
+        static const bool commonControlsReady = (InitCommonControls(), true);
+        (void)commonControlsReady;
         tooltipWindow = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle,
                                         nullptr, GetInstance(), nullptr);

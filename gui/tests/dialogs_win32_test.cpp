@@ -237,3 +237,24 @@ TEST_F(DialogTest, OpenFileDialogShowsTheDriveFiltersAndIsCancelled)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DialogTest, SaveFileDialogReturnsTheTypedNameWhole)
+{
+    FileDialogBox dialog;
+    dialog.mode = kFileDialogSave;
+    dialog.AddFileType(W16("sav"), W16(""));
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring name = std::wstring(200 - 4, L'k') + L".sav";
+    DriverScope scope(frame, [&](HWND w) {
+        SetDlgItemTextW(w, 0x47c, name.c_str());  // cmb13: the file name
+        PostMessageW(w, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_TRUE(dialog.DoModal(frame, PathString(folder)));
+    EXPECT_EQ(dialog.GetResult(), 1);
+    EXPECT_EQ(std::wstring(dialog.GetPath().GetWide()), std::wstring(folder) + name);
+}
+
+}  // namespace
