@@ -102,10 +102,8 @@ bool WindowBase::SyncFromNative(bool position, bool size, bool visibility)
 
 DrawContext* WindowBase::GetDrawContext(int* x, int* y)
 {
-    if (DrawContext* context = OwnDrawContext()) {
-        context->SetWindow(handle);
-        return context;
-    }
+    if (DrawContext* context = OwnDrawContext())
+        return context;  // bound to the native window when it was created
     return WindowNode::GetDrawContext(x, y);
 }
 
