@@ -75,7 +75,10 @@ bool ChildControl::Create()
     if (handle != nullptr)
         UpdateTooltip();
     // Without a native window the binding fails and the control is destroyed.
-    return WindowBase::Create();
+    if (!WindowBase::Create())
+        return false;
+    nativeContext_.SetWindow(handle);
+    return true;
 }
 
 void ChildControl::Destroy()
