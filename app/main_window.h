@@ -1,0 +1,89 @@
+// MainWindow: the emulator's frame window (Windows only).
+//
+// It owns the emulator manager and shows the current emulation core: a toolbar (Start,
+// Pause, Stop, status area), the emulation screen (a canvas the core's renderer draws
+// into) and the menu bar (MainMenuBar). Every user command travels as a menu command;
+// the toolbar buttons and F11/F12 dispatch the command of their menu entry.
+//
+//   main_window_win32.cpp         creation, caption, refresh, toolbar mirroring, shut-down
+//   main_window_screen_win32.cpp  UI tick, screen painting, screen keys and mouse capture
+//
+// Life: constructed by EmulatorApp (manager and prototypes) -> OnCreate (settings,
+// geometry, toolbar, screen, first core, menus, 2 ms UI tick) -> native window -> Create's
+// post-create step (sound output's window, auto-start) -> Destroy when the native window
+// goes (core deleted, settings saved, quit posted).
+#pragma once
+
+#include "app/emu_manager.h"
+#include "app/shell_interface.h"
+#include "app/ui_tick.h"
+#include "base/string_a.h"
+#include "gui/frame_window.h"
+
+class Button;
+class ButtonInterface;
+class Canvas;
+class CanvasInterface;
+class DrawContext;
+class MainMenuBar;
+class Panel;
+
+class MainWindow : public FrameWindow, public ShellInterface {
+public:
+    MainWindow(int x, int y, int width, int height, int extra);
+    ~MainWindow() override;
+
+    bool Create() override;
+    void Destroy() override;
+    void Show(bool show) override;
+    bool OnCreate() override;
+
+    void UpdateCaption();
+    void Refresh(bool force);
+    void SyncToolbarWithMenu() override;
+
+    MainMenuBar* GetMainMenu();
+
+    // --- ShellInterface ---
+    EmuManager& GetManager() override { return manager; }
+    EmuCore* GetCore() override { return core; }
+    void* GetOwnerWindow() override;
+    void UpdateAllEntries() override;
+    void DisableRunButton(RunButton button) override;
+    void ShowToolbar(bool show) override;
+    void SetScreenCursor(i32 kind) override;
+    void RedrawScreen() override;
+    void CloseWindow() override;
+
+    // --- callbacks (main_window_screen_win32.cpp) ---
+    static bool OnUiTimer(WindowInterface* window, void* userContext, void* function, u64* count);
+    static void OnScreenPaint(CanvasInterface* canvas, DrawContext* context);
+    static int OnScreenKey(WindowInterface* window, int code, bool down);
+    static int OnScreenMouse(WindowInterface* window, int x, int y, int kind);
+    static void OnToolbarStart(ButtonInterface* button);
+    static void OnToolbarPause(ButtonInterface* button);
+    static void OnToolbarStop(ButtonInterface* button);
+
+    StringA title;
+    Panel* toolbar = nullptr;
+    Button* startButton = nullptr;
+    Button* pauseButton = nullptr;
+    Button* stopButton = nullptr;
+    Panel* startSpacer = nullptr;
+    Panel* stopSpacer = nullptr;
+    Panel* statusPanel = nullptr;
+    UiTick uiTick;
+    bool lastDisplayResult = false;
+    Canvas* screen = nullptr;
+    i32 coreMachineIndex = -1;
+    bool firstDrawPending = false;
+    EmuManager manager;
+    EmuCore* core = nullptr;
+
+    // Gives the mouse back: capture released, pointer shown; with resetMode also the
+    // capture mode disarmed and the screen's cursor back to the arrow.
+    void ReleaseMouse(bool resetMode);
+
+private:
+    void UpdateDisplay(bool full);
+};

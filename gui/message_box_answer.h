@@ -1,0 +1,13 @@
+// The message box's plain rules: the style for a kind of box and the dialog
+// result for the system's answer.
+//
+//   kind 1 question icon, 2 information icon, anything else none; always Yes/No.
+//   IDOK (1), IDYES (6) -> 1 accepted;  IDCANCEL (2) -> 2 cancelled;
+//   IDNO (7) -> 3;  IDABORT, IDRETRY, IDIGNORE, other answers and a failed
+//   call (0) -> 0.
+#pragma once
+
+#include "base/types.h"
+
+u32 MessageBoxStyleFor(int kind);
+int MessageBoxResultFor(int systemAnswer);
