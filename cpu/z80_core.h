@@ -27,8 +27,8 @@
 #include "emu/memory_block_entry.h"
 
 // Forced only when optimising: a debug build would otherwise spend a minute building one
-// enormous function.
-#if defined(__GNUC__) && defined(__OPTIMIZE__)
+// enormous function (so would an instrumented build, which asks for KUV_Z80_PLAIN_INLINE).
+#if defined(__GNUC__) && defined(__OPTIMIZE__) && !defined(KUV_Z80_PLAIN_INLINE)
 #define Z80_INLINE inline __attribute__((always_inline))
 #define Z80_LIKELY(x) __builtin_expect(!!(x), 1)
 #define Z80_UNLIKELY(x) __builtin_expect(!!(x), 0)
