@@ -21,7 +21,7 @@ Z80_INLINE i32 Z80Core::Run(i32 cycles)
     c.sliceBudget_ = budget;
     c.sliceLeft_ = budget;
     LoadRegs();
-    start_ = pc;
+    start_ = static_cast<u16>(pc);
 
     u8 op = 0;
     if (c.owedCycles_ != 0 && left_ > 0) {
@@ -39,7 +39,7 @@ Z80_INLINE i32 Z80Core::Run(i32 cycles)
     }
 
     while (left_ > 0) {
-        start_ = pc;
+        start_ = static_cast<u16>(pc);
         if (Z80_UNLIKELY(c.attention_)) {
             const int taken = Boundary();
             if (taken < 0)
@@ -61,7 +61,7 @@ Z80_INLINE i32 Z80Core::Run(i32 cycles)
                 // shows the instruction meanwhile.
                 left_ += cost_;
                 c.regs_.pendingOpcode = op;
-                c.regs_.pendingPC = pc;
+                c.regs_.pendingPC = static_cast<u16>(pc);
                 c.owedCycles_ = left_;
                 left_ = 0;
                 pc = start_;
