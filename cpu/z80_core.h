@@ -404,6 +404,11 @@ private:
     Z80_INLINE int Boundary()
     {
         reachedBoundary_ = true;
+        if (clockCredit_ != 0) {
+            cpu_.sliceBudget_ -= clockCredit_;
+            clockCredit_ = 0;
+        }
+        cpu_.boundaryRequest_ = false;   // ServiceInterrupts updates the attention flag
         cost_ = 0;
         SaveRegs();
         i32 cycles = 0;
@@ -430,6 +435,7 @@ private:
     i32 cost_ = 0;              // what the running instruction has been charged so far
     u16 start_ = 0;             // address of the instruction being executed
     i32 resumedOwed_ = 0;       // cycles a resumed instruction had paid in earlier slices
+    i32 clockCredit_ = 0;       // the part of them still credited to the slice's length
     bool reachedBoundary_ = false;  // an interrupt check or a stopped opcode fetch in this call
     const MemoryBlockEntry* blocks_ = nullptr;
     u32 memSize_ = 0;
