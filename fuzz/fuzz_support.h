@@ -10,17 +10,16 @@
 // program would find.
 #pragma once
 
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
-
-#include <chrono>
-#include <iterator>
 
 #include "base/memory_stream.h"
 #include "base/program_folders.h"
