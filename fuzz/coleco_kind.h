@@ -17,4 +17,10 @@ inline const MachineKind kColeco = {
      {nullptr, KUV_ROM_COLECO_CART, DriveBay::kCartridge}},
 };
 
+// The same without the cartridge, for the target that brings its own.
+inline const MachineKind kColecoBiosOnly = {
+    &MakeColeco,
+    {{"prog/configs/coleco_v/coleco.rom", KUV_ROM_COLECO_BIOS, -1}},
+};
+
 } // namespace fuzz
