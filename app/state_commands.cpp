@@ -54,7 +54,9 @@ bool ExecuteLoadState(ShellPartsInterface& shell)
         output->SetOwnerWindow(shell.GetOwnerWindow());
     }
     if (load) {
-        core->LoadStateFromFile(PathString(), false);
+        // The loaded picture may match lines the screen already showed: drawn in full.
+        if (core->LoadStateFromFile(PathString(), false))
+            shell.RedrawScreen();
         const i32 total = core->GetDriveCounts(nullptr, nullptr, nullptr);
         for (i32 i = 0; i < total; ++i) {
             if (DriveImage* drive = core->GetDrive(i))

@@ -5,7 +5,8 @@
 // started and loads without asking while stopped. A running emulation is held in break
 // around the question and the request and runs on afterwards; one that was in break
 // stays so. After a load every drive icon shows the drive's state again (the state may
-// hold other images). The core reports the outcome on its console.
+// hold other images) and the screen is drawn in full. The core reports the outcome on
+// its console.
 #pragma once
 
 #include "base/types.h"
