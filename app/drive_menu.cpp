@@ -57,7 +57,10 @@ i32 DriveIconIndex(const DriveImage* drive, bool running)
         index = 0;
     else
         index = drive->IsExamined() ? 8 : 9;
-    return drive->GetIndicatorState() < 0 ? index + 4 : index;
+    if (drive->GetIndicatorState() >= 0)
+        return index;
+    // The lit pictures: 4 to 7 for 0 to 3, 10 and 11 for 8 and 9 (there is no 12 or 13).
+    return index < 4 ? index + 4 : index + 2;
 }
 
 void DriveMenu::Build(EmuCore* core, PopupMenu* drivesMenu, DrivePanelInterface* panel)

@@ -16,8 +16,8 @@
 // Icon of a drive (DriveIconIndex; pictures in gui/builtin_icons.h):
 //   no image: 3 open, 2 latched;  image, not latched: 1;
 //   image, latched: 0 when the machine accepted it or the emulation is not running,
-//   else 8 when the machine examined it, 9 when not yet; +4 while the lamp is lit (a
-//   negative indicator phase).
+//   else 8 when the machine examined it, 9 when not yet; while the lamp is lit (a
+//   negative indicator phase) 0 to 3 show as 4 to 7, 8 and 9 as 10 and 11.
 #pragma once
 
 #include "base/string_w.h"
