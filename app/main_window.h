@@ -98,7 +98,10 @@ public:
     EmuManager manager;
     EmuCore* core = nullptr;
 
+    // Gives the mouse back: capture released, pointer shown; with resetMode also the
+    // capture mode disarmed and the screen's cursor back to the arrow.
+    void ReleaseMouse(bool resetMode);
+
 private:
-    void ReleaseMouse();
     void UpdateDisplay(bool full);
 };

@@ -53,26 +53,6 @@ void HidePointer()
         ShowCursor(TRUE);
 }
 
-// The pointer visible again, the display count back at exactly 0.
-void ShowPointer()
-{
-    int count = ShowCursor(TRUE);
-    if (count > 0)
-        ShowCursor(FALSE);
-    while (count < 0)
-        count = ShowCursor(TRUE);
-}
-
-void ReleaseScreenMouse(MainWindow* main)
-{
-    HWND screen = ScreenHandle(main);
-    if (screen && GetCapture() == screen) {
-        ReleaseCapture();
-        ClipCursor(nullptr);
-    }
-    ShowPointer();
-}
-
 // A toolbar button runs exactly its menu entry's command.
 void DispatchRunCommand(ButtonInterface* button, MenuItem* MainMenuBar::*item)
 {
@@ -168,11 +148,8 @@ int MainWindow::OnScreenMouse(WindowInterface* window, int x, int y, int kind)
     if (!core)
         return false;
     if (!core->IsStarted()) {
-        if (main->mouseCaptured) {
-            main->mouseCaptured = false;
-            main->SetScreenCursor(0);
-            ReleaseScreenMouse(main);
-        }
+        if (main->mouseCaptured)
+            main->ReleaseMouse(true);
         return false;
     }
     HWND screen = ScreenHandle(main);
@@ -192,7 +169,7 @@ int MainWindow::OnScreenMouse(WindowInterface* window, int x, int y, int kind)
         return false;
     if (kind == 8 || kind == 9) {
         core->ReleaseInputs(false, true);
-        ReleaseScreenMouse(main);
+        main->ReleaseMouse(false);
         return true;
     }
     if (kind < 0 || kind > 6)

@@ -179,13 +179,14 @@ void MainWindow::UpdateCaption()
         SetTitle(caption);
 }
 
-void MainWindow::ReleaseMouse()
+void MainWindow::ReleaseMouse(bool resetMode)
 {
-    mouseCaptured = false;
-    if (screen)
-        screen->GetCursor()->SetKind(0);
-    HWND own = screen ? static_cast<HWND>(screen->GetHandle()) : nullptr;
-    if (GetCapture() == static_cast<HWND>(GetHandle()) || (own && GetCapture() == own)) {
+    if (resetMode) {
+        mouseCaptured = false;
+        SetScreenCursor(0);
+    }
+    HWND captor = GetCapture();
+    if (captor && (captor == GetHandle() || (screen && captor == screen->GetHandle()))) {
         ReleaseCapture();
         ClipCursor(nullptr);
     }
@@ -199,7 +200,7 @@ void MainWindow::Refresh(bool force)
     if (!force && !core->TakeStatusChanged())
         return;
     if (mouseCaptured && !core->IsStarted())
-        ReleaseMouse();
+        ReleaseMouse(true);
     // A start, a stop or a loaded state changes what the drive icons show.
     RefreshAllIndicators();
     UpdateAllEntries();

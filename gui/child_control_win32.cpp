@@ -111,7 +111,11 @@ void ChildControl::UpdateTooltip()
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     info.uId = reinterpret_cast<UINT_PTR>(handle);
     info.lpszText = const_cast<LPWSTR>(text.GetWide());
-    SendMessageW(tooltipWindow, text.IsEmpty() ? TTM_DELTOOLW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    // A tool is added once per text: the old one goes first, so that the tip
+    // shows the last text set.
+    SendMessageW(tooltipWindow, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    if (!text.IsEmpty())
+        SendMessageW(tooltipWindow, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void ChildControl::SetTooltip(const StringW& text)

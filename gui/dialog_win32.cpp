@@ -117,6 +117,16 @@ LRESULT Dialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam)
         EndModal(2);
         return 1;
     }
+    if (message == WM_PAINT && handle != nullptr && !IsUpdateLocked(false)) {
+        // Answered here: left to the dialog manager, its own paint would
+        // erase the background over the windowless children drawn before.
+        // Validating first lets it erase; the children are drawn after.
+        PAINTSTRUCT ps;
+        BeginPaint(handle, &ps);
+        EndPaint(handle, &ps);
+        Paint(0, 0, -1, -1, nullptr);
+        return 1;
+    }
     return HandleMessage(message, wParam, lParam);
 }
 

@@ -392,7 +392,10 @@ bool DrawContext::StretchBitmap(const ImageBase* image, const Rect* source, cons
     }
     HDC dc = AsDc(dc_);
     SetStretchBltMode(dc, COLORONCOLOR);
-    const int sx = src.left, sy = src.top, sw = src.right - src.left + 1, sh = src.bottom - src.top + 1;
+    // StretchDIBits counts the source's rows from the bottom of the DIB, also
+    // for a top-down one: the part's last row, counted from the bottom.
+    const int sx = src.left, sw = src.right - src.left + 1, sh = src.bottom - src.top + 1;
+    const int sy = height - 1 - src.bottom;
     const int dx = dst.left, dy = dst.top, dw = dst.right - dst.left + 1, dh = dst.bottom - dst.top + 1;
     const auto blit = [&](const ImageBase* picture, const void* header, DWORD rop) {
         StretchDIBits(dc, dx, dy, dw, dh, sx, sy, sw, sh, picture->GetPixels(), static_cast<const BITMAPINFO*>(header),

@@ -68,6 +68,11 @@ void WindowBase::Destroy()
             destroying = 1;
         }
         SetWindowLongPtrW(handle, GWLP_USERDATA, 0);
+        // A subclassed native control gets its own procedure back for the
+        // messages that follow (WM_NCDESTROY frees its data).
+        if (previousProc != nullptr && previousProc != DefWindowProcW &&
+            GetWindowLongPtrW(handle, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(WindowProc))
+            SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc));
         handle = nullptr;
     }
     destroying = 0;
@@ -97,10 +102,8 @@ bool WindowBase::SyncFromNative(bool position, bool size, bool visibility)
 
 DrawContext* WindowBase::GetDrawContext(int* x, int* y)
 {
-    if (DrawContext* context = OwnDrawContext()) {
-        context->SetWindow(handle);
-        return context;
-    }
+    if (DrawContext* context = OwnDrawContext())
+        return context;  // bound to the native window when it was created
     return WindowNode::GetDrawContext(x, y);
 }
 

@@ -171,11 +171,34 @@ bool Ay3891xPsg::ReadPort(void* context, u32 port, i32 size, u8* out, bool peek)
 
 void Ay3891xPsg::WriteIndex(u8 value)
 {
-    if (TraceReport::ReportWrite(this, tracePort_[kWriteIndex], breakPort_[kWriteIndex], 0, "=>INDEX = %.2lXh (register index %ld)",
-                                 static_cast<u32>(value), static_cast<i32>(value & 15)))
+    if (TraceReport::ReportWrite(this, tracePort_[kWriteIndex], breakPort_[kWriteIndex], 0,
+                                 "=>INDEX = %.2lXh (register index %ld)", static_cast<u32>(value),
+                                 static_cast<i32>(value & 15)))
         return;
     index_ = value & 15u;
     dataWritten_ = false;
+}
+
+i32 Ay3891xPsg::PeriodOf(u32 r, u8 value) const
+{
+    switch (r) {
+    case 0:
+    case 2:
+    case 4:
+        return AtLeastOne(((regs_[r + 1] & 0x0F) << 8) + value);
+    case 1:
+    case 3:
+    case 5:
+        return AtLeastOne(regs_[r - 1] + ((value & 0x0F) << 8));
+    case 6:
+        return AtLeastOne(value & 0x1F);
+    case 11:
+        return AtLeastOne((regs_[12] << 8) + value);
+    case 12:
+        return AtLeastOne((value << 8) + regs_[11]);
+    default:
+        return 1;
+    }
 }
 
 void Ay3891xPsg::WriteData(u8 value)
@@ -183,77 +206,65 @@ void Ay3891xPsg::WriteData(u8 value)
     const u32 r = index_ & 15;
     const u8 trace = tracePort_[kWriteData] | traceReg_[r];
     const u8 brk = breakPort_[kWriteData] | breakReg_[r];
+    auto report = [&](const char* format, auto... args) {
+        return TraceReport::ReportWrite(this, trace, brk, 0, format, static_cast<i32>(r), static_cast<u32>(value),
+                                        args...);
+    };
     const i32 clock = GetToneClock();
-    const u32 v = value;
-    const i32 reg = static_cast<i32>(r);
+    const i32 period = PeriodOf(r, value);
+    // Channel letter of a tone (R0-R5) or amplitude (R8-R10) write.
+    const i32 channel = 'A' + (r < 6 ? static_cast<i32>(r / 2) : static_cast<i32>(r) - 8);
+    auto letter = [value](i32 bit, i32 name) { return (value >> bit) & 1 ? name + ('a' - 'A') : name; };
     bool broke = false;
     switch (r) {
     case 0:
-    case 1:
     case 2:
-    case 3:
     case 4:
-    case 5: {
-        const bool fine = (r & 1) == 0;
-        const i32 period = AtLeastOne(fine ? ((regs_[r + 1] & 0x0F) << 8) + value : regs_[r - 1] + ((value & 0x0F) << 8));
-        broke = TraceReport::ReportWrite(
-            this, trace, brk, 0,
-            fine ? "=>DATA[%ld] = %.2lXh (channel %c, period %.4lXh, frequency=~%ld, bits 0..7)"
-                 : "=>DATA[%ld] = %.2lXh (channel %c, period %.4lXh, frequency=~%ld, bits 8..11)",
-            reg, v, 'A' + reg / 2, period, clock / period);
+        broke = report("=>DATA[%ld] = %.2lXh (channel %c, period %.4lXh, frequency=~%ld, bits 0..7)", channel, period,
+                       clock / period);
         break;
-    }
-    case 6: {
-        const i32 period = AtLeastOne(value & 0x1F);
-        broke = TraceReport::ReportWrite(this, trace, brk, 0, "=>DATA[%ld] = %.2lXh (noise, period %.4lXh, frequency=~%ld)",
-                                         reg, v, period, clock / period);
+    case 1:
+    case 3:
+    case 5:
+        broke = report("=>DATA[%ld] = %.2lXh (channel %c, period %.4lXh, frequency=~%ld, bits 8..11)", channel, period,
+                       clock / period);
         break;
-    }
-    case 7: {
-        auto letter = [value](i32 bit, char name) { return (value >> bit) & 1 ? name + ('a' - 'A') : name; };
-        broke = TraceReport::ReportWrite(this, trace, brk, 0, "=>DATA[%ld] = %.2lXh (channels %c%c%c, noise %c%c%c, ports %cA,%cB)",
-                                         reg, v, letter(0, 'A'), letter(1, 'B'), letter(2, 'C'), letter(3, 'A'),
-                                         letter(4, 'B'), letter(5, 'C'), (value & 0x40) ? '<' : '>',
-                                         (value & 0x80) ? '<' : '>');
+    case 6:
+        broke = report("=>DATA[%ld] = %.2lXh (noise, period %.4lXh, frequency=~%ld)", period, clock / period);
         break;
-    }
+    case 7:
+        broke = report("=>DATA[%ld] = %.2lXh (channels %c%c%c, noise %c%c%c, ports %cA,%cB)", letter(0, 'A'),
+                       letter(1, 'B'), letter(2, 'C'), letter(3, 'A'), letter(4, 'B'), letter(5, 'C'),
+                       (value & 0x40) ? '<' : '>', (value & 0x80) ? '<' : '>');
+        break;
     case 8:
     case 9:
     case 10:
-        broke = TraceReport::ReportWrite(this, trace, brk, 0, "=>DATA[%ld] = %.2lXh (channel %c, volume %ld/15, %s envelope)",
-                                         reg, v, 'A' + reg - 8, static_cast<i32>(value & 15),
-                                         (value & 0x10) ? "with" : "no");
+        broke = report("=>DATA[%ld] = %.2lXh (channel %c, volume %ld/15, %s envelope)", channel,
+                       static_cast<i32>(value & 15), (value & 0x10) ? "with" : "no");
         break;
-    case 11: {
-        const i32 period = AtLeastOne((regs_[12] << 8) + value);
-        broke = TraceReport::ReportWrite(this, trace, brk, 0,
-                                         "=>DATA[%ld] = %.2lXh (envelope, period %.4lXh, frequency=~%ld, bits 0..7)", reg,
-                                         v, period, clock / (period * (yamahaMode_ ? 8 : 16)));
+    case 11:
+        broke = report("=>DATA[%ld] = %.2lXh (envelope, period %.4lXh, frequency=~%ld, bits 0..7)", period,
+                       clock / (period * (yamahaMode_ ? 8 : 16)));
         break;
-    }
-    case 12: {
-        const i32 period = AtLeastOne((value << 8) + regs_[11]);
-        broke = TraceReport::ReportWrite(this, trace, brk, 0,
-                                         "=>DATA[%ld] = %.2lXh (envelope, period %.4lXh, frequency=%ld, bits 8..15)", reg,
-                                         v, period, clock / (period * (yamahaMode_ ? 1 : 16)));
+    case 12:
+        broke = report("=>DATA[%ld] = %.2lXh (envelope, period %.4lXh, frequency=%ld, bits 8..15)", period,
+                       clock / (period * (yamahaMode_ ? 1 : 16)));
         break;
-    }
     case 13:
-        broke = TraceReport::ReportWrite(this, trace, brk, 0, "=>DATA[%ld] = %.2lXh (envelope, shape %s)", reg, v,
-                                         Ay3891xSound::ShapeName(value & 15));
+        broke = report("=>DATA[%ld] = %.2lXh (envelope, shape %s)", Ay3891xSound::ShapeName(value & 15));
         break;
-    case 14:
-        broke = TraceReport::ReportWrite(this, trace, brk, 0,
-                                         (regs_[7] & 0x40) ? "=>DATA = %.2lXh (I/O Port A, >input mode)"
-                                                           : "=>DATA = %.2lXh (I/O Port A, <output mode)",
-                                         v);
+    default: {
+        // The I/O ports' lines name no register index.
+        const bool a = r == 14;
+        const bool output = (regs_[7] & (a ? 0x40 : 0x80)) != 0;
+        const char* format = a ? (output ? "=>DATA = %.2lXh (I/O Port A, >input mode)"
+                                         : "=>DATA = %.2lXh (I/O Port A, <output mode)")
+                               : (output ? "=>DATA = %.2lXh (I/O Port B, >input mode)"
+                                         : "=>DATA = %.2lXh (I/O Port B, <output mode)");
+        broke = TraceReport::ReportWrite(this, trace, brk, 0, format, static_cast<u32>(value));
         break;
-    default:
-        broke = TraceReport::ReportWrite(this, trace, brk, 0,
-                                         (regs_[7] & 0x80) ? "=>DATA = %.2lXh (I/O Port B, >input mode)"
-                                                           : "=>DATA = %.2lXh (I/O Port B, <output mode)",
-                                         v);
-        break;
+    }
     }
     if (broke)
         return;
@@ -278,7 +289,7 @@ void Ay3891xPsg::ApplyWrite(u32 r, u8 value)
     case 4:
     case 5: {
         const bool fine = (r & 1) == 0;
-        const i32 period = AtLeastOne(fine ? ((regs_[r + 1] & 0x0F) << 8) + value : regs_[r - 1] + ((value & 0x0F) << 8));
+        const i32 period = PeriodOf(r, value);
         Ay3891xSound* generator = GetGenerator(static_cast<i32>(r / 2));
         if (generator && generator->Record().tonePeriod != period) {
             generator->Record().tonePeriod = period;
@@ -288,7 +299,7 @@ void Ay3891xPsg::ApplyWrite(u32 r, u8 value)
         break;
     }
     case 6: {
-        const i32 period = AtLeastOne(value & 0x1F);
+        const i32 period = PeriodOf(r, value);
         each([period](Ay3891xSound& g, Ay3891xRecord& rec) {
             if (rec.noisePeriod != period) {
                 rec.noisePeriod = period;
@@ -322,7 +333,7 @@ void Ay3891xPsg::ApplyWrite(u32 r, u8 value)
         break;
     case 11:
     case 12: {
-        const i32 period = AtLeastOne(r == 11 ? (regs_[12] << 8) + value : (value << 8) + regs_[11]);
+        const i32 period = PeriodOf(r, value);
         const i32 trigger = r == 11 ? -1 : 1;
         each([period, trigger](Ay3891xSound& g, Ay3891xRecord& rec) {
             if (rec.envelopePeriod != period) {
@@ -368,7 +379,8 @@ u8 Ay3891xPsg::ReadData(bool peek)
     const bool output = (regs_[7] & (which ? 0x80 : 0x40)) != 0;
     if (output) {
         TraceReport::ReportRead(this, trace, brk, quiet,
-                                which ? "<=DATA = %.2lXh (I/O Port B, >input mode)" : "<=DATA = %.2lXh (I/O Port A, >input mode)",
+                                which ? "<=DATA = %.2lXh (I/O Port B, >input mode)"
+                                      : "<=DATA = %.2lXh (I/O Port A, >input mode)",
                                 static_cast<u32>(v));
         return v;
     }
@@ -377,7 +389,8 @@ u8 Ay3891xPsg::ReadData(bool peek)
     const IoPort& io = io_[which];
     if (!io.read) {
         TraceReport::ReportRead(this, trace, brk, quiet,
-                                which ? "<=DATA = %.2lXh (I/O Port B, <output mode)" : "<=DATA = %.2lXh (I/O Port A, <output mode)",
+                                which ? "<=DATA = %.2lXh (I/O Port B, <output mode)"
+                                      : "<=DATA = %.2lXh (I/O Port A, <output mode)",
                                 static_cast<u32>(kOpenLines));
         return kOpenLines;
     }

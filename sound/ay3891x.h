@@ -98,6 +98,8 @@ private:
     // The generators' effect of a data write to r (the write was reported and not
     // broken).
     void ApplyWrite(u32 r, u8 value);
+    // The tone, noise or envelope period that writing value to r gives (0 plays as 1).
+    i32 PeriodOf(u32 r, u8 value) const;
     u8 ReadIoPort(i32 which, u8 stored, bool peek);
 
     // Trace and break switches: ports by PortSwitch; registers with the sixteen write

@@ -494,7 +494,8 @@ bool PitChannel::WriteMode(u8 control)
         return false;
     }
     const i32 mode = (control >> 1) & 7;
-    if (TraceReport::ReportWrite(this, trace_[kWriteMode] | traceModes_[mode], break_[kWriteMode] | breakModes_[mode], 0,
+    if (TraceReport::ReportWrite(this, trace_[kWriteMode] | traceModes_[mode],
+                                 break_[kWriteMode] | breakModes_[mode], 0,
                                  "=>MODE[%ld] = %.2lXh (set mode %ld \"%s\")", channel, value, mode, kModeNames[mode]))
         return true;
     cw_ = control;
@@ -557,8 +558,9 @@ void PitChannel::WriteData(u8 value)
         zero = !bcd && raw == 0;
         count = bcd ? (raw == 0 ? 10000 : FromBcd(raw)) : (raw == 0 ? 0xFFFF : raw);
     }
-    if (TraceReport::ReportWrite(this, trace_[kWriteData], break_[kWriteData], 0, "=>DATA[%ld] = %.2lXh (%s, CR=CE=%ld)",
-                                 index_, static_cast<u32>(value), text, static_cast<i32>(count)))
+    if (TraceReport::ReportWrite(this, trace_[kWriteData], break_[kWriteData], 0,
+                                 "=>DATA[%ld] = %.2lXh (%s, CR=CE=%ld)", index_, static_cast<u32>(value), text,
+                                 static_cast<i32>(count)))
         return;
     if (complete) {
         cr_ = count;
@@ -595,7 +597,8 @@ u8 PitChannel::ReadData(bool peek)
             answer = latchedStatus_;
             next = readState_ & 3;
             keep = next != 0;
-            format = keep ? "<=DATA[%ld] = %ld (latch state, continue latch)" : "<=DATA[%ld] = %ld (latch state, stop latch)";
+            format = keep ? "<=DATA[%ld] = %ld (latch state, continue latch)"
+                          : "<=DATA[%ld] = %ld (latch state, stop latch)";
         } else if (readState_ == 1) {
             answer = static_cast<u8>(latch);
             format = "<=DATA[%ld] = %ld (latched data LSB, stop latch)";

@@ -101,7 +101,6 @@ void Sn76489Psg::Write(u8 value)
         if (rate < 3) {
             period = kShiftPeriods[rate];
         } else if (Sn76489Channel* tone2 = GetPsgChannel(2)) {
-            // Taken once: later changes of channel 2 reach the noise at its next write.
             period = 2 * Sn76489Channel::Divider(tone2->GetTone());
         }
         const bool white = (value & 4) != 0;
@@ -110,7 +109,8 @@ void Sn76489Psg::Write(u8 value)
                                      static_cast<u32>(value), white ? "white" : "periodic", clock / period))
             return;
         // Logged even when unchanged: every noise-control write restarts the register.
-        channel->SetTone(white ? -period : period, 1, true);
+        const i32 tone = rate < 3 ? period : (period | Sn76489Channel::kFollowsTone2);
+        channel->SetTone(white ? -tone : tone, 1, true);
     } else {
         const i32 tone = channel->GetTone();
         const bool isLatch = (value & 0x80) != 0;
@@ -123,6 +123,12 @@ void Sn76489Psg::Write(u8 value)
         // The triggers mark a latch (-1) followed by its data byte (+1): the channel
         // applies the pair as one change when they fall within one sample.
         channel->SetTone(n, isLatch ? -1 : 1, false);
+        Sn76489Channel* noise = GetPsgChannel(kNoiseChannel);
+        if (c == 2 && noise && Sn76489Channel::FollowsTone2(noise->GetTone())) {
+            // At rate 3 the noise shifts once per period of this tone, as it changes.
+            const i32 follow = (2 * Sn76489Channel::Divider(n)) | Sn76489Channel::kFollowsTone2;
+            noise->SetTone(noise->GetTone() < 0 ? -follow : follow, 0, false);
+        }
     }
     latch_ = latch;
 }

@@ -9,14 +9,17 @@
 //   tone          10-bit divider N: frequency = clock / (32 N); the counter of a divider
 //                 0 runs through all 1024 steps, so 0 plays as 1024
 //   noise control bit 2 white (1) or periodic (0); bits 0-1 shift rate clock/512,
-//                 /1024, /2048, or 3: once per period of channel 2's tone, at its divider
-//                 as it is at the time of the write
+//                 /1024, /2048, or 3: once per period of channel 2's tone, following its
+//                 divider as it changes (falling and rising noise effects are made so)
 //
 // Emulated: the register decoding with trace and break per register (2c tone, 2c+1
 // volume of channel c; 6 noise control, 7 noise volume), 2 dB volume steps, a 15-bit
-// noise register restarted at 0x400 by every noise-control write, tone changes that
-// arrive as a latch and a data byte within one sample applied as one. Not emulated: the
-// noise register's real taps (white noise uses bits 0 and 1), the output's filtering.
+// noise register restarted at 0x400 by every noise-control write (not by a change of
+// channel 2's divider that the noise follows at rate 3), tone changes that arrive as a
+// latch and a data byte within one sample applied as one, pitch exact to a fraction of
+// a sample. Not emulated: the noise register's real taps (white noise uses bits 0 and
+// 1), the output's filtering, except that a tone above hearing or above half the sample
+// rate (which the filter leaves as its high level) plays as that steady level.
 // Each channel is an 8-bit mono stream of its own that rests at the middle of the range
 // and swings at most a quarter of the half range either side: the host sums the four
 // streams, and four channels at full volume then just fill the range.
@@ -35,13 +38,24 @@
 #include "sound/square_sound_channel.h"
 
 // One channel: the square wave plus the volume table and, on channel 3, the noise.
+//
+// The noise channel's tone is its shift period in tone-clock ticks, negative for white
+// noise, with kFollowsTone2 added at rate 3. A record with a tone trigger comes from a
+// noise-control write and restarts the register; one without (channel 2's divider
+// changed under rate 3) only moves the shift rate.
 class Sn76489Channel : public SquareSoundChannel {
 public:
     // 15-bit noise register value after every noise-control write.
     static constexpr i32 kNoiseSeed = 0x400;
+    // In the noise channel's tone: the shift period is channel 2's and follows it.
+    static constexpr i32 kFollowsTone2 = 0x10000;
 
     // Tone-clock ticks per half period of a 10-bit tone divider.
     static constexpr i32 Divider(i32 n) { return (n & 0x3FF) ? (n & 0x3FF) : 0x400; }
+    // The noise channel's tone as its shift period (ticks) and its rate-3 mark.
+    static constexpr i64 NoiseMagnitude(i32 tone) { return tone < 0 ? -static_cast<i64>(tone) : tone; }
+    static constexpr i32 ShiftPeriod(i32 tone) { return static_cast<i32>(NoiseMagnitude(tone) & 0xFFFF); }
+    static constexpr bool FollowsTone2(i32 tone) { return (NoiseMagnitude(tone) & kFollowsTone2) != 0; }
 
     explicit Sn76489Channel(bool noise = false);
     ~Sn76489Channel() override;
@@ -67,6 +81,9 @@ public:
     i32 GetLevelTable(i32 volume) const { return levels_[volume & 15]; }
 
 private:
+    // Half period, its fraction and the steady flag from the applied tone.
+    void Retune(i32 sampleRate);
+    // Retune, and the noise restarts.
     void Recompute(i32 sampleRate);
     // Both levels and the rest level from the table and the applied volume.
     void ApplyLevels();

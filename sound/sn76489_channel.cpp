@@ -1,4 +1,5 @@
 // SN76489 channel: volume table, tone and noise from the logged records, state.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -6,6 +7,12 @@
 #include "emu/little_endian.h"
 #include "emu/state_block.h"
 #include "sound/sn76489.h"
+
+namespace {
+
+constexpr double kHighestAudibleTone = 18000.0;  // Hz
+
+} // namespace
 
 Sn76489Channel::Sn76489Channel(bool noise) : noise_(noise)
 {
@@ -50,12 +57,35 @@ void Sn76489Channel::BuildTables(i32 minimum, i32 maximum)
     }
 }
 
-void Sn76489Channel::Recompute(i32 sampleRate)
+void Sn76489Channel::Retune(i32 sampleRate)
 {
     const double clock = GetToneClock() > 0 ? GetToneClock() : 1;
-    const double ticks = noise_ ? std::fabs(static_cast<double>(appliedTone_)) : Divider(appliedTone_);
-    const double half = std::floor(static_cast<double>(sampleRate) / clock * ticks + 0.5);
-    halfPeriod_ = half >= 0x7FFFFFFF ? 0x7FFFFFFF : (half < 1 ? 1 : static_cast<i32>(half));
+    const double ticks = noise_ ? ShiftPeriod(appliedTone_) : Divider(appliedTone_);
+    // Samples per half period with their fraction: rounded to whole samples, a divider
+    // of 20 at 48000 Hz would play 6000 Hz for 5593.
+    const double exact = static_cast<double>(sampleRate > 0 ? sampleRate : 1) / clock * ticks;
+    // A tone above half the sample rate cannot be rendered and one above hearing (18 kHz
+    // and up: dividers 1 to 6) barely can: either would alias into an audible square.
+    // The console's output does not follow such a tone either: it holds the high level,
+    // so that a program that writes volumes over it plays samples.
+    steady_ = !noise_ && (exact < 1.0 || clock / (2.0 * ticks) >= kHighestAudibleTone);
+    const double whole = std::floor(exact);
+    if (whole >= static_cast<double>(INT32_MAX - 1)) {
+        halfPeriod_ = INT32_MAX - 1;
+        halfPeriodFraction_ = 0;
+    } else if (whole < 1.0) {
+        // The noise shifts at most once per sample.
+        halfPeriod_ = 1;
+        halfPeriodFraction_ = 0;
+    } else {
+        halfPeriod_ = static_cast<i32>(whole);
+        halfPeriodFraction_ = static_cast<u32>(std::min((exact - whole) * 4294967296.0, 4294967295.0));
+    }
+}
+
+void Sn76489Channel::Recompute(i32 sampleRate)
+{
+    Retune(sampleRate);
     noiseRegister_ = kNoiseSeed;
     white_ = appliedTone_ < 0;
 }
@@ -84,6 +114,11 @@ void Sn76489Channel::ApplyRegisterEvent(const u8* payload, const u8* nextPayload
             // The noise restarts on every control write, changed or not.
             if (!noise_ || record.toneTrigger == 0)
                 return;
+        } else if (noise_ && record.toneTrigger == 0) {
+            // Channel 2's divider moved under rate 3: the register shifts on at the new rate.
+            appliedTone_ = record.tone;
+            Retune(sampleRate);
+            return;
         } else if (!noise_ && nextPayload && cpuFrequency > 0) {
             // A latch byte followed within one sample by its data byte: the next record
             // carries the whole new tone, so the half-made one is never heard.
@@ -136,5 +171,6 @@ bool Sn76489Channel::LoadState(Archive& archive, LoadContext context)
         levels_[i] = static_cast<i32>(LoadLe32(levels + 4 * i));
     restLevel_ = levels_[0];
     noiseRegister_ = noiseRegister & 0x7FFF;
+    Retune(GetSampleRate());
     return true;
 }

@@ -1,6 +1,8 @@
 // Square-wave channel: tone and volume logging, the render and the "_SQSNDCH" block.
 #include "sound/square_sound_channel.h"
 
+#include <cstdint>
+
 #include "base/archive.h"
 #include "emu/little_endian.h"
 #include "emu/state_block.h"
@@ -43,6 +45,9 @@ bool SquareSoundChannel::Start(i32* rate)
     level0_ = 0;
     level1_ = 0;
     restLevel_ = 0;
+    halfPeriodFraction_ = 0;
+    fractionPhase_ = 0;
+    steady_ = false;
     return true;
 }
 
@@ -78,6 +83,10 @@ void SquareSoundChannel::SetVolume(i32 value, i32 trigger, bool force)
 void SquareSoundChannel::EndHalfPeriod()
 {
     samplesLeft_ = halfPeriod_;
+    const u32 carried = fractionPhase_;
+    fractionPhase_ += halfPeriodFraction_;
+    if (fractionPhase_ < carried && samplesLeft_ < INT32_MAX)
+        ++samplesLeft_;
     if (phaseStep_)
         phaseStep_(this, &phase_);
     else
@@ -87,6 +96,11 @@ void SquareSoundChannel::EndHalfPeriod()
 void SquareSoundChannel::RenderSamples(i32* out, i32 count)
 {
     const bool enabled = IsSoundEnabled();
+    if (steady_) {
+        for (i32 i = 0; i < count; ++i)
+            out[i] = enabled ? level1_ : restLevel_;
+        return;
+    }
     if (halfPeriod_ <= 0) {
         for (i32 i = 0; i < count; ++i)
             out[i] = enabled ? level0_ : restLevel_;
@@ -129,6 +143,8 @@ bool SquareSoundChannel::LoadState(Archive& archive, LoadContext context)
     if (!SoundChannel::LoadState(archive, context))
         return false;
     // Values are taken as stored: the render copes with any half period and count.
+    halfPeriodFraction_ = 0;
+    steady_ = false;
     return StateBlock::Enter(archive, "_SQSNDCH") &&
            VisitState([&](i32& v, const char* key) { return archive.ReadInt32(&v, key); }) &&
            StateBlock::Leave(archive, "_SQSNDCH");

@@ -10,14 +10,19 @@
 //
 // Render: the output is level 1 while phase bit 0 is set, else level 0; every half
 // period (in samples) the phase toggles, or the chip's phase step (the noise shift
-// register) replaces the toggle. A disabled channel outputs the rest level (the chip's
-// silence) and keeps counting, so that enabling it again continues in phase. A half
-// period of 0 or less renders level 0 and ends one half period per call.
+// register) replaces the toggle. A half period rarely holds a whole number of samples:
+// its fraction (in 1/2^32 of a sample) is carried from one half period to the next, so
+// that on average the wave keeps the chip's pitch exactly. A steady channel (a tone too
+// high to render at the sample rate) outputs level 1 alone. A disabled channel outputs
+// the rest level (the chip's silence) and keeps counting, so that enabling it again
+// continues in phase. A half period of 0 or less renders level 0 and ends one half
+// period per call.
 //
 // State, after "_DEV" and "_SNDCH": block "_SQSNDCH" with "VER" u8 0, then i32 each:
 // "CDTN" tone, "CDVL" volume, "CDTT" tone trigger, "CDVT" volume trigger, "TDVA" applied
 // tone, "TDCN" half period, "TDTO" samples left, "TDVL" phase, "VDVA" applied volume,
-// "VDL0" level 0, "VDL1" level 1.
+// "VDL0" level 0, "VDL1" level 1. The fraction and the steady flag follow from the applied
+// tone and the sample rate; the chip works them out again when it loads a state.
 #pragma once
 
 #include "base/types.h"
@@ -80,6 +85,9 @@ protected:
     i32 level0_ = 0;           // [VDL0] sample value while the phase is 0
     i32 level1_ = 0;           // [VDL1] sample value while the phase is 1
     i32 restLevel_ = 0;        // sample value while disabled; set by the chip with its tables
+    u32 halfPeriodFraction_ = 0; // the half period's part of a sample beyond halfPeriod_, / 2^32
+    u32 fractionPhase_ = 0;      // the fractions carried so far; a carry lengthens a half period
+    bool steady_ = false;        // outputs level 1 without counting
     PhaseStep phaseStep_ = nullptr;
 
 private:

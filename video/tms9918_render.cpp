@@ -101,14 +101,15 @@ void Tms9918Vdp::DrawMulticolor(i32 line, u32* row) const
 }
 
 // 40 characters of 6 pixels (the pattern's six left bits) make 240 pixels, centred with
-// the backdrop in an 8-pixel margin on each side, as the chip shows them.
+// the backdrop in an 8-pixel margin on each side, as the chip shows them. A text colour
+// of 0 is transparent: the backdrop shows through, as in every other mode.
 void Tms9918Vdp::DrawText(i32 line, u32* row) const
 {
     const u8* vram = vram_.get();
     const u32 names = ((reg_[2] & 15) << 10) + static_cast<u32>(line >> 3) * 40;
     const u32 patterns = ((reg_[4] & 7) << 11) + static_cast<u32>(line & 7);
-    const u32 one = kPalette[reg_[7] >> 4 & 15];
-    const u32 zero = kPalette[reg_[7] & 15];
+    const u32 one = Colour(reg_[7] >> 4 & 15);
+    const u32 zero = Colour(reg_[7] & 15);
     for (int i = 0; i < 8; ++i) {
         row[i] = zero;
         row[kWidth - 8 + i] = zero;

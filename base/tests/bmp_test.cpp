@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -55,8 +56,8 @@ TEST(BmpTest, OnePixelFourBitLayout) {
     EXPECT_EQ(b[118], 0xB0);
 
     // Read where it stands in a larger stream.
-    Bytes inside(7, 0xEE);
-    inside.insert(inside.end(), b.begin(), b.end());
+    Bytes inside(7 + b.size(), 0xEE);
+    std::copy(b.begin(), b.end(), inside.begin() + 7);
     auto image = Load(inside, kBmpAnyDepth, 7);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->GetBitsPerPixel(), 4);

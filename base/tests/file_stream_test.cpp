@@ -7,6 +7,7 @@
 #include "base/file_stream.h"
 #include "base/string_a.h"
 #include "base/system_utils.h"
+#include "base/tests/temp_folder.h"
 
 
 namespace {
@@ -14,10 +15,7 @@ namespace {
 class FileStreamTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("kuv_file_stream_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        dir_ = folder_.Path();
     }
     void TearDown() override {
         std::error_code ec;
@@ -32,6 +30,7 @@ protected:
         std::fclose(f);
     }
 
+    TempFolder folder_{"kuv_file_stream"};
     std::filesystem::path dir_;
 };
 

@@ -14,6 +14,7 @@
 #include "base/path_text.h"
 #include "base/program_folders.h"
 #include "base/string_a.h"
+#include "base/tests/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -138,12 +139,7 @@ TEST(PathTextTest, ParentFolder) {
 class TempTree : public ::testing::Test {
 protected:
     void SetUp() override {
-        static std::atomic<int> serial{0};
-        root = fs::temp_directory_path() /
-               ("kuv-paths-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                std::to_string(serial++) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
-        ASSERT_TRUE(fs::create_directories(root));
+        root = folder_.Path();
     }
     void TearDown() override {
         std::error_code ec;
@@ -158,6 +154,7 @@ protected:
     }
     void Touch(const fs::path& p, const char* text = "x") { std::ofstream(p, std::ios::binary) << text; }
 
+    TempFolder folder_{"kuv-paths"};
     fs::path root;
     fs::path saved = fs::current_path();
 };

@@ -45,6 +45,14 @@ TEST(PauseAndBreak, PauseAndBreakHoldTheRunUntilReleased)
 {
     CoreRig rig(kStepProgram);
     ASSERT_TRUE(rig.alive);
+    // A frame that ends while the test holds the run, however long it holds it, is a
+    // fault; the worker counts them.
+    std::atomic<bool> holding{false};
+    std::atomic<i32> framesWhileHeld{0};
+    rig.onFrame = [&](i32) {
+        if (holding.load())
+            ++framesWhileHeld;
+    };
     ASSERT_TRUE(rig.core->Start(false, false));
     ASSERT_TRUE(WaitFor([&] { return rig.Frames() >= 2; }));
 
@@ -52,15 +60,19 @@ TEST(PauseAndBreak, PauseAndBreakHoldTheRunUntilReleased)
     rig.core->RequestPause();
     rig.core->RequestPause();
     EXPECT_TRUE(rig.core->IsPaused());
+    holding = true;
     i32 held = rig.Frames();
     rig.core->ReleasePause();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(rig.core->IsPaused());
+    EXPECT_EQ(rig.core->GetPauseRequests(), 1);
     EXPECT_EQ(rig.Frames(), held);
+    holding = false;
     rig.core->ReleasePause();
     ASSERT_TRUE(WaitFor([&] { return rig.Frames() > held + 2; }));
 
     rig.core->Break(false);
     ASSERT_TRUE(HeldInBreak(*rig.core));
+    holding = true;
     EXPECT_TRUE(rig.machine->GetEventBus()->IsHeld());  // sound silenced
     held = rig.Frames();
     // A key pressed in break does not reach the machine: only the break's release is queued.
@@ -69,8 +81,10 @@ TEST(PauseAndBreak, PauseAndBreakHoldTheRunUntilReleased)
     rig.core->CopyInputQueue(&queue);
     ASSERT_EQ(queue.count, 1);
     EXPECT_EQ(queue.entries[0], kInputReleaseAll);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(HeldInBreak(*rig.core));
     EXPECT_EQ(rig.Frames(), held);
+    holding = false;
+    EXPECT_EQ(framesWhileHeld.load(), 0);
 
     rig.core->Continue();
     EXPECT_FALSE(rig.core->IsInBreak());

@@ -8,6 +8,7 @@
 
 #include "base/string_a.h"
 #include "base/string_w.h"
+#include "base/tests/temp_folder.h"
 #include "emu/command_interpreter.h"
 #include "emu/drive_bay.h"
 #include "emu/drive_image.h"
@@ -77,9 +78,7 @@ class MapperTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = fs::temp_directory_path() /
-               ("kuv_mapper_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::create_directories(dir_);
+        dir_ = folder_.Path();
         bay_.SetCartridgeCount(3);
         memory_.Allocate(64 * 1024, 0);
         for (TestMapper* m : {&mapper_, &second_}) {
@@ -108,6 +107,7 @@ protected:
         return m.Start(&rate);
     }
 
+    TempFolder folder_{"kuv_mapper"};
     fs::path dir_;
     FakeHost host_;
     CommandInterpreter console_;

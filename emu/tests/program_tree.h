@@ -8,17 +8,15 @@
 // folder itself; every file a test writes stays inside it.
 #pragma once
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "base/program_folders.h"
 #include "base/string_w.h"
+#include "base/tests/temp_folder.h"
 #include "base/types.h"
 
 class ProgramTree {
@@ -33,15 +31,7 @@ public:
         }
         savedAppData_ = AppDataFolder();
         savedCwd_ = std::filesystem::current_path();
-        // Another copy of the test program may be making its own tree at the same moment:
-        // the name is fresh when create_directory says it made it.
-        static std::atomic<int> serial{0};
-        std::random_device entropy;
-        do {
-            Root() = std::filesystem::temp_directory_path() /
-                     ("kuv_files_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) +
-                      "_" + std::to_string(entropy()) + "_" + std::to_string(serial++));
-        } while (!std::filesystem::create_directory(Root()));
+        Root() = folder_.Path();
         std::filesystem::create_directories(Root() / "tree" / "Program Files" / "KUV");
         std::filesystem::create_directories(Root() / "appdata");
         std::filesystem::current_path(Root());
@@ -111,6 +101,7 @@ private:
         return root;
     }
 
+    TempFolder folder_{"kuv_files"};
     std::filesystem::path savedCwd_;
     PathString savedProgram_;
     PathString savedAppData_;

@@ -149,6 +149,45 @@ TEST(ControlsGallery, ControlsStandWhereTheLayoutPutsThemAndTheButtonHoversAndCl
     EXPECT_EQ(shown.Count(0x00FF00, 2, 2, 42, 38), 0);
     EXPECT_GT(shown.Count(SysRgb(COLOR_GRAYTEXT), 2, 2, 42, 38), 30);
 
+    // A disabled label is embossed: highlight one pixel off, grey over it.
+    label->SetEnabled(false);
+    gui_test::Settle();
+    shown = gui_test::CaptureClient(frame->handle);
+    EXPECT_EQ(shown.Count(0x000000, 102, 2, 162, 38), 0);
+    EXPECT_GT(shown.Count(SysRgb(COLOR_GRAYTEXT), 102, 2, 162, 38), 5);
+    EXPECT_GT(shown.Count(SysRgb(COLOR_BTNHIGHLIGHT), 102, 2, 162, 38), 5);
+
+    // Edges narrow the client area; a panel narrower than its edges has none.
+    int px = 0, py = 0, pw = 0, ph = 0;
+    ASSERT_TRUE(side->GetClientRect(&px, &py, &pw, &ph));
+    EXPECT_EQ(px, 2);
+    EXPECT_EQ(pw, 96);
+    side->SetPosition(0, 40, 3, ch - 40, kUnitPixels);
+    ASSERT_TRUE(side->GetClientRect(&px, &py, &pw, &ph));
+    EXPECT_EQ(px, 0);
+    EXPECT_EQ(pw, 0);
+    side->SetBorderStyle(0);
+    ASSERT_TRUE(side->GetClientRect(&px, &py, &pw, &ph));
+    EXPECT_EQ(pw, 3);
+
+    // The tooltip follows the last text; an empty text takes the tool away.
+    const auto toolCount = [&] { return SendMessageW(start->GetTooltipWindow(), TTM_GETTOOLCOUNT, 0, 0); };
+    EXPECT_EQ(toolCount(), 1);
+    start->SetTooltip(W16("Run"));
+    EXPECT_EQ(toolCount(), 1);
+    wchar_t tip[32] = {};
+    TOOLINFOW info{};
+    info.cbSize = 44;
+    info.uFlags = TTF_IDISHWND;
+    info.uId = reinterpret_cast<UINT_PTR>(start->GetHandle());
+    info.lpszText = tip;
+    SendMessageW(start->GetTooltipWindow(), TTM_GETTEXTW, 32, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(tip, L"Run");
+    start->SetTooltip(W16(""));
+    EXPECT_EQ(toolCount(), 0);
+    go->SetTooltip(W16(""));
+    EXPECT_EQ(go->GetTooltipWindow(), nullptr) << "no tooltip window for an empty text";
+
     gui_test::DeleteFrame(frame);
 }
 
@@ -175,6 +214,55 @@ TEST(ControlsGallery, PictureControlSwitchesAndRefusesBadImages)
     // Cartridge lamp of state 9 (yellow) at (30, 7) of the 47 by 16 picture,
     // centred at (6, 7) in the control at (10, 10).
     EXPECT_EQ(shown.At(10 + 6 + 30, 10 + 7 + 7), 0xFFFF00u);
+    gui_test::DeleteFrame(frame);
+}
+
+}  // namespace
+
+namespace {
+
+int canvasPaints = 0;
+void CountCanvasPaint(CanvasInterface* canvas, DrawContext* context)
+{
+    ++canvasPaints;
+    PaintCanvas(canvas, context);
+}
+
+TEST(ControlsGallery, CanvasBufferFollowsItsSizeAndMode)
+{
+    FrameWindow* frame = gui_test::MakeFrame(300, 200);
+    ASSERT_NE(frame, nullptr);
+    auto* canvas = new Canvas(10, 10, 80, 50, kAlignFree, true);
+    canvas->onPaint = CountCanvasPaint;
+    canvas->DoubleBuffered() = true;
+    ASSERT_TRUE(frame->AddChild(canvas));
+    const auto repaint = [&] {
+        const int before = canvasPaints;
+        InvalidateRect(canvas->GetHandle(), nullptr, FALSE);
+        return gui_test::PumpUntil([&] { return canvasPaints > before; });
+    };
+    ASSERT_TRUE(repaint());
+    EXPECT_TRUE(canvas->HasBuffer());
+    EXPECT_EQ(canvas->GetBufferWidth(), 80);
+    EXPECT_EQ(canvas->GetBufferHeight(), 50);
+    EXPECT_EQ(gui_test::CaptureClient(frame->handle).At(89, 59), 0x2040A0u) << "the buffer reached the window";
+
+    canvas->SetPosition(10, 10, 120, 40, kUnitPixels);
+    ASSERT_TRUE(repaint());
+    EXPECT_EQ(canvas->GetBufferWidth(), 120);
+    EXPECT_EQ(canvas->GetBufferHeight(), 40);
+
+    canvas->DoubleBuffered() = false;
+    ASSERT_TRUE(repaint());
+    EXPECT_FALSE(canvas->HasBuffer());
+    EXPECT_EQ(gui_test::CaptureClient(frame->handle).At(129, 49), 0x2040A0u);
+
+    canvas->LockUpdates(true);
+    const int locked = canvasPaints;
+    InvalidateRect(canvas->GetHandle(), nullptr, FALSE);
+    gui_test::Settle();
+    EXPECT_EQ(canvasPaints, locked) << "no paint while updates are locked";
+    canvas->LockUpdates(false);
     gui_test::DeleteFrame(frame);
 }
 

@@ -16,6 +16,7 @@
 #include "gui/file_dialog.h"
 #include "gui/message_box.h"
 #include "gui/tests/gui_test_support_win32.h"
+#include "gui/text_label.h"
 
 namespace {
 
@@ -95,10 +96,15 @@ TEST_F(DialogTest, ButtonEndsTheDialogWithItsResultCodeCentredOnTheOwner)
     auto* memory = new Button({10, 10, 90, 24}, W16("to Memory"), 3, kAlignFree, true, kUnitPixels);
     memory->ResultCode() = 4;
     ASSERT_TRUE(dialog.AddChild(memory));
+    ASSERT_TRUE(dialog.AddChild(new TextLabel(10, 50, 200, 30, W16("Where to?"), kAlignFree, true)));
     RECT placed{};
     bool nestedRun = true;
+    gui_test::Pixels shown;
     DriverScope scope(frame, [&](HWND window) {
         GetWindowRect(window, &placed);
+        InvalidateRect(window, nullptr, TRUE);
+        UpdateWindow(window);
+        shown = gui_test::CaptureClient(window);
         nestedRun = dialog.DoModal(frame);
         SendMessageW(memory->GetHandle(), BM_CLICK, 0, 0);
     });
@@ -114,6 +120,9 @@ TEST_F(DialogTest, ButtonEndsTheDialogWithItsResultCodeCentredOnTheOwner)
     EXPECT_EQ(placed.top, owner.top + (owner.bottom - owner.top - 120) / 2);
     EXPECT_FALSE(IsWindow(scope.state.seen));
     EXPECT_FALSE(dialog.IsCreated());
+    // The label, drawn by the dialog's paint, survives the dialog's own erase.
+    ASSERT_GT(shown.width, 200);
+    EXPECT_GT(shown.Count(0x000000, 10, 50, 210, 80), 5);
 }
 
 TEST_F(DialogTest, KeysAndEndModalGiveTheirCodes)
@@ -200,7 +209,9 @@ TEST_F(DialogTest, OpenFileDialogShowsTheDriveFiltersAndIsCancelled)
     GetTempPathW(MAX_PATH, folder);
     const PathString start(folder);
     std::vector<std::wstring> filters;
+    RECT placed{};
     DriverScope scope(frame, [&](HWND w) {
+        GetWindowRect(w, &placed);
         filters = ComboItems(w, 0x470);  // cmb1: the file types
         PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
     });
@@ -215,6 +226,10 @@ TEST_F(DialogTest, OpenFileDialogShowsTheDriveFiltersAndIsCancelled)
     ASSERT_EQ(filters.size(), 2u);
     EXPECT_EQ(filters[0], L"All Supported Files");
     EXPECT_EQ(filters[1], L"Coleco ROM (*.rom,*.col,*.cv)");
+    RECT owner;
+    GetWindowRect(frame->handle, &owner);
+    EXPECT_EQ(placed.left, owner.left + (owner.right - owner.left - (placed.right - placed.left)) / 2)
+        << "centred on the owner at its own size";
 
     dialog.mode = 2;
     EXPECT_FALSE(dialog.DoModal(frame, start));

@@ -211,6 +211,8 @@ TEST(FrameWindowTest, RunsMenusTimersAndDrawingUntilClosed)
     EXPECT_EQ(runResult, 0);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(frame->handle, nullptr);
+    EXPECT_TRUE(IsMenu(nativeBar)) << "the menu objects' native menus outlive the window";
+    EXPECT_TRUE(IsMenu(nativeFile));
     EXPECT_GE(seen.ticks, 20u);
     EXPECT_EQ(seen.commands, 1);
     EXPECT_EQ(seen.commandPosition, -1) << "the entry's own handler is called with -1";
@@ -236,6 +238,7 @@ TEST(FrameWindowTest, RunsMenusTimersAndDrawingUntilClosed)
 
     app.Exit();
     app.Exit();
+    EXPECT_FALSE(IsMenu(nativeBar)) << "and go with them";
     observed = nullptr;
 }
 
@@ -322,6 +325,41 @@ TEST(FrameWindowTest, MessagesReachTheCallbacksAndDestroyEndsTheLoop)
     MSG message;
     EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(message.wParam, 0u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(FrameWindowTest, PlacementAndSystemMessages)
+{
+    FrameWindow wide(0, 0, 5000, 300, 1);
+    ASSERT_TRUE(wide.Create(GetModuleHandleW(nullptr)));
+    RECT r;
+    GetWindowRect(wide.handle, &r);
+    EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN)) << "narrowed to the screen";
+    EXPECT_FALSE(wide.Create(reinterpret_cast<HINSTANCE>(0x1234))) << "made with another instance";
+    EXPECT_TRUE(wide.Create(GetModuleHandleW(nullptr)));
+
+    EXPECT_EQ(SendMessageW(wide.handle, WM_SYSCOMMAND, SC_KEYMENU, 0), 0) << "Alt and F10 open no menu";
+    wide.SetCursorVisible(false);
+    HDC dc = GetDC(wide.handle);
+    EXPECT_EQ(SendMessageW(wide.handle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), -1);
+    ReleaseDC(wide.handle, dc);
+
+    // A command from a native menu that carries no menu object is left alone.
+    HMENU foreign = CreatePopupMenu();
+    AppendMenuW(foreign, MF_STRING, 0, L"x");
+    SendMessageW(wide.handle, WM_MENUCOMMAND, 0, reinterpret_cast<LPARAM>(foreign));
+    DestroyMenu(foreign);
+
+    wide.Destroy();
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    FrameWindow never(0, 0, 100, 100, 1);
+    never.Destroy();
+    EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        << "a frame that never had a window does not end the loop";
 }
 
 } // namespace

@@ -21,7 +21,9 @@ inline bool PumpUntil(const std::function<bool()>& done)
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!done() && std::chrono::steady_clock::now() < end) {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // Bounded: a window that never validates (updates locked) gets
+        // WM_PAINT again at every look.
+        for (int n = 0; n < 200 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
             if (msg.message == WM_QUIT)
                 continue;  // a destroyed frame's quit message ends no loop here
             TranslateMessage(&msg);
@@ -56,7 +58,7 @@ inline void DeleteFrame(FrameWindow* frame)
 {
     delete frame;
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    for (int n = 0; n < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
     }
 }
 

@@ -70,10 +70,12 @@ TEST_F(PositionUnitsTest, ScreenResolutionIsScaledAndSetOnce)
         EXPECT_EQ(x, c.dpiX) << c.screenX << " by " << c.screenY;
         EXPECT_EQ(y, c.dpiY);
     }
-    EXPECT_TRUE(SetScreenDpiOnce(96, 96));
-    EXPECT_EQ(ScreenDpiX, 139);
+    // The first call of the process sets the values (a frame window may have
+    // made it already); no later call changes them.
+    SetScreenDpiOnce(96, 96);
+    const i32 x = ScreenDpiX;
     EXPECT_FALSE(SetScreenDpiOnce(120, 120));
-    EXPECT_EQ(ScreenDpiX, 139);
+    EXPECT_EQ(ScreenDpiX, x);
 }
 
 } // namespace

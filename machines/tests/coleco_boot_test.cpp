@@ -85,8 +85,8 @@ TEST_F(ColecoBoot, PlaysTheToneOnChannelZero)
     const auto [lo, hi] = std::minmax_element(last[0].begin(), last[0].end());
     EXPECT_EQ(*hi + *lo, 256) << "the wave swings about silence, the middle of the 8-bit range";
     EXPECT_EQ(*hi - *lo, 62) << "full volume: just under a quarter of the half range either side";
-    // Divider 254: 3579545 / (32 * 254) = 440.4 Hz; whole-sample half-periods cost ~1 %.
-    EXPECT_NEAR(SquareFrequency(last[0], sound.rate), 440.4, 440.4 * 0.02);
+    // Divider 254: 3579545 / (32 * 254) = 440.395 Hz, within a cent.
+    EXPECT_NEAR(SquareFrequency(last[0], sound.rate), 440.395, 440.395 * 0.0006);
     for (size_t c = 1; c < 4; ++c) {
         const auto [olo, ohi] = std::minmax_element(last[c].begin(), last[c].end());
         EXPECT_EQ(*olo, *ohi) << "channel " << c << " was turned off";

@@ -24,6 +24,9 @@ struct CoreRun {
     std::atomic<u32> nmis[2] = {0, 0};
     std::atomic<u32> ticks[2] = {0, 0};
     std::atomic<u64> digest{0};
+    // Spot pixels of the 80th frame: blank, checks, solid, the sprite and just above it.
+    static constexpr i32 kSpots[5][2] = {{0, 0}, {8, 0}, {16, 5}, {100, 80}, {100, 79}};
+    std::atomic<u32> spots[5] = {0, 0, 0, 0, 0};
     // Frames 20 to 80, checked as they end: RAM seen through each mirror, and the
     // controller bytes the program read (keys pressed at the end of frame 30).
     std::atomic<i32> checkedFrames{0};
@@ -51,6 +54,8 @@ struct CoreRun {
         self->nmis[at] = memory->Read8(kNmiCount, true) | (memory->Read8(kNmiCount + 1, true) << 8);
         self->ticks[at] = static_cast<u32>(self->machine->GetEventBus()->GetTickCount());
         self->digest = self->surface->Digest();
+        for (size_t i = 0; i < 5; ++i)
+            self->spots[i] = self->surface->Pixel(kSpots[i][0], kSpots[i][1]);
     }
     // On the worker, between two frames: the machine stands still.
     void CheckFrame(i32 frame)
@@ -125,12 +130,20 @@ TEST(ColecoCore, BootsAndRunsOnTheWorker)
     EXPECT_EQ(run.checkedFrames.load(), 61);
     EXPECT_EQ(run.mirrorFaults.load(), 0) << "every KB of 0x6000-0x7FFF is the same RAM";
     EXPECT_EQ(run.controllerFaults.load(), 0) << "keypad, joystick and controller 2 as the program read them";
+    // The cartridge's picture: white on dark blue characters, a red sprite from line 80.
+    const u32 blue = Tms9918Vdp::kPalette[4];
+    const u32 white = Tms9918Vdp::kPalette[15];
+    const u32 red = Tms9918Vdp::kPalette[8];
+    const u32 expected[5] = {blue, white, white, red, blue};
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(run.spots[i].load(), expected[i]) << "at " << CoreRun::kSpots[i][0] << "," << CoreRun::kSpots[i][1];
     EXPECT_EQ(run.digest.load(), 0x21419f110d0c7951ull) << "the same picture as run directly";
     ASSERT_EQ(run.sound->streams.size(), 4u);
     const auto second = static_cast<std::ptrdiff_t>(run.sound->rate);
     ASSERT_GT(static_cast<std::ptrdiff_t>(run.sound->streams[0].size()), second);
     const std::vector<u8> last(run.sound->streams[0].end() - second, run.sound->streams[0].end());
-    EXPECT_NEAR(SquareFrequency(last, run.sound->rate), 440.4, 440.4 * 0.02);
+    // Divider 254: 3579545 / (32 * 254) Hz, within a cent.
+    EXPECT_NEAR(SquareFrequency(last, run.sound->rate), 440.395, 440.395 * 0.0006);
 }
 
 TEST(ColecoCore, StartFailsWithoutTheBiosOrTheCartridge)

@@ -171,3 +171,22 @@ TEST(MsxCartridge, SramPaging)
     EXPECT_EQ(rig.Peek(0xBC01), 0x55);
     EXPECT_EQ(rig.Peek(0x4000), 0) << "0x4000-0x7FFF keeps ROM bank 0";
 }
+
+TEST(MsxCartridge, StateRestoresBanksAndSram)
+{
+    MsxRig rig;
+    StartKnown(rig, MsxMapper::kTypeAscii8Sram);
+    rig.Poke(0x6800, 5);
+    rig.Poke(0x7000, 0x20);
+    rig.Poke(0x8010, 0x99);
+    StateBuffer state;
+    ASSERT_TRUE(rig.machine->SaveComponent(state.archive));
+    rig.Poke(0x8010, 0x11);
+    rig.Poke(0x6800, 7);
+    rig.Poke(0x7000, 3);
+    state.stream.Seek(0);
+    ASSERT_TRUE(rig.machine->LoadComponent(state.archive, nullptr));
+    EXPECT_EQ(rig.Peek(0x6123), 5) << "ROM bank 5 at 0x6000 again";
+    EXPECT_EQ(rig.Peek(0x8010), 0x99) << "the SRAM as saved, shown at 0x8000";
+    EXPECT_EQ(rig.Mapper()->GetCartridgeType(0), static_cast<u32>(MsxMapper::kTypeAscii8Sram));
+}

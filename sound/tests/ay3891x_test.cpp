@@ -240,7 +240,8 @@ TEST_F(Ay3891xTest, UnconnectedInputPortReadsNoJoystickAndNoButton)
         u8 r;
         u8 expected;
     };
-    for (const Case& c : {Case{0xB8, 14, 0xFF}, Case{0x78, 15, 0xFF}, Case{0x40 | 0x38, 14, 0x00}, Case{0xB8, 15, 0x00}}) {
+    const Case cases[] = {{0xB8, 14, 0xFF}, {0x78, 15, 0xFF}, {0x78, 14, 0x00}, {0xB8, 15, 0x00}};
+    for (const Case& c : cases) {
         Set(7, c.mixer);
         Set(c.r, 0x00);
         EXPECT_EQ(c.expected, Get(c.r)) << std::hex << int(c.mixer) << " R" << std::dec << int(c.r);
@@ -283,19 +284,23 @@ TEST_F(Ay3891xTest, WritesLogARecordOnlyWhenTheyChangeWhatIsPlayed)
 
 TEST_F(Ay3891xTest, TraceLinesAndBreaks)
 {
-    psg->TraceWriteRegister(11) = 1;
-    psg->TraceWriteRegister(7) = 1;
+    for (i32 r : {3, 7, 10, 11})
+        psg->TraceWriteRegister(r) = 1;
+    Set(3, 0x11);
+    Set(10, 0x1F);
     Set(7, 0xB8);
     Set(11, 0x10);
     psg->YamahaMode() = 1;
     Set(11, 0x10);
     const std::vector<std::string> lines = rig.ConsoleLines();
-    ASSERT_GE(lines.size(), 3u);
+    ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ((std::vector<std::string>{
+                  "[AY-3] =>DATA[3] = 11h (channel B, period 0100h, frequency=~873, bits 8..11)",
+                  "[AY-3] =>DATA[10] = 1Fh (channel C, volume 15/15, with envelope)",
                   "[AY-3] =>DATA[7] = B8h (channels ABC, noise abc, ports >A,<B)",
                   "[AY-3] =>DATA[11] = 10h (envelope, period 0010h, frequency=~873, bits 0..7)",
                   "[AY-3] =>DATA[11] = 10h (envelope, period 0010h, frequency=~1747, bits 0..7)"}),
-              std::vector<std::string>(lines.end() - 3, lines.end()));
+              std::vector<std::string>(lines.end() - 5, lines.end()));
 
     rig.machine.SetBreakHandler([](void*, bool*, bool*) { return true; }, nullptr);
     psg->BreakWriteRegister(0) = 1;
@@ -327,7 +332,7 @@ TEST_F(Ay3891xTest, StateRoundTripsAndDamagedStatesAreRefused)
         SoundRig other;
         auto* copy = other.Add(new Ay3891xPsg);
         EXPECT_TRUE(other.Start());
-        other.cpu->AddCycles(static_cast<i32>(rig.cpu->GetCycleCount()));
+        other.RunPeriods(3);   // the same emulated time
         ArchiveBuffer in;
         in.stream.Write(state.data(), state.size());
         in.Rewind();

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "emu/option_item.h"
 #include "emu/port_space.h"
 #include "emu/tests/archive_buffer.h"
 #include "sound/pit8253.h"
@@ -182,6 +183,28 @@ TEST_F(Pit8253Test, TwoPeriodsBetweenUpdatesCountOneRisingEdge)
     counter->Update();
     EXPECT_EQ(before + 1, counter->GetPendingEdges());
     EXPECT_TRUE(counter->GetOut());
+}
+
+TEST_F(Pit8253Test, DebugMenuSwitchesEveryCounterAtOnce)
+{
+    DeviceOption root;
+    pit->BuildMenu(&root, Device::kMenuDebug);
+    // A submenu per counter, then -, Trace All, Break On All, -, Select All, Clear All.
+    ASSERT_EQ(9, root.GetChildCount());
+    EXPECT_STREQ("PIT Channel 2", root.GetChild(2)->GetName().GetNarrow());
+    root.GetChild(4)->Execute();   // Trace All
+    for (i32 i = 0; i < 3; ++i) {
+        PitChannel* counter = pit->GetChannel(i);
+        EXPECT_EQ(1, counter->Trace(PitChannel::kReadData));
+        EXPECT_EQ(1, counter->TraceMode(5));
+        EXPECT_EQ(0, counter->TraceMode(6));   // modes 6 and 7 have no switches
+        EXPECT_EQ(0, counter->Break(PitChannel::kWriteMode));
+    }
+    root.GetChild(7)->Execute();   // Select All
+    EXPECT_EQ(1, pit->GetChannel(1)->BreakMode(0));
+    root.GetChild(8)->Execute();   // Clear All
+    EXPECT_EQ(0, pit->GetChannel(1)->TraceMode(0));
+    EXPECT_EQ(0, pit->GetChannel(2)->Break(PitChannel::kWriteData));
 }
 
 TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)

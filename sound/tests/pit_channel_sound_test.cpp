@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "emu/tests/archive_buffer.h"
 #include "sound/pit8253.h"
 #include "sound/tests/sound_rig.h"
 
@@ -101,6 +102,44 @@ TEST(PitChannelSound, FirstLowPhaseOfTerminalCountLastsOneCount)
     ASSERT_NE(after, pcm.end());
     EXPECT_NEAR(972, after - firstLow, 1);
     EXPECT_TRUE(std::all_of(after, pcm.end(), [](u8 v) { return v == 0; }));
+}
+
+TEST(PitChannelSound, RenderStateTravelsWithTheStateOfASoundingCounter)
+{
+    // Saved mid-wave and loaded into a counter that sounds as well, the state holds the
+    // render lengths and saves again byte for byte; a silent counter refuses it.
+    SoundRig rig;
+    auto* pit = rig.Add(new Pit8253);
+    ASSERT_TRUE(pit->GetChannel(0)->SetSoundGeneration(true));
+    ASSERT_TRUE(rig.Start());
+    pit->GetChannel(0)->SetOutputEnabled(true);
+    pit->WriteMode(0x36);
+    pit->GetChannel(0)->WriteData(4580 & 0xFF);
+    pit->GetChannel(0)->WriteData(4580 >> 8);
+    rig.RunSeconds(0.33);
+    ArchiveBuffer saved;
+    ASSERT_TRUE(rig.machine.SaveComponent(saved.archive));
+    for (bool sounding : {true, false}) {
+        SoundRig other;
+        auto* copy = other.Add(new Pit8253);
+        ASSERT_TRUE(copy->GetChannel(0)->SetSoundGeneration(sounding));
+        ASSERT_TRUE(other.Start());
+        other.RunSeconds(0.33);   // the same emulated time
+        saved.Rewind();
+        EXPECT_EQ(sounding, other.machine.LoadComponent(saved.archive, nullptr));
+        if (!sounding)
+            continue;
+        ArchiveBuffer again;
+        ASSERT_TRUE(other.machine.SaveComponent(again.archive));
+        EXPECT_EQ(saved.Bytes(), again.Bytes());
+        other.RunSeconds(0.5);   // renders from the loaded lengths
+        // The load re-registers the sound timer, which opens a stream of its own.
+        const std::vector<u8>& pcm = other.sink.streams.back();
+        ASSERT_GE(pcm.size(), kRate / 4);
+        const std::vector<i32> runs = RunLengths(pcm, pcm.size() - kRate / 4, pcm.size());
+        ASSERT_GT(runs.size(), 100u);
+        EXPECT_TRUE(std::all_of(runs.begin() + 1, runs.end() - 1, [](i32 r) { return r == 50 || r == 51; }));
+    }
 }
 
 } // namespace

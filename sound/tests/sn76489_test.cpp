@@ -17,7 +17,8 @@
 namespace {
 
 constexpr i32 kRate = 48000;
-constexpr double kToneClock = 223722.0;
+// The ColecoVision's chip clock; a tone of divider N plays kChipClock / (32 N).
+constexpr double kChipClock = 3579545.0;
 // An 8-bit stream rests at the middle; full volume swings just under a quarter of the
 // half range either side.
 constexpr i32 kSilence = 128;
@@ -38,8 +39,6 @@ protected:
         for (u8 b : bytes)
             psg->Write(b);
     }
-    // Samples per half period for a divider or shift period of n.
-    static i32 HalfPeriod(i32 n) { return static_cast<i32>(std::floor(kRate / kToneClock * n + 0.5)); }
     // The runs of channel c's stream over its last second (the first periods hold the
     // start-up silence).
     std::vector<i32> SteadyRuns(i32 c, size_t* high = nullptr, size_t* low = nullptr)
@@ -62,6 +61,52 @@ protected:
     Sn76489Psg* psg = nullptr;
 };
 
+// Rising crossings of the middle level in pcm[from, end), counted from the first to the
+// last: the frequency of a wave that crosses once per period. 0 for fewer than two.
+double RisingFrequency(const std::vector<u8>& pcm, size_t from, i32 rate)
+{
+    if (from >= pcm.size())
+        return 0.0;
+    const auto [lo, hi] = std::minmax_element(pcm.begin() + static_cast<long>(from), pcm.end());
+    const i32 middle = (*lo + *hi) / 2;
+    size_t first = 0;
+    size_t last = 0;
+    size_t rises = 0;
+    for (size_t i = from + 1; i < pcm.size(); ++i) {
+        if (pcm[i - 1] <= middle && pcm[i] > middle) {
+            first = rises++ ? first : i;
+            last = i;
+        }
+    }
+    return rises < 2 ? 0.0 : static_cast<double>(rises - 1) * rate / static_cast<double>(last - first);
+}
+
+double Cents(double measured, double expected)
+{
+    return 1200.0 * std::log2(measured / expected);
+}
+
+// A chip on its own rig at one of the sample-rate choices, given bytes and then 1.5 s.
+struct RatedChip {
+    SoundRig rig;
+    Sn76489Psg* psg = nullptr;
+    i32 rate = 0;
+
+    RatedChip(i32 rateIndex, std::initializer_list<u8> bytes)
+    {
+        psg = rig.Add(new Sn76489Psg);
+        psg->SetToneClock(static_cast<i32>(kChipClock));
+        psg->RateIndex() = rateIndex;
+        rate = psg->GetChannel(0)->GetSampleRate();
+        EXPECT_TRUE(rig.Start());
+        for (u8 b : bytes)
+            psg->Write(b);
+        rig.RunSeconds(1.5);
+    }
+    // The last second of channel c.
+    size_t LastSecond(i32 c) const { return rig.Stream(c).size() - static_cast<size_t>(rate); }
+};
+
 TEST_F(Sn76489Test, LatchAndDataBytesReachToneVolumeAndNoise)
 {
     Write({0x12});   // a data byte right after Start: channel 0's high bits
@@ -76,14 +121,18 @@ TEST_F(Sn76489Test, LatchAndDataBytesReachToneVolumeAndNoise)
     Write({0x04});   // data byte with a volume latched
     EXPECT_EQ(11, psg->GetPsgChannel(1)->GetVolume());
     // The noise control carries mode and shift period in the noise channel's tone;
-    // rate 3 shifts once per period of channel 2's tone as it is at that write.
+    // rate 3 shifts once per period of channel 2's tone, following it.
     Write({0xE4});
     EXPECT_EQ(-32, psg->GetPsgChannel(3)->GetTone());
-    Write({0xC0, 0x10, 0xE3, 0xC0, 0x20});
-    EXPECT_EQ(512, psg->GetPsgChannel(3)->GetTone());
+    Write({0xC0, 0x10, 0xE3});
+    EXPECT_EQ(Sn76489Channel::kFollowsTone2 | 512, psg->GetPsgChannel(3)->GetTone());
+    Write({0xC0, 0x20});
+    EXPECT_EQ(Sn76489Channel::kFollowsTone2 | 1024, psg->GetPsgChannel(3)->GetTone());
     EXPECT_EQ(0xC0u, psg->GetLatch());
-    Write({0xC0, 0x00, 0xE3});   // divider 0 counts 1024
-    EXPECT_EQ(2048, psg->GetPsgChannel(3)->GetTone());
+    Write({0xC0, 0x00, 0xE7});   // divider 0 counts 1024; white
+    EXPECT_EQ(-(Sn76489Channel::kFollowsTone2 | 2048), psg->GetPsgChannel(3)->GetTone());
+    Write({0xE2, 0xC0, 0x10});   // rate 2 no longer follows
+    EXPECT_EQ(128, psg->GetPsgChannel(3)->GetTone());
 }
 
 TEST_F(Sn76489Test, TraceLinesShowTheDecodedWrite)
@@ -112,7 +161,7 @@ TEST_F(Sn76489Test, BreakDropsTheWriteAndKeepsTheLatch)
     EXPECT_EQ(0xA0u, psg->GetLatch());
 }
 
-TEST_F(Sn76489Test, ToneTogglesEveryScaledHalfPeriodAtFullLevel)
+TEST_F(Sn76489Test, ToneSwingsAtFullLevelAboutSilence)
 {
     Write({0x8E, 0x0F, 0x90});   // divider 254, volume 15: about 440 Hz
     rig.RunSeconds(1.5);
@@ -120,34 +169,63 @@ TEST_F(Sn76489Test, ToneTogglesEveryScaledHalfPeriodAtFullLevel)
     size_t low = 0;
     const std::vector<i32> runs = SteadyRuns(0, &high, &low);
     ASSERT_GT(runs.size(), 100u);
-    for (i32 run : runs)
-        ASSERT_EQ(HalfPeriod(254), run);
     EXPECT_EQ(static_cast<size_t>(kSilence + kFullSwing), high);
     EXPECT_EQ(static_cast<size_t>(kSilence - kFullSwing), low);
     // The other tone channels were never given a volume: silence from the first sample.
     EXPECT_TRUE(std::all_of(rig.Stream(1).begin(), rig.Stream(1).end(), [](u8 v) { return v == kSilence; }));
 }
 
-TEST_F(Sn76489Test, ToneDividerZeroCountsAFull1024)
+// Every audible divider plays clock / (32 N) to within a cent at every sample rate, from
+// the lowest note (divider 0 counts 1024) to just under half the sample rate.
+TEST(Sn76489Pitch, EveryDividerPlaysItsNoteAtEveryRate)
 {
-    Write({0x80, 0x00, 0x90});
-    rig.RunSeconds(1.5);
-    const std::vector<i32> runs = SteadyRuns(0);
-    ASSERT_GT(runs.size(), 100u);
-    for (i32 run : runs)
-        ASSERT_EQ(HalfPeriod(1024), run);
+    const i32 dividers[] = {0, 1000, 254, 64, 20, 15};
+    for (i32 rateIndex = 0; rateIndex < 4; ++rateIndex) {
+        for (i32 n : dividers) {
+            RatedChip chip(rateIndex, {static_cast<u8>(0x80 | (n & 15)), static_cast<u8>(n >> 4), 0x90});
+            const double expected = kChipClock / (32.0 * (n ? n : 1024));
+            const double measured = RisingFrequency(chip.rig.Stream(0), chip.LastSecond(0), chip.rate);
+            ASSERT_GT(measured, 0.0) << "divider " << n << " at " << chip.rate << " Hz";
+            EXPECT_NEAR(0.0, Cents(measured, expected), 1.0) << "divider " << n << " at " << chip.rate << " Hz";
+        }
+    }
+}
+
+// A tone above half the sample rate holds the volume's level, so that volume writes over
+// it are heard as the samples they are.
+TEST(Sn76489Pitch, ToneAboveHalfTheSampleRateIsASteadyLevel)
+{
+    const struct {
+        i32 rateIndex;
+        i32 divider;
+    } cases[] = {{0, 1}, {0, 6}, {3, 13}};
+    for (const auto& c : cases) {
+        RatedChip chip(c.rateIndex, {static_cast<u8>(0x80 | c.divider), 0x00, 0x90});
+        const std::vector<u8>& pcm = chip.rig.Stream(0);
+        const size_t from = chip.LastSecond(0);
+        EXPECT_TRUE(std::all_of(pcm.begin() + static_cast<long>(from), pcm.end(),
+                                [](u8 v) { return v == kSilence + kFullSwing; }))
+            << "divider " << c.divider << " at " << chip.rate << " Hz";
+        chip.psg->Write(0x9F);   // volume off: back to silence
+        chip.rig.RunPeriods(2);
+        EXPECT_EQ(kSilence, pcm.back());
+    }
 }
 
 TEST_F(Sn76489Test, NoiseRateThreeShiftsOncePerPeriodOfChannelTwo)
 {
-    // Channel 2 at divider 0x100 (its own volume off); periodic noise at rate 3.
+    // Channel 2 at divider 0x100 (its own volume off); periodic noise at rate 3: one
+    // short pulse every 15 shifts, a shift per period of channel 2's tone.
     Write({0xC0, 0x10, 0xE3, 0xF0});
     rig.RunSeconds(1.5);
-    const i32 shift = HalfPeriod(2 * 0x100);
-    const std::vector<i32> runs = SteadyRuns(3);
-    ASSERT_GT(runs.size(), 20u);
-    for (size_t i = 0; i < runs.size(); ++i)
-        ASSERT_TRUE(runs[i] == shift || runs[i] == 14 * shift) << "run " << i << " = " << runs[i];
+    const std::vector<u8>& pcm = rig.Stream(3);
+    EXPECT_NEAR(0.0, Cents(RisingFrequency(pcm, pcm.size() - kRate, kRate), kChipClock / (32.0 * 0x100) / 15.0),
+                1.0);
+    // Channel 2 an octave up: the noise follows without another noise-control write.
+    Write({0xC0, 0x08});
+    rig.RunSeconds(1.5);
+    EXPECT_NEAR(0.0, Cents(RisingFrequency(pcm, pcm.size() - kRate, kRate), kChipClock / (32.0 * 0x80) / 15.0),
+                1.0);
 }
 
 TEST_F(Sn76489Test, FourChannelsAtFullVolumeSumInsideTheRange)
@@ -213,32 +291,29 @@ TEST_F(Sn76489Test, EachAttenuationStepIsTwoDecibels)
 
 TEST_F(Sn76489Test, PeriodicNoiseIsOneShortPulseEveryFifteenShifts)
 {
-    Write({0xE0, 0xF0});   // periodic, shift every 32 tone-clock ticks, volume 15
+    Write({0xE0, 0xF0});   // periodic, shift every 32 tone-clock ticks (clock / 512), volume 15
     rig.RunSeconds(1.5);
-    const i32 shift = HalfPeriod(32);
-    const std::vector<i32> runs = SteadyRuns(3);
-    ASSERT_GT(runs.size(), 100u);
-    for (size_t i = 0; i < runs.size(); ++i) {
-        const bool lowRun = runs[i] == shift;
-        const bool highRun = runs[i] == 14 * shift;
-        ASSERT_TRUE(lowRun || highRun) << "run " << i << " = " << runs[i];
-        if (i > 0) {
-            ASSERT_NE(runs[i - 1], runs[i]);
-        }
-    }
+    const std::vector<u8>& pcm = rig.Stream(3);
+    const size_t from = pcm.size() - kRate;
+    EXPECT_NEAR(0.0, Cents(RisingFrequency(pcm, from, kRate), kChipClock / 512.0 / 15.0), 1.0);
+    // Low for one shift, high for fourteen.
+    const auto lows = std::count(pcm.begin() + static_cast<long>(from), pcm.end(), kSilence - kFullSwing);
+    EXPECT_NEAR(1.0 / 15.0, static_cast<double>(lows) / kRate, 0.002);
 }
 
 TEST_F(Sn76489Test, WhiteNoiseIsBalancedAndNotPeriodic)
 {
     Write({0xE5, 0xF0});   // white, shift every 64 ticks
     rig.RunSeconds(2);
-    const i32 shift = HalfPeriod(64);
+    const double shift = kRate * 1024.0 / kChipClock;   // samples per shift
     const std::vector<u8>& pcm = rig.Stream(3);
     const std::vector<i32> runs = SteadyRuns(3);
     std::set<i32> lengths;
     for (i32 run : runs) {
-        ASSERT_EQ(0, run % shift) << run;
-        lengths.insert(run / shift);
+        // A whole number of shifts, each a whole number of samples.
+        const double shifts = std::round(run / shift);
+        ASSERT_NEAR(shifts * shift, run, 1.0) << run;
+        lengths.insert(static_cast<i32>(shifts));
     }
     // A maximal-length register gives runs of many lengths, not a fixed pattern.
     EXPECT_GE(lengths.size(), 6u);
@@ -261,7 +336,7 @@ TEST(Sn76489Channel, LatchThenDataWithinOneSampleIsAppliedAsOne)
     SquareRecord{254, 0, 1, 0}.Encode(second);
     // 20 cycles apart: well inside one sample at 48000 Hz.
     channel.ApplyRegisterEvent(first, second, 1000, 1020, 3579545, kRate);
-    EXPECT_EQ(220, channel.GetHalfPeriod());   // tone 14 was never applied: still divider 0
+    EXPECT_EQ(219, channel.GetHalfPeriod());   // tone 14 was never applied: still divider 0
     channel.ApplyRegisterEvent(second, nullptr, 1020, 5000, 3579545, kRate);
     EXPECT_EQ(54, channel.GetHalfPeriod());
     // Far apart, the latch's tone is heard on its own.

@@ -186,6 +186,12 @@ TEST_F(Vdp, TextShowsFortyCharactersOfSixPixelsBetweenBackdropMargins)
     EXPECT_EQ(At(248, 0), P::kPalette[4]);  // right margin
     EXPECT_EQ(At(8, 8), P::kPalette[15]);   // rows are 40 names apart
     EXPECT_EQ(At(8, 1), P::kPalette[4]);
+
+    // A text colour of 0 is transparent: the backdrop shows, not the key colour.
+    machine.SetRegister(7, 0x04);
+    Frame();
+    EXPECT_EQ(At(8, 0), P::kPalette[4]);
+    EXPECT_EQ(At(8, 1), P::kPalette[4]);
 }
 
 TEST_F(Vdp, MixedModesLeaveTheRowsAsTheyWere)

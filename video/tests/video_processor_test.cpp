@@ -74,20 +74,8 @@ public:
         SetDisplay(display, display);
         return AddDevice(chip, nullptr, nullptr);
     }
-    bool Run()
-    {
-        GetEventBus()->SetRegistrationOpen(true);
-        i32 rate = 0;
-        const bool started = Start(&rate);
-        GetEventBus()->SetRegistrationOpen(false);
-        SetBusFrequency(2450, nullptr);
-        return started;
-    }
-    void Ticks(i32 count)
-    {
-        for (i32 i = 0; i < count; ++i)
-            BusStep();
-    }
+    bool Run() { return machine_run::StartMachine(this, nullptr); }
+    void Ticks(i32 count) { machine_run::StepBus(this, count); }
 };
 
 u32 Bits(float f)

@@ -1,0 +1,121 @@
+// The main window's menu bar as Windows shows it, read back in the same process
+// (GetMenuStringW, GetMenuState), while the MSX-1 on C-BIOS is stopped, running and paused.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/emulator_app.h"
+#include "app/main_menu_bar.h"
+#include "app/main_window.h"
+#include "core/emu_core.h"
+#include "emu/tests/program_tree.h"
+
+namespace {
+
+std::wstring Caption(HMENU menu, int position)
+{
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+    return text;
+}
+
+// "e" enabled or "-" grayed, then "c" when checked.
+std::string State(HMENU menu, int position)
+{
+    const UINT state = GetMenuState(menu, position, MF_BYPOSITION);
+    std::string text = (state & (MF_GRAYED | MF_DISABLED)) ? "-" : "e";
+    if (state & MF_CHECKED)
+        text += "c";
+    return text;
+}
+
+// Start, Stop, Pause and Synchronization of the Emulation menu.
+std::string RunEntries(HMENU emulation)
+{
+    return State(emulation, 0) + " " + State(emulation, 1) + " " + State(emulation, 3) + " " +
+           State(emulation, 5);
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    ProgramTree tree;
+    EmulatorApp app;
+    MainWindow* window = nullptr;
+
+    void SetUp() override
+    {
+        std::ifstream bios(KUV_CBIOS_ROM, std::ios::binary);
+        ProgramTree::WriteBytes("prog/configs/msx.rom", std::vector<u8>(std::istreambuf_iterator<char>(bios),
+                                                                         std::istreambuf_iterator<char>()));
+        int exitCode = 1;
+        ASSERT_TRUE(app.Init(&exitCode, GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL));
+        EXPECT_EQ(exitCode, 0);
+        window = dynamic_cast<MainWindow*>(app.GetMainWindow());
+        ASSERT_NE(window, nullptr);
+        ASSERT_NE(window->core, nullptr);
+    }
+
+    void TearDown() override { app.Exit(); }
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, MenuBarAndRunEntriesFollowTheEmulation)
+{
+    EXPECT_EQ(window->GetTitle().Compare(StringW("KUV/Computer Emulator")), 0);
+    HMENU bar = GetMenu(window->GetHandle());
+    ASSERT_NE(bar, nullptr);
+    const wchar_t* popups[] = {L"Emulation", L"Computer", L"Drives", L"Video", L"Sound",
+                               L"Input", L"Debug", L"View", L"Settings", L"Help"};
+    ASSERT_EQ(GetMenuItemCount(bar), 10);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(Caption(bar, i), popups[i]);
+
+    HMENU emulation = GetSubMenu(bar, 0);
+    EXPECT_EQ(Caption(emulation, 8), L"Save State\tF11");
+    EXPECT_EQ(Caption(emulation, 11), L"Exit");
+    HMENU computer = GetSubMenu(bar, 1);
+    EXPECT_EQ(Caption(computer, 0), L"MSX-1");
+    EXPECT_EQ(Caption(computer, 1), L"ColecoVision");
+    EXPECT_EQ(State(computer, 0), "ec");  // the machine of the core, offered while stopped
+    HMENU video = GetSubMenu(bar, 3);
+    EXPECT_EQ(Caption(video, 1), L"OpenGL renderer");
+    HMENU sound = GetSubMenu(bar, 4);
+    EXPECT_EQ(Caption(sound, 0), L"No Sound");
+    EXPECT_EQ(State(sound, 1), "ec");  // "WaveSound" without a settings file
+
+    EXPECT_EQ(RunEntries(emulation), "e - - ec");
+    MainMenuBar* menu = window->GetMainMenu();
+    ASSERT_TRUE(menu->startItem->DispatchCommand(-1));
+    ASSERT_TRUE(window->core->IsStarted());
+    EXPECT_EQ(RunEntries(emulation), "- e e ec");
+    EXPECT_EQ(State(sound, 0), "-");  // no output change while running
+
+    ASSERT_TRUE(menu->pauseItem->DispatchCommand(-1));
+    EXPECT_TRUE(window->core->IsInBreak());
+    EXPECT_EQ(RunEntries(emulation), "- e ec ec");
+
+    window->UpdateCaption();
+    const std::string caption = window->GetTitle().GetNarrow();
+    EXPECT_EQ(caption.rfind("KUV/Computer Emulator - ", 0), 0u) << caption;
+    EXPECT_NE(caption.find("Speed="), std::string::npos) << caption;
+
+    ASSERT_TRUE(menu->stopItem->DispatchCommand(-1));
+    EXPECT_FALSE(window->core->IsStarted());
+    EXPECT_EQ(RunEntries(emulation), "e - - ec");
+}
+
+TEST_F(MainWindowTest, ClosingSavesTheSettingsAfterTheCoreIsGone)
+{
+    ASSERT_TRUE(window->GetMainMenu()->startItem->DispatchCommand(-1));
+    SendMessageW(window->GetHandle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(window->core, nullptr);
+    const std::vector<u8> file = ProgramTree::Read("user/kuv.ini");
+    const std::string text(file.begin(), file.end());
+    EXPECT_EQ(text.substr(0, 6), "KUVINI");
+    EXPECT_NE(text.find("msx_1"), std::string::npos);
+}
