@@ -83,6 +83,11 @@ xids=$(xdotool search --pid "$pid" 2>/dev/null || true)
 [ -n "$xids" ] || fail "no X window for the program"
 raise() { for xid in $xids; do xdotool windowraise "$xid" >/dev/null 2>&1 || true; done; }
 
+# Another copy of this test on the same display would raise its window, open its menus and
+# dialogs and take the keys over ours: from here on the copies of one build tree take turns.
+exec 8>"$KUV_WINE_BUILD/app_e2e_ui.lock"
+flock 8
+
 # The emulation screen against the stored picture, both scaled to 64 x 48 so that the
 # window's size does not matter. The normalised RMSE of the screen shown is about 0.004;
 # the same blue without the BIOS's text lies at 0.12, a black screen at 0.6.
