@@ -23,6 +23,7 @@ public:
     bool AddCoreOptionMenus();
     // The Drives menu and the toolbar's drive icons from the current core (drive_menu.h).
     void BuildDrivesMenu();
+    // Deletes every entry that stands for an option of the core (its tag is the option).
     void RemoveOptionEntries();
 
     MenuItem* startItem = nullptr;

@@ -7,6 +7,7 @@
 //
 //   main_window_win32.cpp         creation, caption, refresh, toolbar mirroring, shut-down
 //   main_window_screen_win32.cpp  UI tick, screen painting, screen keys and mouse capture
+//   main_window_parts_win32.cpp   option menus, drive menu and icons, questions, dialogs
 //
 // Life: constructed by EmulatorApp (manager and prototypes) -> OnCreate (settings,
 // geometry, toolbar, screen, first core, menus, 2 ms UI tick) -> native window -> Create's
