@@ -46,9 +46,8 @@ TEST(ColecoState, GoesOnFromAFileLoadedIntoAFreshCoreAndFromTheMemoryState)
         ASSERT_TRUE(first.core->Start(false, false));
         ASSERT_TRUE(first.RunFrames(30));
         ASSERT_TRUE(first.ThenOutcome([&] { return first.core->SaveStateToFile(PathString(), false); }, kAfterSave, &saved));
-        const auto lines = first.Lines();
-        EXPECT_EQ(lines[lines.size() - 2], "State saved to memory");
-        EXPECT_EQ(lines.back(), "State saved to file \"coleco_v.sav\"");
+        EXPECT_EQ(first.LastLine(1), "State saved to memory");
+        EXPECT_EQ(first.LastLine(), "State saved to file \"coleco_v.sav\"");
     }
     ColecoCore second;
     ASSERT_TRUE(second.ThenOutcome([&] { return second.core->LoadStateFromFile(PathString(), false); }, kAfterSave, &loaded));
@@ -132,15 +131,19 @@ TEST(ColecoState, StoppedCoresSaveNothingAndMissingFilesAreNotLoaded)
     EXPECT_FALSE(run.core->SaveStateToFile(PathString(), false));
     EXPECT_FALSE(run.core->LoadStateFromFile(PathString(), false));
     EXPECT_FALSE(run.core->IsStarted());
-    EXPECT_EQ(run.Lines(), std::vector<std::string>{
-                               "State not loaded, because file \"coleco_v.sav\" did not exists (no state was saved?)"})
-        << "the console is cleared first";
-    // A state shipped beside the program is found there.
+    EXPECT_EQ(run.LastLine(), "State not loaded, because file \"coleco_v.sav\" did not exists (no state was saved?)");
+    EXPECT_EQ(run.core->GetConsole().GetLineCount(), 1) << "the console is cleared first";
+    // A state shipped beside the program is found there; a damaged one leaves the core
+    // stopped.
     ASSERT_TRUE(run.core->Start(false, false));
     ASSERT_TRUE(run.core->SaveStateToFile(PathString(), false));
-    ProgramTree::WriteBytes("prog/states/coleco_v.sav", ProgramTree::Read(kFile));
+    std::vector<u8> state = ProgramTree::Read(kFile);
     ProgramTree::Remove(kFile);
     run.core->Stop();
+    ProgramTree::WriteBytes("prog/states/coleco_v.sav", std::vector<u8>(state.begin(), state.end() - 20));
+    EXPECT_FALSE(run.core->LoadStateFromFile(PathString(), false));
+    EXPECT_FALSE(run.core->IsStarted());
+    ProgramTree::WriteBytes("prog/states/coleco_v.sav", state);
     EXPECT_TRUE(run.core->LoadStateFromFile(PathString(), false));
     EXPECT_TRUE(run.core->IsStarted());
 }

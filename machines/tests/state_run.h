@@ -69,8 +69,8 @@ struct StateCore {
         outcome.memory.assign(memory->GetMemory(), memory->GetMemory() + memory->GetSize());
         outcome.counter = static_cast<u16>(memory->Read8(counterAddress, true) | memory->Read8(counterAddress + 1, true) << 8);
         outcome.rate = sound->rate;
-        outcome.sound.clear();
         // A restarted run made its streams anew: the last ones are the live ones.
+        outcome.sound.clear();
         for (size_t i = sound->streams.size() - std::min(streamCount, sound->streams.size()); i < sound->streams.size(); ++i)
             outcome.sound.emplace_back(sound->streams[i].begin() + static_cast<std::ptrdiff_t>(i < marks.size() ? marks[i] : 0),
                                        sound->streams[i].end());
@@ -108,20 +108,13 @@ struct StateCore {
         const i32 target = frames.load() + count;
         return WaitFor([&] { return frames.load() >= target; });
     }
-    std::vector<std::string> Lines()
+    // The console's line `back` places before the newest.
+    std::string LastLine(i32 back = 0)
     {
         core->GetConsole().FlushPending();
-        std::vector<std::string> lines;
         StringA text;
         u32 color = 0;
-        for (i32 i = 0; core->GetConsole().GetLine(i, &text, &color); ++i)
-            lines.push_back(text.CStr());
-        return lines;
-    }
-    std::string LastLine()
-    {
-        const auto lines = Lines();
-        return lines.empty() ? std::string() : lines.back();
+        return core->GetConsole().GetLine(core->GetConsole().GetLineCount() - 1 - back, &text, &color) ? text.CStr() : "";
     }
     std::vector<u8> SaveBytes()
     {
