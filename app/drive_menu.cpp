@@ -1,6 +1,7 @@
 #include "app/drive_menu.h"
 
 #include "app/break_hold.h"
+#include "app/drive_icon.h"
 #include "app/menu_item_entry.h"
 #include "base/file_system.h"
 #include "base/string_a.h"
@@ -45,23 +46,6 @@ StringW Caption(const char* name, i32 number)
 }
 
 } // namespace
-
-i32 DriveIconIndex(const DriveImage* drive, bool running)
-{
-    i32 index;
-    if (!drive->HasFile())
-        index = drive->GetLatch() ? 2 : 3;
-    else if (!drive->GetLatch())
-        index = 1;
-    else if (drive->IsAccepted() || !running)
-        index = 0;
-    else
-        index = drive->IsExamined() ? 8 : 9;
-    if (drive->GetIndicatorState() >= 0)
-        return index;
-    // The lit pictures: 4 to 7 for 0 to 3, 10 and 11 for 8 and 9 (there is no 12 or 13).
-    return index < 4 ? index + 4 : index + 2;
-}
 
 void DriveMenu::Build(EmuCore* core, PopupMenu* drivesMenu, DrivePanelInterface* panel)
 {

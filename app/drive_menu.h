@@ -13,11 +13,7 @@
 // a deleted control. Every drive change made here (insert, eject, latch) happens with
 // the emulation held in break (BreakHold) when it ran.
 //
-// Icon of a drive (DriveIconIndex; pictures in gui/builtin_icons.h):
-//   no image: 3 open, 2 latched;  image, not latched: 1;
-//   image, latched: 0 when the machine accepted it or the emulation is not running,
-//   else 8 when the machine examined it, 9 when not yet; while the lamp is lit (a
-//   negative indicator phase) 0 to 3 show as 4 to 7, 8 and 9 as 10 and 11.
+// The picture of a drive's icon is DriveIconIndex's (drive_icon.h).
 #pragma once
 
 #include "base/string_w.h"
@@ -44,8 +40,6 @@ public:
 };
 
 enum DriveKind : i32 { kDriveFloppy = 0, kDriveHardDisk = 1, kDriveCartridge = 2 };
-
-i32 DriveIconIndex(const DriveImage* drive, bool running);
 
 class DriveMenu {
 public:

@@ -1,5 +1,6 @@
 #include "app/drive_panel.h"
 
+#include "app/drive_icon.h"
 #include "emu/drive_image.h"
 #include "gui/builtin_icons.h"
 #include "gui/cursor.h"
@@ -72,7 +73,7 @@ void DrivePanel::AddIcon(i32 kind, i32 position, i32 driveIndex, DriveImage* dri
             break;
         icon->AddImage(image);
     }
-    icon->SetCurrentIndex(drive ? DriveIconIndex(drive, running) : 3);
+    icon->SetCurrentIndex(drive ? DriveIconIndex(*drive, running) : 3);
     icon->UserData() = reinterpret_cast<void*>(static_cast<intptr_t>(driveIndex));
     icon->MouseCallback() = &DriveMenu::OnDriveIconMouse;
     if (drive)
@@ -99,7 +100,7 @@ void DrivePanel::RefreshIcon(DriveImage* drive, bool running, bool tooltip)
     auto* icon = drive ? static_cast<PictureControl*>(drive->GetIndicator()) : nullptr;
     if (!icon)
         return;
-    const int index = DriveIconIndex(drive, running);
+    const int index = DriveIconIndex(*drive, running);
     if (icon->GetCurrentIndex() != index) {
         icon->SetCurrentIndex(index);
         icon->Invalidate();

@@ -28,6 +28,7 @@ function(kuv_sources out pattern)
 endfunction()
 
 # kuv_folder(name DEPENDS libs... [WIN32_LIBS libs...] [TEST_LABELS labels...])
+# The label "screen" marks test programs that draw into windows and read them back.
 function(kuv_folder name)
   cmake_parse_arguments(K "" "" "DEPENDS;WIN32_LIBS;TEST_LABELS" ${ARGN})
   set(dir ${CMAKE_CURRENT_SOURCE_DIR})
@@ -58,6 +59,11 @@ function(kuv_folder name)
     add_test(NAME ${name}_tests COMMAND ${name}_tests)
     set(labels unit ${K_TEST_LABELS})
     set_tests_properties(${name}_tests PROPERTIES LABELS "${labels}" TIMEOUT 900)
+    # Test programs that read back the pixels of windows they open share the
+    # display with each other: they run one at a time.
+    if("screen" IN_LIST K_TEST_LABELS)
+      set_tests_properties(${name}_tests PROPERTIES RESOURCE_LOCK screen)
+    endif()
   endif()
 
   kuv_sources(benches "${dir}/bench/*.cpp")

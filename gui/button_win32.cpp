@@ -127,8 +127,8 @@ bool Button::PaintHook(DrawContext*, const Rect* bounds, const Rect*, void* meas
     if (measure != nullptr || painting || destroying || handle == nullptr)
         return false;
     painting = true;
-    // The rectangle is passed as it comes (both corners included), so the
-    // last row and column may stay untouched: the face covers them anyway.
+    // The face is drawn by the native button's own paint (WM_DRAWITEM);
+    // the parent's paint pass only asks for it.
     RECT r{bounds->left, bounds->top, bounds->right, bounds->bottom};
     RedrawWindow(handle, &r, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     painting = false;

@@ -32,7 +32,6 @@ public:
     // Pixels. Widths and heights of 0 leave the size to the parent's layout.
     ChildControl(int x, int y, int width, int height, int alignment, bool visible);
     ChildControl(const ControlBounds& bounds, int alignment, bool visible, int unit);
-    ~ChildControl() override;
 
     // Needs a created parent; binds the native window the concrete control
     // made (a windowless control only marks itself created).

@@ -22,11 +22,6 @@ ChildControl::ChildControl(const ControlBounds& bounds, int alignment, bool visi
     ChildControl::SetPosition(x, y, w, h, kUnitPixels);
 }
 
-ChildControl::~ChildControl()
-{
-    nativeContext_.End();
-}
-
 HINSTANCE ChildControl::GetInstance()
 {
     auto* parent = dynamic_cast<WindowBase*>(GetParent());
@@ -80,7 +75,10 @@ bool ChildControl::Create()
     if (handle != nullptr)
         UpdateTooltip();
     // Without a native window the binding fails and the control is destroyed.
-    return WindowBase::Create();
+    if (!WindowBase::Create())
+        return false;
+    nativeContext_.SetWindow(handle);
+    return true;
 }
 
 void ChildControl::Destroy()
@@ -99,6 +97,9 @@ void ChildControl::UpdateTooltip()
     if (text.IsEmpty() && tooltipWindow == nullptr)
         return;
     if (tooltipWindow == nullptr) {
+        // The tooltip class is registered by the common controls library.
+        static const bool commonControlsReady = (InitCommonControls(), true);
+        (void)commonControlsReady;
         tooltipWindow = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle,
                                         nullptr, GetInstance(), nullptr);

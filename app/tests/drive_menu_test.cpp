@@ -1,4 +1,4 @@
-// The Drives menu and icons built from a core's drives, the icon rules, blinking, and
+// The Drives menu and icons built from a core's drives, blinking, and
 // the drive commands with the emulation held in break.
 #include "app/drive_menu.h"
 #include "app/tests/parts_rig.h"
@@ -101,35 +101,6 @@ TEST_F(DriveMenuTest, ARebuildUnlinksEveryDriveFromItsOldIcon)
     RecordingPanel panel;  // links nothing, as a panel whose adds all failed
     DriveMenu::Build(shell.core, &drives, &panel);
     EXPECT_EQ(Slot()->GetIndicator(), nullptr);
-}
-
-TEST_F(DriveMenuTest, IconFollowsImageLatchUseAndLamp)
-{
-    DriveImage* drive = Slot();
-    drive->Eject();
-    drive->SetLatch(false);
-    const struct {
-        bool image, latch, accepted, examined, running, lit;
-        i32 icon;
-    } rows[] = {
-        {false, false, false, false, true, false, 3}, {false, true, false, false, true, false, 2},
-        {true, false, false, false, true, false, 1},  {true, true, true, false, true, false, 0},
-        {true, true, false, false, false, false, 0},  {true, true, false, false, true, false, 9},
-        {true, true, false, true, true, false, 8},    {true, true, false, true, true, true, 10},
-        {true, true, false, false, true, true, 11},   {true, true, true, false, true, true, 4},
-        {false, false, false, false, true, true, 7},
-    };
-    for (const auto& r : rows) {
-        drive->Eject();
-        if (r.image) {
-            ASSERT_TRUE(drive->InsertFile(ProgramTree::PathOf("media/game.col")));
-        }
-        drive->SetLatch(r.latch);
-        drive->SetAccepted(r.accepted);
-        drive->SetExamined(r.examined);
-        drive->SetIndicatorState(r.lit ? -1000 : 0);
-        EXPECT_EQ(DriveIconIndex(drive, r.running), r.icon) << r.image << r.latch << r.accepted << r.examined << r.running;
-    }
 }
 
 TEST_F(DriveMenuTest, ReadDrivesBlinkAndGoDarkWhenIdle)

@@ -34,32 +34,19 @@ TEST(EmuManagerTest, ListsPrototypesAndAnswersNullOutOfRange)
     EXPECT_EQ(manager.GetSoundOutputFactory(-1), nullptr);
     EXPECT_EQ(manager.CloneSoundOutput(5), nullptr);
     EXPECT_EQ(manager.CloneRenderer(-3), nullptr);
-
-    std::unique_ptr<SoundBufferRing> sound(manager.CloneSoundOutput(1));
-    ASSERT_TRUE(sound);
-    EXPECT_STREQ(sound->GetName(), "Test Sound");
-    EXPECT_NE(sound.get(), manager.GetSoundOutputFactory(1));
 }
 
 TEST(EmuManagerTest, SelectionsKeepIndexOnBadChoice)
 {
     EmuManager manager(AddTestOutputs);
     manager.SelectSound(0);
-    EXPECT_EQ(manager.soundIndex, 0);
-    EXPECT_EQ(manager.soundName.CompareNarrow("No Sound"), 0);
     manager.SelectSound(7);
     EXPECT_EQ(manager.soundIndex, 0);
     EXPECT_TRUE(manager.soundName.IsEmpty());
-
     manager.SelectRenderer(1);
-    EXPECT_EQ(manager.rendererIndex, 1);
     EXPECT_EQ(manager.rendererName.CompareNarrow("Test Screen"), 0);
     manager.SelectRenderer(2);
     EXPECT_EQ(manager.rendererIndex, 1);
-    EXPECT_TRUE(manager.rendererName.IsEmpty());
-
-    manager.SelectMachine(MachineIndexOf(manager, "coleco_v"));
-    EXPECT_EQ(manager.machineId.CompareNarrow("coleco_v"), 0);
     manager.SelectMachine(-1);
     EXPECT_TRUE(manager.machineId.IsEmpty());
 }
@@ -86,8 +73,8 @@ TEST(EmuManagerTest, CreateCoreFollowsTheRememberedMachine)
         EXPECT_STREQ(core->GetMachine()->GetId(), c.expected);
         EXPECT_EQ(core->GetCoreIndex(), MachineIndexOf(manager, c.expected));
         EXPECT_EQ(manager.machineId.CompareNarrow(c.expected), 0);
-        EXPECT_NE(core->GetMachine(), manager.GetMachineFactory(core->GetCoreIndex()));
-        EXPECT_STREQ(core->GetSoundOutput() ? "set" : "none", "set");
+        EXPECT_NE(core->GetMachine(), manager.GetMachineFactory(core->GetCoreIndex()));  // a copy
+        EXPECT_STREQ(static_cast<SoundBufferRing*>(core->GetSoundOutput())->GetName(), "Test Sound");
         EXPECT_EQ(manager.GetCoreCount(), 1);
         manager.RemoveCore(core);
         EXPECT_EQ(manager.GetCoreCount(), 0);

@@ -12,6 +12,7 @@
 #include "app/main_menu_bar.h"
 #include "app/main_window.h"
 #include "core/emu_core.h"
+#include "video/display_surface.h"
 #include "emu/tests/program_tree.h"
 
 namespace {
@@ -107,6 +108,14 @@ TEST_F(MainWindowTest, MenuBarAndRunEntriesFollowTheEmulation)
     ASSERT_TRUE(menu->stopItem->DispatchCommand(-1));
     EXPECT_FALSE(window->core->IsStarted());
     EXPECT_EQ(RunEntries(emulation), "e - - ec");
+
+    // Stopped, the outputs change: the core gets a copy of the chosen prototype.
+    ASSERT_TRUE(menu->videoMenu->GetChild(1)->DispatchCommand(-1));
+    EXPECT_STREQ(window->core->GetRenderer()->GetName(), "OpenGL");
+    EXPECT_EQ(State(video, 0) + State(video, 1), "eec");
+    ASSERT_TRUE(menu->soundMenu->GetChild(0)->DispatchCommand(-1));
+    EXPECT_EQ(window->manager.soundName.CompareNarrow("No Sound"), 0);
+    EXPECT_EQ(State(sound, 0) + State(sound, 1), "ece");
 }
 
 TEST_F(MainWindowTest, ClosingSavesTheSettingsAfterTheCoreIsGone)

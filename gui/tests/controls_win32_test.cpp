@@ -141,6 +141,26 @@ TEST(ControlsGallery, ControlsStandWhereTheLayoutPutsThemAndTheButtonHoversAndCl
     gui_test::Settle();
     EXPECT_EQ(gui_test::CaptureClient(frame->handle).At(2, 20), face);
 
+    // Checked, mouse away: sunken frame and the checkerboard fill.
+    start->SetChecked(true);
+    gui_test::Settle();
+    shown = gui_test::CaptureClient(frame->handle);
+    EXPECT_EQ(shown.At(2, 20), SysRgb(COLOR_BTNSHADOW));
+    EXPECT_NE(shown.At(5, 30), shown.At(6, 30)) << "checkerboard";
+    EXPECT_EQ(shown.At(5, 30), shown.At(6, 31));
+    start->SetChecked(false);
+
+    // Space clicks a focused button on key-up, only after its key-down.
+    go->onClick = CountClick;
+    SetFocus(go->GetHandle());
+    clicks = 0;
+    SendMessageW(go->GetHandle(), WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(clicks, 0);
+    SendMessageW(go->GetHandle(), WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(clicks, 0);
+    SendMessageW(go->GetHandle(), WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(clicks, 1);
+
     // Disabled: the picture becomes a grey silhouette.
     start->SetEnabled(false);
     EXPECT_FALSE(IsWindowEnabled(start->GetHandle()));
