@@ -1,16 +1,7 @@
-// The debugger console of one emulation core: the framework's console object plus the
-// redraw mark the core sets when what the console shows changes without a new line
-// (console view switched on, break entered or left, surface resized). The function-key
-// handling builds on this class.
+// The console type an emulation core owns: the debugger console with its function keys
+// and register panels (debug_hotkeys.h).
 #pragma once
 
-#include "emu/command_interpreter.h"
+#include "core/debug_hotkeys.h"
 
-class CoreConsole : public CommandInterpreter {
-public:
-    CoreConsole() = default;
-    ~CoreConsole() override = default;
-
-    // Any thread; the redraw callback runs only when the mark goes from clear to set.
-    void MarkForRedraw() { RaiseRedraw(); }
-};
+using CoreConsole = DebugHotkeys;

@@ -48,6 +48,8 @@ EmuCore::EmuCore(EmuCoreSettings* settings, Computer* machine, LockedDisplaySurf
         consoleSurface_ = consoleFactory_->Clone();
 
     console_.SetCentred(true);
+    console_.SetCommandCallback(&EmuCore::ConsoleCommandThunk, this);
+    console_.SetPanelProvider(&EmuCore::DumpRegistersHook, this);
     InstallConsoleSurface();
 
     if (machine_) {
@@ -74,6 +76,7 @@ EmuCore::~EmuCore()
     // A core deleted without a shut-down would wait for its idle worker for ever.
     Shutdown();
     liveCores_.fetch_sub(1);
+    console_.SetPanelProvider(nullptr, nullptr);
     if (workerGivenUp_.load()) {
         // The worker left running may still use these (Shutdown said so in the log).
         optionsRoot_.DeleteChildren();

@@ -53,7 +53,11 @@ class Computer;
 class CpuBase;
 class DriveImage;
 class LockedDisplaySurface;
+class ObjectList;
+class TokenList;
 class SoundStreamInterface;
+class PathString;
+class StreamInterface;
 class StringW;
 
 // The application settings a core reads; the emulator manager owns them and the core
@@ -202,6 +206,30 @@ public:
     bool WriteCoreBlock(Archive& archive, bool maxSpeed);
     bool ReadCoreBlock(Archive& archive, bool maxSpeed);
 
+    // --- save states (emu_core_state.cpp), GUI thread ---
+    // lockHeld: the caller holds the core lock already (the console commands). Saving
+    // needs an active run loop and answers false silently without one. A file save
+    // builds the whole state in memory and then replaces the file, so a failure leaves
+    // the previous file as it was. A refused load leaves the machine as it was before
+    // it: its configuration, its devices and its run state are put back. folder: empty
+    // for the default "states" folders.
+    bool SaveStateToStream(StreamInterface& stream, bool lockHeld);
+    bool SaveStateToFile(const PathString& folder, bool lockHeld);
+    bool LoadStateFromStream(StreamInterface& stream, bool lockHeld);
+    bool LoadStateFromFile(const PathString& folder, bool lockHeld);
+    // The core's one state in memory (the Save State and Load State dialogs use it).
+    MemoryStream& GetMemoryState() { return memoryState_; }
+
+    // --- console commands (emu_core_console.cpp), GUI thread ---
+    // One console line (a function key's command too), under the core lock; its answers
+    // are console lines. Dropped while the worker is not alive.
+    void ExecuteConsoleCommand(const StringA& line);
+    // The console's command callback (context: the core).
+    static void ConsoleCommandThunk(void* core, const StringA& line);
+    // The console's panel provider: every enabled device's register panel lines, only
+    // while a run is in break.
+    static void DumpRegistersHook(void* core, ObjectList& lines);
+
     // --- stepping fields the console commands set while the run is in break ---
     void SetStepCount(i32 count) { stepCount_.store(count); }
     i32 GetStepCount() const { return stepCount_.load(); }
@@ -302,6 +330,27 @@ private:
     void SpeedCheck(u64 now, bool maxSpeed);
     // The chips read the step count through the worker's own copy.
     void SyncTrace() { traceCount_ = stepCount_.load(); }
+
+    // emu_core_console.cpp
+    void RunConsoleCommand(TokenList& tokens, const StringA& line, const StringA& word, i32 parameters);
+    void LeaveCentredView();
+    void PrintStateError();
+    bool RefuseParameters(i32 parameters);
+    void PrintCurrentInstruction(bool stateErrorOtherwise);
+    void ArmSkip();
+    void StepCommand();
+    void StepOverCommand(bool always);
+    void MountCommand(TokenList& tokens, const StringA& line, i32 parameters);
+
+    // emu_core_state.cpp
+    void PauseForState();
+    void ReleaseStatePause();
+    bool HandToWorker(std::atomic<Archive*>& request, Archive& archive);
+    bool WriteState(StreamInterface& stream);
+    bool ReadState(StreamInterface& stream, StringA& error, bool& startedHere);
+    bool SaveStateLocked(StreamInterface& stream);
+    bool LoadStateLocked(StreamInterface& stream, const PathString* fileName);
+    PathString StateFilePath(const PathString& folder, bool create) const;
 
     // emu_core_run_max.cpp
     void FrameBoundaryMax(u64 now);

@@ -25,6 +25,16 @@ public:
     // Switches to the other mixing buffer and answers it with its sample count and the
     // output's sample range. Null or a count of 0 or less: nothing to fill.
     virtual i32* FlipBuffer(i32* count, i32* minimum, i32* maximum) = 0;
+    // The mixing buffer FlipBuffer answered last (the one the next FillBuffer converts),
+    // with the same three figures; null when there is none. A channel that has just
+    // loaded its state takes it up, so that the period running at the save is heard.
+    virtual i32* GetMixingBuffer(i32* count, i32* minimum, i32* maximum)
+    {
+        (void)count;
+        (void)minimum;
+        (void)maximum;
+        return nullptr;
+    }
     // Converts the mixing buffer the channel just rendered into output samples.
     virtual void FillBuffer() = 0;
 };

@@ -47,6 +47,9 @@ public:
     ClockInterface* GetMainCpu() override;
     CommandInterpreter* GetConsole() override { return console_; }
     bool IsLoadingState() override { return loading_; }
+    // The emulation core raises it around the start that precedes a state load, so that
+    // devices skip their power-on set-up (the state brings everything).
+    void SetLoadingState(bool on) { loading_ = on; }
     u64 GetTimeUnitsPerSecond() override;
     u64 GetCurrentTime() override;
     bool ApplyParams(ParamNode* param) override;

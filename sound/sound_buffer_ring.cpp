@@ -135,6 +135,18 @@ i32* SoundBufferRing::FlipBuffer(i32* count, i32* minimum, i32* maximum)
     return mix.empty() ? nullptr : mix.data();
 }
 
+i32* SoundBufferRing::GetMixingBuffer(i32* count, i32* minimum, i32* maximum)
+{
+    if (count)
+        *count = samplesPerBuffer_;
+    if (minimum)
+        *minimum = minimum_;
+    if (maximum)
+        *maximum = maximum_;
+    std::vector<i32>& mix = mixing_[currentMixing_];
+    return mix.empty() ? nullptr : mix.data();
+}
+
 u64 SoundBufferRing::GetPending()
 {
     std::lock_guard<std::mutex> guard(exclusion_);

@@ -68,6 +68,7 @@ public:
     void Silence() override;
     // Toggles the mixing buffer and answers the new current one, for the channel to fill.
     i32* FlipBuffer(i32* count, i32* minimum, i32* maximum) override;
+    i32* GetMixingBuffer(i32* count, i32* minimum, i32* maximum) override;
     // Converts the other mixing buffer into the write slot and queues it by the rule.
     void FillBuffer() override;
 

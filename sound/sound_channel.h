@@ -140,6 +140,9 @@ private:
     bool ReadBlock(const u8* data, u64 held, u64 offset, Block* block, bool* haveTime) const;
     // Renders n samples at the write position and advances it.
     void RenderRun(i32 n);
+    // After a load: the write position becomes the mixing buffer of this channel's
+    // stream (sound_channel_state.cpp).
+    void TakeUpMixingBuffer();
 
     // Fields in order; state keys in brackets.
     i32* writePos_ = nullptr;       // where the next sample goes; null until a buffer was given

@@ -6,6 +6,8 @@
 #include "base/archive.h"
 #include "base/stream_interface.h"
 #include "base/string_a.h"
+#include "emu/event_bus.h"
+#include "emu/sound_stream.h"
 #include "emu/state_block.h"
 #include "sound/sound_channel.h"
 
@@ -61,6 +63,36 @@ bool SoundChannel::SaveState(Archive& archive)
            StateBlock::Close(archive, kBlock);
 }
 
+// The event bus has made this channel's stream anew before the devices load. The period
+// that was running at the save goes into the buffer that stream converts next, as it
+// would have gone into the old one; without a stream the next period is not heard.
+void SoundChannel::TakeUpMixingBuffer()
+{
+    writePos_ = nullptr;
+    bufferLength_ = 0;
+    const EventBus* bus = GetEventBus();
+    for (const BusTimer* timer = bus ? bus->GetFirstTimer() : nullptr; timer; timer = timer->next) {
+        if (timer->kind != BusTimer::kStream || timer->streamTarget != this || !timer->stream)
+            continue;
+        i32 count = 0;
+        i32 minimum = 0;
+        i32 maximum = 0;
+        i32* buffer = timer->stream->GetMixingBuffer(&count, &minimum, &maximum);
+        if (!buffer || count <= 0)
+            return;
+        writePos_ = buffer;
+        bufferLength_ = count;
+        outMin_ = minimum;
+        outMax_ = maximum;
+        if (tableMin_ != minimum || tableMax_ != maximum) {
+            tableMin_ = minimum;
+            tableMax_ = maximum;
+            BuildTables(minimum, maximum);
+        }
+        return;
+    }
+}
+
 bool SoundChannel::LoadState(Archive& archive, LoadContext context)
 {
     if (!Device::LoadState(archive, context))
@@ -84,7 +116,6 @@ bool SoundChannel::LoadState(Archive& archive, LoadContext context)
         !archive.ReadUInt64(&lastRendered_, "CLSC") || !archive.ReadBool(&pending, "BCHN"))
         return false;
     pending_ = pending ? 1 : 0;
-    writePos_ = nullptr;
-    bufferLength_ = 0;
+    TakeUpMixingBuffer();
     return StateBlock::Leave(archive, kBlock);
 }

@@ -133,9 +133,10 @@ bool SquareSoundChannel::SaveState(Archive& archive)
 {
     if (!SoundChannel::SaveState(archive))
         return false;
+    const i32 carried = static_cast<i32>(fractionPhase_);
     return StateBlock::Open(archive, "_SQSNDCH") &&
            VisitState([&](i32& v, const char* key) { return archive.WriteInt32(&v, key); }) &&
-           StateBlock::Close(archive, "_SQSNDCH");
+           archive.WriteInt32(&carried, "TDFP") && StateBlock::Close(archive, "_SQSNDCH");
 }
 
 bool SquareSoundChannel::LoadState(Archive& archive, LoadContext context)
@@ -145,7 +146,11 @@ bool SquareSoundChannel::LoadState(Archive& archive, LoadContext context)
     // Values are taken as stored: the render copes with any half period and count.
     halfPeriodFraction_ = 0;
     steady_ = false;
-    return StateBlock::Enter(archive, "_SQSNDCH") &&
-           VisitState([&](i32& v, const char* key) { return archive.ReadInt32(&v, key); }) &&
-           StateBlock::Leave(archive, "_SQSNDCH");
+    i32 carried = 0;
+    if (!StateBlock::Enter(archive, "_SQSNDCH") ||
+        !VisitState([&](i32& v, const char* key) { return archive.ReadInt32(&v, key); }) ||
+        !archive.ReadInt32(&carried, "TDFP"))
+        return false;
+    fractionPhase_ = static_cast<u32>(carried);
+    return StateBlock::Leave(archive, "_SQSNDCH");
 }

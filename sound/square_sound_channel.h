@@ -21,8 +21,10 @@
 // State, after "_DEV" and "_SNDCH": block "_SQSNDCH" with "VER" u8 0, then i32 each:
 // "CDTN" tone, "CDVL" volume, "CDTT" tone trigger, "CDVT" volume trigger, "TDVA" applied
 // tone, "TDCN" half period, "TDTO" samples left, "TDVL" phase, "VDVA" applied volume,
-// "VDL0" level 0, "VDL1" level 1. The fraction and the steady flag follow from the applied
-// tone and the sample rate; the chip works them out again when it loads a state.
+// "VDL0" level 0, "VDL1" level 1, "TDFP" the fractions carried (u32 bits). The fraction
+// and the steady flag follow from the applied tone and the sample rate; the chip works
+// them out again when it loads a state. The carried fractions do not: without them a
+// loaded wave would drift from the saved one within a period.
 #pragma once
 
 #include "base/types.h"

@@ -95,8 +95,11 @@ public:
         return true;
     }
 
+    const char* GetId() const override { return id; }
+
     Z80Cpu* cpu = nullptr;
     Tms9918Vdp* vdp = nullptr;
+    const char* id = nullptr;  // names the machine's state file
     // Called at the end of every start (the ports are wired anew at each).
     std::function<void(TestMachine&)> onStart;
 

@@ -1,0 +1,55 @@
+// State files: a save that fails part-way leaves the previous file whole.
+#include <gtest/gtest.h>
+
+#include "core/tests/core_rig.h"
+#include "emu/tests/program_tree.h"
+
+namespace {
+
+class FileMachine : public TestMachine {
+public:
+    explicit FileMachine(std::vector<u8> program) : TestMachine(std::move(program)) { id = "test_pc"; }
+    bool SaveState(Archive& archive) override { return !failSave && TestMachine::SaveState(archive); }
+    std::atomic<bool> failSave{false};
+};
+
+const std::vector<u8> kCounting = {
+    0x3C,        // 0000 INC A
+    0x32, 0x00, 0x80,  // 0001 LD (8000h),A
+    0x18, 0xFA,  // 0004 JR 0000h
+};
+
+} // namespace
+
+TEST(StateFile, AFailedSaveKeepsThePreviousFile)
+{
+    ProgramTree tree;
+    FakeClock clock;
+    auto* machine = new FileMachine(kCounting);
+    auto owner = std::make_unique<EmuCore>(nullptr, machine, nullptr, nullptr, nullptr, &clock);
+    EmuCore& core = *owner;
+    ASSERT_TRUE(core.Run());
+    ASSERT_TRUE(core.Start(false, false));
+    core.Break(false);
+    ASSERT_TRUE(core.SaveStateToFile(PathString(), false));
+    const std::vector<u8> first = ProgramTree::Read("user/states/test_pc.sav");
+    ASSERT_GT(first.size(), 100u);
+
+    core.Continue();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    core.Break(false);
+    machine->failSave = true;  // the machine's record fails after everything before it was written
+    EXPECT_FALSE(core.SaveStateToFile(PathString(), false));
+    core.GetConsole().FlushPending();
+    StringA last;
+    u32 color = 0;
+    ASSERT_TRUE(core.GetConsole().GetLine(core.GetConsole().GetLineCount() - 1, &last, &color));
+    EXPECT_STREQ(last.CStr(), "[ERROR] Error while saving state to file \"test_pc.sav\"");
+    EXPECT_TRUE(ProgramTree::Read("user/states/test_pc.sav") == first) << "the previous state is whole";
+    EXPECT_FALSE(ProgramTree::Exists("user/states/test_pc.sav.tmp"));
+
+    machine->failSave = false;
+    EXPECT_TRUE(core.SaveStateToFile(PathString(), false));
+    EXPECT_FALSE(ProgramTree::Read("user/states/test_pc.sav") == first) << "the machine ran on in between";
+    core.Shutdown();
+}
