@@ -18,6 +18,13 @@ public:
     // Strips the entries that stand for the core's options (unless keepOptionItems) and
     // adds the current core's option menus again (unless skipOptionMenus).
     bool Rebuild(bool keepOptionItems, bool skipOptionMenus);
+    // The current core's option trees at the end of Computer, Input, Debug, Video, Sound
+    // and Settings (option_menus.h); false without a core or when an entry failed.
+    bool AddCoreOptionMenus();
+    // The Drives menu and the toolbar's drive icons from the current core (drive_menu.h).
+    void BuildDrivesMenu();
+    // Deletes every entry that stands for an option of the core (its tag is the option).
+    void RemoveOptionEntries();
 
     MenuItem* startItem = nullptr;
     MenuItem* pauseItem = nullptr;
@@ -55,7 +62,5 @@ public:
     static bool CmdToolbar(MenuItem* entry, int index, int kind, void* argument);
     static bool CmdSettingsFlag(MenuItem* entry, int index, int kind, void* argument);
     static bool CmdAbout(MenuItem* entry, int index, int kind, void* argument);
-
-private:
-    void RemoveOptionEntries();
+    static bool CmdOptionItem(MenuItem* entry, int index, int kind, void* argument);
 };

@@ -83,8 +83,7 @@ bool MainMenuBar::Rebuild(bool keepOptionItems, bool skipOptionMenus)
 {
     if (!keepOptionItems)
         RemoveOptionEntries();
-    (void)skipOptionMenus;  // the core's option menus join with the machine choice
-    return true;
+    return skipOptionMenus || AddCoreOptionMenus();
 }
 
 bool MainMenuBar::Build()
@@ -180,6 +179,7 @@ bool MainMenuBar::Build()
         return false;
 
     Rebuild(false, false);
+    BuildDrivesMenu();
     UpdateAll();
     return true;
 }

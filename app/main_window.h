@@ -7,6 +7,7 @@
 //
 //   main_window_win32.cpp         creation, caption, refresh, toolbar mirroring, shut-down
 //   main_window_screen_win32.cpp  UI tick, screen painting, screen keys and mouse capture
+//   main_window_parts_win32.cpp   option menus, drive menu and icons, questions, dialogs
 //
 // Life: constructed by EmulatorApp (manager and prototypes) -> OnCreate (settings,
 // geometry, toolbar, screen, first core, menus, 2 ms UI tick) -> native window -> Create's
@@ -15,7 +16,7 @@
 #pragma once
 
 #include "app/emu_manager.h"
-#include "app/shell_interface.h"
+#include "app/shell_parts.h"
 #include "app/ui_tick.h"
 #include "base/string_a.h"
 #include "gui/frame_window.h"
@@ -28,7 +29,7 @@ class DrawContext;
 class MainMenuBar;
 class Panel;
 
-class MainWindow : public FrameWindow, public ShellInterface {
+class MainWindow : public FrameWindow, public ShellPartsInterface {
 public:
     MainWindow(int x, int y, int width, int height, int extra);
     ~MainWindow() override;
@@ -55,6 +56,23 @@ public:
     void RedrawScreen() override;
     void CloseWindow() override;
 
+    // --- ShellPartsInterface (main_window_parts_win32.cpp) ---
+    EmuCore*& CoreSlot() override { return core; }
+    i32& CoreMachineIndex() override { return coreMachineIndex; }
+    void RemoveOptionEntries() override;
+    bool AddCoreOptionMenus() override;
+    void BuildDrivesMenu() override;
+    void RefreshIndicator(DriveImage* drive, bool tooltip) override;
+    void RefreshAfterIconChange() override;
+    bool AskConfirmation(const StringW& message, i32 kind) override;
+    bool ChooseImageFile(DriveImage* drive, PathString* path) override;
+    void RunAboutDialog() override;
+
+    // One blink step of the drive icons (every icon refreshed with refreshAll).
+    void BlinkDriveIndicators(bool refreshAll);
+    // Every drive icon shows its drive's state and path.
+    void RefreshAllIndicators();
+
     // --- callbacks (main_window_screen_win32.cpp) ---
     static bool OnUiTimer(WindowInterface* window, void* userContext, void* function, u64* count);
     static void OnScreenPaint(CanvasInterface* canvas, DrawContext* context);
@@ -72,6 +90,7 @@ public:
     Panel* startSpacer = nullptr;
     Panel* stopSpacer = nullptr;
     Panel* statusPanel = nullptr;
+    Panel* drivePanel = nullptr;  // the drive icons, after the status area
     UiTick uiTick;
     bool lastDisplayResult = false;
     Canvas* screen = nullptr;

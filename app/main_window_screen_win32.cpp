@@ -74,6 +74,8 @@ bool MainWindow::OnUiTimer(WindowInterface* window, void*, void*, u64*)
         main->Refresh(false);
         main->SyncToolbarWithMenu();
     }
+    if (steps.blink)
+        main->BlinkDriveIndicators(false);
     if (steps.caption)
         main->UpdateCaption();
     if (main->core && DisplayToShow(main->core) && main->uiTick.TakeDisplayTurn()) {

@@ -106,6 +106,12 @@ bool MainWindow::OnCreate()
         return false;
     }
     statusPanel->SetCursorVisible(true);
+    drivePanel = new Panel(0, 0, 0, 0, kAlignFill, 0, true);
+    if (!toolbar->AddChild(drivePanel)) {
+        delete drivePanel;
+        drivePanel = nullptr;
+        return false;
+    }
 
     screen = new Canvas(0, 0, 0, 0, 6, true);
     if (!AddChild(screen)) {
@@ -195,6 +201,8 @@ void MainWindow::Refresh(bool force)
         return;
     if (mouseCaptured && !core->IsStarted())
         ReleaseMouse(true);
+    // A start, a stop or a loaded state changes what the drive icons show.
+    RefreshAllIndicators();
     UpdateAllEntries();
 }
 

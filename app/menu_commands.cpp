@@ -1,7 +1,10 @@
 #include "app/menu_commands.h"
 
 #include "app/emu_manager.h"
-#include "app/shell_interface.h"
+#include "app/about_box.h"
+#include "app/computer_menu.h"
+#include "app/shell_parts.h"
+#include "app/state_commands.h"
 #include "core/emu_core.h"
 #include "emu/computer.h"
 #include "sound/sound_buffer_ring.h"
@@ -116,6 +119,17 @@ bool SelectOutput(ShellInterface& shell, EmuCore* core, MenuEntryInterface& entr
     }
     shell.UpdateAllEntries();
     return true;
+}
+
+bool ExecutePartCommand(ShellPartsInterface& shell, MenuCommand command, MenuEntryInterface& entry)
+{
+    switch (command) {
+    case MenuCommand::kSaveState: return ExecuteSaveState(shell);
+    case MenuCommand::kLoadState: return ExecuteLoadState(shell);
+    case MenuCommand::kSelectComputer: return ExecuteSelectComputer(shell, entry);
+    case MenuCommand::kAbout: ShowAboutBox(shell); return true;
+    default: return false;
+    }
 }
 
 } // namespace
@@ -284,7 +298,10 @@ bool ExecuteCommand(ShellInterface& shell, MenuCommand command, MenuEntryInterfa
     case MenuCommand::kLoadState:
     case MenuCommand::kSelectComputer:
     case MenuCommand::kAbout:
-        // Served by the state, machine and About commands of their own.
+        // Served by the state, machine and About commands of their own, which need the
+        // window's dialogs and menu bar.
+        if (auto* parts = dynamic_cast<ShellPartsInterface*>(&shell))
+            return ExecutePartCommand(*parts, command, entry);
         return false;
     }
     return false;

@@ -160,9 +160,9 @@ protected:
     u8 SlowRead8(u32 address, bool peek);
     void SlowWrite8(u32 address, u8 value);
     void FreeEvents();
-    // Every change of the NMI request, the interrupt check or IFF1 goes through here, so
-    // that the processor tests one flag per instruction.
-    void UpdateAttention() { attention_ = nmiPending_ || (checkInterrupts_ && iff1_); }
+    // Every change of the NMI request, the interrupt check, IFF1 or the boundary request
+    // goes through here, so that the processor tests one flag per instruction.
+    void UpdateAttention() { attention_ = nmiPending_ || (checkInterrupts_ && iff1_) || boundaryRequest_; }
     CpuEvent* UnlinkEvent(CpuEvent* node);   // answers the node that followed it
 
     // Fields in the order of the "_CPU" block where they are saved (key in brackets).
@@ -195,5 +195,6 @@ protected:
     CpuEvent* eventHead_ = nullptr;
     CpuEvent* eventTail_ = nullptr;
     CpuEvent* freeEvents_ = nullptr;
-    bool attention_ = false;        // NMI pending, or interrupt check raised with IFF1 set
+    bool attention_ = false;        // NMI pending, interrupt check raised with IFF1 set, or a boundary request
+    bool boundaryRequest_ = false;  // the processor's own: one look at the next instruction boundary
 };

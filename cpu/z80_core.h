@@ -27,8 +27,8 @@
 #include "emu/memory_block_entry.h"
 
 // Forced only when optimising: a debug build would otherwise spend a minute building one
-// enormous function.
-#if defined(__GNUC__) && defined(__OPTIMIZE__)
+// enormous function (so would an instrumented build, which asks for KUV_Z80_PLAIN_INLINE).
+#if defined(__GNUC__) && defined(__OPTIMIZE__) && !defined(KUV_Z80_PLAIN_INLINE)
 #define Z80_INLINE inline __attribute__((always_inline))
 #define Z80_LIKELY(x) __builtin_expect(!!(x), 1)
 #define Z80_UNLIKELY(x) __builtin_expect(!!(x), 0)
@@ -93,7 +93,7 @@ private:
         r.BC = bc;
         r.DE = de;
         r.HL = hl;
-        r.PC = pc;
+        r.PC = static_cast<u16>(pc);
         r.SP = sp;
         r.IX = ix;
         r.IY = iy;
@@ -154,7 +154,7 @@ private:
     // Instruction bytes test the fetch kind (0x55), data the read kind (0x15).
     Z80_INLINE bool Fetch8(u8& value)
     {
-        if (!ReadAny(pc, value, kMemReadKindMask))
+        if (!ReadAny(static_cast<u16>(pc), value, kMemReadKindMask))
             return false;
         ++pc;
         return true;
@@ -168,7 +168,8 @@ private:
             return true;
         }
         u8 lo, hi;
-        if (!ReadAny(pc, lo, kMemReadKindMask) || !ReadAny(static_cast<u16>(pc + 1), hi, kMemReadKindMask))
+        if (!ReadAny(static_cast<u16>(pc), lo, kMemReadKindMask) ||
+            !ReadAny(static_cast<u16>(pc + 1), hi, kMemReadKindMask))
             return false;
         value = static_cast<u16>(lo | (hi << 8));
         pc += 2;
@@ -241,6 +242,14 @@ private:
         if (!Read16(sp, value))
             return false;
         sp += 2;
+        return true;
+    }
+    Z80_INLINE bool PopPC()
+    {
+        u16 v;
+        if (!Pop16(v))
+            return false;
+        pc = v;
         return true;
     }
 
@@ -395,6 +404,11 @@ private:
     Z80_INLINE int Boundary()
     {
         reachedBoundary_ = true;
+        if (clockCredit_ != 0) {
+            cpu_.sliceBudget_ -= clockCredit_;
+            clockCredit_ = 0;
+        }
+        cpu_.boundaryRequest_ = false;   // ServiceInterrupts updates the attention flag
         cost_ = 0;
         SaveRegs();
         i32 cycles = 0;
@@ -410,13 +424,18 @@ private:
 
     Z80Cpu& cpu_;
     u8 a = 0, f = 0;
-    u16 bc = 0, de = 0, hl = 0, sp = 0, pc = 0, ix = 0, iy = 0;
+    u16 bc = 0, de = 0, hl = 0, sp = 0, ix = 0, iy = 0;
+    // PC in a full-width variable, counted modulo 2^16: every use truncates it to 16 bits
+    // or masks it with amask_. A 16-bit variable cost the 32-bit build a store and a
+    // reload around each opcode fetch.
+    u32 pc = 0;
     u32 rCount_ = 0;            // opcode fetches in this call
     u32 rFolded_ = 0;           // the part of rCount_ already added to R
     i32 left_ = 0;              // ECYCL while running, the running instruction already charged
     i32 cost_ = 0;              // what the running instruction has been charged so far
     u16 start_ = 0;             // address of the instruction being executed
     i32 resumedOwed_ = 0;       // cycles a resumed instruction had paid in earlier slices
+    i32 clockCredit_ = 0;       // the part of them still credited to the slice's length
     bool reachedBoundary_ = false;  // an interrupt check or a stopped opcode fetch in this call
     const MemoryBlockEntry* blocks_ = nullptr;
     u32 memSize_ = 0;

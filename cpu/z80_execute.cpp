@@ -21,25 +21,31 @@ Z80_INLINE i32 Z80Core::Run(i32 cycles)
     c.sliceBudget_ = budget;
     c.sliceLeft_ = budget;
     LoadRegs();
-    start_ = pc;
+    start_ = static_cast<u16>(pc);
 
     u8 op = 0;
     if (c.owedCycles_ != 0 && left_ > 0) {
         // Finish the instruction suspended at the end of an earlier slice: its opcode was
         // fetched then, and no interrupt comes between. What it paid before is credited to
-        // the cycles left, so the instruction costs only the rest, while the clock goes
-        // back to the instruction's start: a device it reaches, and everything after it in
-        // this slice, sees the same cycle as in a slice that ran it whole.
+        // both sides of the slice, so the clock reads on from where it stood and the
+        // instruction costs only the rest. The next instruction boundary, which the
+        // boundary request makes the loop look at, takes the credit back out of the slice
+        // (Finish does when the slice ends first), so that from there on the clock reads
+        // the cycles really spent.
         resumedOwed_ = c.owedCycles_;
         c.owedCycles_ = 0;
         left_ += resumedOwed_;
+        c.sliceBudget_ += resumedOwed_;
+        clockCredit_ = resumedOwed_;
+        c.boundaryRequest_ = true;
+        c.UpdateAttention();
         op = c.regs_.pendingOpcode;
         pc = c.regs_.pendingPC;
         goto resume;
     }
 
     while (left_ > 0) {
-        start_ = pc;
+        start_ = static_cast<u16>(pc);
         if (Z80_UNLIKELY(c.attention_)) {
             const int taken = Boundary();
             if (taken < 0)
@@ -61,7 +67,7 @@ Z80_INLINE i32 Z80Core::Run(i32 cycles)
                 // shows the instruction meanwhile.
                 left_ += cost_;
                 c.regs_.pendingOpcode = op;
-                c.regs_.pendingPC = pc;
+                c.regs_.pendingPC = static_cast<u16>(pc);
                 c.owedCycles_ = left_;
                 left_ = 0;
                 pc = start_;
@@ -85,12 +91,14 @@ Z80_INLINE i32 Z80Core::Finish()
     if (resumedOwed_ != 0) {
         // A later boundary or opcode fetch means the resumed instruction completed (or was
         // suspended again), even when a stop came at that very fetch; otherwise a stop
-        // abandoned it: it still owes what it owed, and the clock stays where it stood.
+        // abandoned it, and it still owes what it owed.
         const bool resumedFinished = rCount_ != 0 || reachedBoundary_;
-        if (c.abort_ && !resumedFinished) {
+        if (c.abort_ && !resumedFinished)
             c.owedCycles_ = resumedOwed_;
-            executed += resumedOwed_;
-        }
+        else
+            executed -= clockCredit_;
+        c.boundaryRequest_ = false;
+        c.UpdateAttention();
     }
     if (executed == 0)
         executed = c.abort_ ? 0 : 1;   // an unstopped call always moves time on

@@ -174,7 +174,7 @@ Z80_INLINE bool Z80Core::Main()
     } else {
         if constexpr (z == 0) {                // RET cc
             if (Cond<y>()) {
-                if (!Pop16(pc))
+                if (!PopPC())
                     return false;
                 Extra(6);
             }
@@ -192,7 +192,7 @@ Z80_INLINE bool Z80Core::Main()
                 }
                 return true;
             } else if constexpr (p == 0) {     // RET
-                return Pop16(pc);
+                return PopPC();
             } else if constexpr (p == 1) {     // EXX
                 Z80Registers& r = cpu_.regs_;
                 const u16 tb = bc, td = de, th = hl;
@@ -269,7 +269,7 @@ Z80_INLINE bool Z80Core::Main()
             if (!Fetch16(nn))
                 return false;
             if (Cond<y>()) {
-                if (!Push16(pc))
+                if (!Push16(static_cast<u16>(pc)))
                     return false;
                 pc = nn;
                 Extra(7);
@@ -281,7 +281,7 @@ Z80_INLINE bool Z80Core::Main()
                 else return Push16(Pair<p>());
             } else if constexpr (p == 0) {     // CALL nn
                 u16 nn;
-                if (!Fetch16(nn) || !Push16(pc))
+                if (!Fetch16(nn) || !Push16(static_cast<u16>(pc)))
                     return false;
                 pc = nn;
                 return true;
@@ -299,7 +299,7 @@ Z80_INLINE bool Z80Core::Main()
             Alu<y>(n);
             return true;
         } else {                                // RST y*8; the interrupt lines take no
-            if (!Push16(pc))                    // restart codes, so none is asked here
+            if (!Push16(static_cast<u16>(pc)))                    // restart codes, so none is asked here
                 return false;
             pc = static_cast<u16>(y * 8);
             return true;

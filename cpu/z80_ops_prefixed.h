@@ -224,7 +224,7 @@ Z80_INLINE bool Z80Core::ExecuteED()
         return true;
     }
     case 0x45: case 0x4D:                                            // RETN, RETI
-        if (!Pop16(pc))
+        if (!PopPC())
             return false;
         cpu_.iff1_ = regs.IFF2;
         cpu_.UpdateAttention();

@@ -3,6 +3,8 @@
 #   build/asan     native, AddressSanitizer + UndefinedBehaviorSanitizer: unit tests
 #   build/tsan     native, ThreadSanitizer: the threaded test programs only
 #   build/release  native, optimised: instruction exercisers and benchmarks
+#   build/fuzz     native, clang with libFuzzer and the sanitizers: the fuzz targets,
+#                  each replaying its seed corpus (tools/fuzz.sh fuzzes for longer)
 #   build/win      32-bit Windows (MinGW-w64), optimised: unit tests and exercisers under Wine
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -40,6 +42,11 @@ for bench in build/release/*/*_bench; do
   step "benchmark $(basename "$bench")"
   "$bench" --benchmark_min_time=0.2
 done
+
+step "clang fuzz tree: fuzz targets replay their seed corpora"
+CC=clang CXX=clang++ cmake -S . -B build/fuzz "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKUV_FUZZ=ON >/dev/null
+cmake --build build/fuzz -j "$jobs" --target fuzz_targets
+(cd build/fuzz && ctest "${ctest_args[@]}" -L fuzz)
 
 step "32-bit Windows tree under Wine"
 cmake -S . -B build/win "${gen[@]}" -DCMAKE_BUILD_TYPE=Release -DKUV_BENCH=ON \

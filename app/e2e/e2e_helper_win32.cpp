@@ -7,6 +7,10 @@
 //   kuv_e2e_helper screen <key>      prints "width height x y" of that window's largest
 //                                    child window (the emulation screen), on the screen
 //   kuv_e2e_helper close <key>       posts WM_CLOSE to that window
+//   kuv_e2e_helper window <key>      prints "x y" of that window's top-left corner
+//   kuv_e2e_helper dialog <key> <title>
+//                                    succeeds while a visible window titled title of
+//                                    the same process is open (a dialog of the program)
 //
 // Exit code 0 on success, 1 when the window is not there, 2 for a bad command line.
 #include <windows.h>
@@ -92,12 +96,41 @@ bool WriteSettings(const wchar_t* path)
                                 kSettingsFileHead);
 }
 
+struct DialogSearch {
+    DWORD processId;
+    const wchar_t* title;
+    bool found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<DialogSearch*>(data);
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (IsWindowVisible(window) && processId == search->processId && wcscmp(text, search->title) == 0) {
+        search->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 } // namespace
 
 int main()
 {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argc == 4 && std::wstring(argv[1]) == L"dialog") {
+        HWND window = FindProgramWindow(argv[2]);
+        if (!window)
+            return 1;
+        DialogSearch search{0, argv[3], false};
+        GetWindowThreadProcessId(window, &search.processId);
+        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+        return search.found ? 0 : 1;
+    }
     if (argc != 3)
         return 2;
     const std::wstring command = argv[1];
@@ -119,6 +152,13 @@ int main()
         if (!largest.found || !GetWindowRect(largest.found, &r))
             return 1;
         std::printf("%ld %ld %ld %ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+        return 0;
+    }
+    if (command == L"window") {
+        RECT r;
+        if (!GetWindowRect(window, &r))
+            return 1;
+        std::printf("%ld %ld\n", r.left, r.top);
         return 0;
     }
     if (command == L"close")

@@ -5,10 +5,23 @@
 # start-up screen, show the speed in the caption, take a key (fast initialisation runs
 # flat out until the machine gets its first key, then the speed settles at 100), and
 # close on WM_CLOSE with exit code 0, leaving its settings file.
+# Before closing, driven through its menus, toolbar, drive icon and keys like a user:
+# - the About box opens from the Help menu and closes on Return;
+# - F11 and Return write the machine's state file;
+# - the Sound menu's "WaveSound" plays into ALSA (pointed at a file by a HOME of the
+#   test's own); "No Sound" runs too;
+# - a double-click on the cartridge icon opens the file dialog; the cartridge chosen there
+#   runs after Stop and Start (the screen is no longer the BIOS's);
+# - F12 and Return bring the saved moment back: the BIOS's start-up screen, running on;
+# - the Computer menu switches to the ColecoVision (on our own BIOS as "coleco.rom"),
+#   which runs its cartridge (chosen through the icon's file dialog again), and back to
+#   the MSX-1, which runs;
+# - the Video menu's "OpenGL" and then "WinGDI" renderer each run the machine.
 #
 # run_e2e.sh <kuvemu.exe> <kuv_e2e_helper.exe> <reference.png> <bios.rom> <build tree>
+#            <coleco bios> <msx cartridge> <coleco cartridge>
 set -euo pipefail
-exe=$1 helper=$2 reference=$3 bios=$4
+exe=$1 helper=$2 reference=$3 bios=$4 coleco=$6 cartridge=$7 coleco_cartridge=$8
 export KUV_WINE_BUILD=$5
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 [ -n "${DISPLAY:-}" ] || { echo "no X display"; exit 1; }
@@ -24,14 +37,21 @@ fail() { echo "FAIL: $*"; exit 1; }
 win() { "$tools/wine-run.sh" "$helper" "$@" | tr -d '\r'; }
 dos() { printf 'Z:%s' "${1//\//\\}"; }
 
-mkdir -p "$work/prog/configs"
+mkdir -p "$work/prog/configs" "$work/media" "$work/home"
 cp "$exe" "$work/prog/kuvemu.exe"
 cp "$bios" "$work/prog/configs/msx.rom"
+cp "$coleco" "$work/prog/configs/coleco.rom"
+cp "$cartridge" "$work/media/game.rom"
+cp "$coleco_cartridge" "$work/media/game.col"
+# waveOut plays through ALSA's default device, here a file.
+capture="$work/home/capture.raw"
+printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "raw" }\n' "$capture" \
+  > "$work/home/.asoundrc"
 win settings "$(dos "$work/prog/kuvemu.ini")" || fail "settings file not written"
 # The window is told apart from another copy's by its program's folder.
 key=$(basename "$work")
 
-"$tools/wine-run.sh" "$work/prog/kuvemu.exe" &
+HOME="$work/home" "$tools/wine-run.sh" "$work/prog/kuvemu.exe" &
 pid=$!
 
 # Polls cmd (a function) every half second for at most $1 seconds.
@@ -62,6 +82,11 @@ echo "caption: $title"
 xids=$(xdotool search --pid "$pid" 2>/dev/null || true)
 [ -n "$xids" ] || fail "no X window for the program"
 raise() { for xid in $xids; do xdotool windowraise "$xid" >/dev/null 2>&1 || true; done; }
+
+# Another copy of this test on the same display would raise its window, open its menus and
+# dialogs and take the keys over ours: from here on the copies of one build tree take turns.
+exec 8>"$KUV_WINE_BUILD/app_e2e_ui.lock"
+flock 8
 
 # The emulation screen against the stored picture, both scaled to 64 x 48 so that the
 # window's size does not matter. The normalised RMSE of the screen shown is about 0.004;
@@ -95,6 +120,112 @@ synced() {
 }
 wait_for 60 synced || fail "the key did not reach the machine: \"$title\""
 echo "after the key: $title"
+
+# --- through the menus, the toolbar, the drive icon and the keys -------------------------
+# Places relative to the window's top-left corner: the menu bar's row and its captions,
+# the first entry of an open menu and the height of an entry, the toolbar's Start and
+# Stop buttons and the cartridge icon of the drive panel.
+bar_y=33 entry_y=53 entry_h=18
+start_x=50 stop_x=231 toolbar_y=60 icon_x=754 icon_y=61
+computer_x=108 video_x=217 sound_x=264 help_x=499
+wx=0 wy=0
+origin() { read -r wx wy <<<"$(win window "$key")"; }
+click_at() { origin && raise && xdotool mousemove $((wx + $1)) $((wy + $2)) click 1; }
+# Opens the menu at bar position x and picks its entry number n (from 0, no separator
+# above it).
+pick() {
+  click_at "$1" "$bar_y"
+  sleep 1
+  xdotool mousemove $((wx + $1 + 20)) $((wy + entry_y + $2 * entry_h)) click 1
+  sleep 1
+}
+dialog_open() { win dialog "$key" "$1" >/dev/null 2>&1; }
+dialog_closed() { ! dialog_open "$1"; }
+# A key on the emulation screen (F11, F12 come back from the machine to the window).
+screen_key() {
+  local geometry w h x y
+  geometry=$(win screen "$key") || return 1
+  read -r w h x y <<<"$geometry"
+  raise
+  xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1 sleep 0.3 key "$1"
+}
+running() { read_title && [ -n "$(speed)" ]; }
+stopped() { read_title && [ -z "$(speed)" ]; }
+stop_run() { click_at "$stop_x" "$toolbar_y"; wait_for 30 stopped || fail "Stop did not stop: \"$title\""; }
+start_run() { click_at "$start_x" "$toolbar_y"; wait_for 60 running || fail "Start did not run: \"$title\""; }
+differs() { ! matches; }
+
+pick "$help_x" 0
+wait_for 20 dialog_open About || fail "the About box did not open"
+raise; xdotool key Return
+wait_for 20 dialog_closed About || fail "the About box did not close on Return"
+wait_for 30 running || fail "the emulation does not run after the About box: \"$title\""
+echo "About box opened and closed"
+
+state="$work/prog/states/msx_1.sav"
+screen_key F11
+wait_for 20 dialog_open Confirmation || fail "F11 asked nothing"
+xdotool key Return
+wait_for 30 test -s "$state" || fail "no state file after F11 and Return"
+echo "F11: state file $(basename "$state") written"
+
+stop_run
+pick "$sound_x" 1
+start_run
+played=0
+plays() { local n; n=$(stat -c %s "$capture" 2>/dev/null || echo 0); [ "$n" -gt "$played" ] && [ "$played" -gt 0 ] && return 0; played=$n; return 1; }
+wait_for 30 plays || fail "WaveSound played nothing into ALSA"
+echo "WaveSound plays ($played bytes so far)"
+stop_run
+pick "$sound_x" 0
+start_run
+echo "No Sound runs"
+
+# A double-click on the cartridge icon, the file named in the file dialog.
+load_cartridge() {
+  origin && raise && xdotool mousemove $((wx + icon_x)) $((wy + icon_y)) click --repeat 2 --delay 80 1
+  wait_for 20 dialog_open Open || fail "a double-click on the cartridge icon opened no file dialog"
+  xdotool type --delay 20 "$(dos "$1")"
+  xdotool key Return
+  wait_for 20 dialog_closed Open || fail "the file dialog did not take $1"
+}
+load_cartridge "$work/media/game.rom"
+stop_run
+start_run
+wait_for 60 differs || fail "the cartridge chosen in the file dialog does not run"
+echo "cartridge loaded through the file dialog runs (error $error against the BIOS screen)"
+
+screen_key F12
+wait_for 20 dialog_open Confirmation || fail "F12 asked nothing"
+xdotool key Return
+wait_for 30 matches || fail "F12 did not bring the saved screen back (error $error)"
+wait_for 30 running || fail "the loaded machine does not run: \"$title\""
+echo "F12: the saved moment is back and runs"
+
+stop_run
+pick "$computer_x" 1
+load_cartridge "$work/media/game.col"
+coleco_runs() { running && [[ "$title" != *" - MB ("* ]]; }
+click_at "$start_x" "$toolbar_y"
+wait_for 60 coleco_runs || fail "the ColecoVision does not run: \"$title\""
+echo "ColecoVision runs: $title"
+stop_run
+pick "$computer_x" 0
+msx_runs() { running && [[ "$title" == *" - MB ("* ]]; }
+click_at "$start_x" "$toolbar_y"
+wait_for 60 msx_runs || fail "the MSX-1 does not run again: \"$title\""
+echo "MSX-1 runs again: $title"
+
+# The renderers last: under Wine an OpenGL picture in a child window may stay in front of
+# what GDI draws there later, so the screen is no longer compared from here on.
+stop_run
+pick "$video_x" 1
+start_run
+echo "OpenGL renderer runs: $title"
+stop_run
+pick "$video_x" 0
+start_run
+echo "WinGDI renderer runs: $title"
 
 win close "$key" || fail "WM_CLOSE not posted"
 code=0

@@ -1,0 +1,73 @@
+#include "app/state_commands.h"
+
+#include "app/shell_parts.h"
+#include "base/string_w.h"
+#include "core/emu_core.h"
+#include "emu/drive_image.h"
+#include "sound/sound_buffer_ring.h"
+
+bool SaveStateOffered(ShellPartsInterface& shell)
+{
+    EmuCore* core = shell.GetCore();
+    return core && core->IsLoopActive();
+}
+
+bool LoadStateOffered(ShellPartsInterface& shell)
+{
+    return shell.GetCore() != nullptr;
+}
+
+bool ExecuteSaveState(ShellPartsInterface& shell)
+{
+    EmuCore* core = shell.GetCore();
+    if (!core || !core->IsLoopActive())
+        return false;
+    const bool wasInBreak = core->IsInBreak();
+    if (!wasInBreak)
+        core->Break(false);
+    const bool save = shell.AskConfirmation(StringW("SAVE emulation state?"), 1);
+    if (save)
+        core->SaveStateToFile(PathString(), false);
+    if (!wasInBreak && core->IsInBreak())
+        core->Continue();
+    if (!wasInBreak || save) {
+        shell.UpdateAllEntries();
+        shell.SyncToolbarWithMenu();
+    }
+    return true;
+}
+
+bool ExecuteLoadState(ShellPartsInterface& shell)
+{
+    EmuCore* core = shell.GetCore();
+    if (!core)
+        return false;
+    bool paused = false;
+    if (core->IsStarted() && !core->IsInBreak()) {
+        core->Break(false);
+        paused = true;
+    }
+    bool load = true;
+    if (core->IsStarted()) {
+        load = shell.AskConfirmation(StringW("LOAD emulation state!"), 2);
+    } else if (auto* output = dynamic_cast<SoundOutput*>(core->GetSoundOutput())) {
+        output->SetOwnerWindow(shell.GetOwnerWindow());
+    }
+    if (load) {
+        // The loaded picture may match lines the screen already showed: drawn in full.
+        if (core->LoadStateFromFile(PathString(), false))
+            shell.RedrawScreen();
+        const i32 total = core->GetDriveCounts(nullptr, nullptr, nullptr);
+        for (i32 i = 0; i < total; ++i) {
+            if (DriveImage* drive = core->GetDrive(i))
+                shell.RefreshIndicator(drive, true);
+        }
+    }
+    if (paused && core->IsStarted() && core->IsInBreak())
+        core->Continue();
+    if (paused || load) {
+        shell.UpdateAllEntries();
+        shell.SyncToolbarWithMenu();
+    }
+    return true;
+}

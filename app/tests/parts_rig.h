@@ -1,0 +1,110 @@
+// A ColecoVision core on our own BIOS and cartridge, and the main window as the menu
+// parts see it: a manager, the core and a record of what they asked of the window.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/shell_parts.h"
+#include "app/tests/manager_rig.h"
+#include "core/emu_core.h"
+#include "emu/drive_image.h"
+#include "emu/tests/program_tree.h"
+
+class RecordingParts : public ShellPartsInterface {
+public:
+    EmuManager manager{AddTestOutputs};
+    EmuCore* core = nullptr;
+    i32 machineIndex = -1;
+    std::vector<std::string> calls;  // what was asked, in order
+    bool answer = true;              // the answer to every question
+    bool breakSeen = false;          // the core stood in break while a dialog was open
+    PathString chosen;               // the file "chosen" in the file dialog (empty: cancel)
+
+    EmuManager& GetManager() override { return manager; }
+    EmuCore* GetCore() override { return core; }
+    void* GetOwnerWindow() override { return this; }
+    void UpdateAllEntries() override { calls.push_back("update"); }
+    void SyncToolbarWithMenu() override { calls.push_back("sync"); }
+    void DisableRunButton(RunButton) override {}
+    void ShowToolbar(bool) override {}
+    void SetScreenCursor(i32) override {}
+    void RedrawScreen() override { calls.push_back("redraw"); }
+    void CloseWindow() override {}
+
+    EmuCore*& CoreSlot() override { return core; }
+    i32& CoreMachineIndex() override { return machineIndex; }
+    void RemoveOptionEntries() override { calls.push_back("strip"); }
+    bool AddCoreOptionMenus() override
+    {
+        calls.push_back("options");
+        return true;
+    }
+    void BuildDrivesMenu() override { calls.push_back("drives"); }
+    void RefreshIndicator(DriveImage*, bool tooltip) override { calls.push_back(tooltip ? "icon+path" : "icon"); }
+    void RefreshAfterIconChange() override { calls.push_back("icons"); }
+    bool AskConfirmation(const StringW& message, i32 kind) override
+    {
+        Dialog("ask " + std::to_string(kind) + " " + message.GetNarrow());
+        return answer;
+    }
+    bool ChooseImageFile(DriveImage*, PathString* path) override
+    {
+        Dialog("file");
+        *path = chosen;
+        return !chosen.IsEmpty();
+    }
+    void RunAboutDialog() override { Dialog("about"); }
+
+private:
+    void Dialog(const std::string& what)
+    {
+        calls.push_back(what);
+        breakSeen = core && core->IsInBreak();
+    }
+};
+
+inline std::vector<u8> ReadRomFile(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class PartsTest : public ::testing::Test {
+protected:
+    ProgramTree tree;
+    RecordingParts shell;
+
+    void SetUp() override
+    {
+        ProgramTree::WriteBytes("prog/configs/coleco_v/coleco.rom", ReadRomFile(KUV_ROM_COLECO_BIOS));
+        ProgramTree::WriteBytes("media/game.col", ReadRomFile(KUV_ROM_COLECO_CART));
+        shell.manager.machineId.Assign("coleco_v");
+        shell.core = shell.manager.CreateCore(-1);
+        ASSERT_NE(shell.core, nullptr);
+        shell.machineIndex = shell.core->GetCoreIndex();
+        ASSERT_TRUE(Slot()->InsertFile(ProgramTree::PathOf("media/game.col")));
+    }
+
+    DriveImage* Slot() { return shell.core->GetDrive(0); }
+
+    // Stopped, running, or running in break.
+    void Bring(const std::string& state)
+    {
+        if (state != "stopped") {
+            ASSERT_TRUE(shell.core->Start(false, false));
+            if (state == "break")
+                shell.core->Break(true);
+        }
+    }
+    std::string StateOf() const
+    {
+        if (!shell.core->IsStarted())
+            return "stopped";
+        return shell.core->IsInBreak() ? "break" : "running";
+    }
+};

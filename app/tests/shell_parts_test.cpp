@@ -1,0 +1,131 @@
+// The About box, the state commands and the machine choice against a running core.
+#include "app/about_box.h"
+#include "app/computer_menu.h"
+#include "app/state_commands.h"
+#include "app/tests/parts_rig.h"
+
+namespace {
+
+class Entry : public MenuEntryInterface {
+public:
+    explicit Entry(i32 value) : value_(value) {}
+    i32 GetUserValue() const override { return value_; }
+    bool IsEnabled() const override { return enabled_; }
+    void Disable() override { enabled_ = false; }
+
+private:
+    i32 value_;
+    bool enabled_ = true;
+};
+
+const char* const kStates[] = {"stopped", "running", "break"};
+
+} // namespace
+
+// The dialog runs with the emulation in break; the run state afterwards is the one before.
+TEST_F(PartsTest, AboutBoxHoldsARunInBreakAndPutsItBack)
+{
+    for (const char* state : kStates) {
+        SCOPED_TRACE(state);
+        Bring(state);
+        ShowAboutBox(shell);
+        EXPECT_EQ(shell.calls.back(), "about");
+        EXPECT_EQ(shell.breakSeen, std::string(state) != "stopped");
+        EXPECT_EQ(StateOf(), state);
+        shell.core->Stop();
+    }
+}
+
+TEST(AboutBoxTest, WorksWithoutACoreAndSizesItsTitle)
+{
+    RecordingParts shell;
+    ShowAboutBox(shell);
+    EXPECT_EQ(shell.calls, std::vector<std::string>{"about"});
+
+    const struct {
+        i32 length, points;
+    } sizes[] = {{30, 14}, {26, 14}, {25, 15}, {24, 15}, {23, 16}, {22, 16}, {21, 17}, {18, 17}, {17, 19}, {0, 19}};
+    for (const auto& [length, points] : sizes)
+        EXPECT_EQ(AboutTitleFontSize(length), points) << length;
+    EXPECT_STREQ(AboutVersionText("").GetNarrow(), "Version 30.04.2013");
+    EXPECT_STREQ(AboutVersionText("x86").GetNarrow(), "Version 30.04.2013 (x86)");
+}
+
+TEST_F(PartsTest, SaveAsksInBreakAndWritesTheStateFileOnYes)
+{
+    EXPECT_FALSE(SaveStateOffered(shell));
+    EXPECT_FALSE(ExecuteSaveState(shell)) << "nothing to save while stopped";
+    const struct {
+        const char* state;
+        bool answer;
+    } cases[] = {{"running", false}, {"break", false}, {"running", true}};
+    for (const auto& [state, answer] : cases) {
+        SCOPED_TRACE(std::string(state) + (answer ? " yes" : " no"));
+        Bring(state);
+        EXPECT_TRUE(SaveStateOffered(shell));
+        shell.answer = answer;
+        shell.calls.clear();
+        EXPECT_TRUE(ExecuteSaveState(shell));
+        EXPECT_EQ(shell.calls.front(), "ask 1 SAVE emulation state?");
+        EXPECT_TRUE(shell.breakSeen);
+        EXPECT_EQ(StateOf(), state);
+        EXPECT_EQ(ProgramTree::Exists("user/states/coleco_v.sav"), answer);
+        shell.core->Stop();
+    }
+}
+
+TEST_F(PartsTest, LoadAsksOnlyWhileRunningAndRefreshesIconsAndScreen)
+{
+    Bring("running");
+    ASSERT_TRUE(ExecuteSaveState(shell));
+    ASSERT_TRUE(ProgramTree::Exists("user/states/coleco_v.sav"));
+    shell.core->Stop();
+
+    for (const char* state : kStates) {
+        SCOPED_TRACE(state);
+        Bring(state);
+        shell.calls.clear();
+        shell.breakSeen = false;
+        EXPECT_TRUE(ExecuteLoadState(shell));
+        const bool asked = std::string(state) != "stopped";
+        EXPECT_EQ(shell.calls.front(), asked ? "ask 2 LOAD emulation state!" : "redraw");
+        EXPECT_EQ(shell.breakSeen, asked);
+        for (const char* call : {"redraw", "icon+path"})
+            EXPECT_NE(std::find(shell.calls.begin(), shell.calls.end(), call), shell.calls.end()) << call;
+        // A state saved while running leaves a stopped machine running after the load.
+        EXPECT_EQ(StateOf(), asked ? state : "running");
+        shell.core->Stop();
+    }
+}
+
+TEST_F(PartsTest, MachineChoiceReplacesOnlyAStoppedMachine)
+{
+    const i32 coleco = shell.machineIndex;
+    const i32 msx = coleco == 0 ? 1 : 0;
+    Entry same(coleco), other(msx), outside(shell.manager.GetMachineCount());
+    EXPECT_TRUE(ExecuteSelectComputer(shell, same));
+    EXPECT_FALSE(ExecuteSelectComputer(shell, outside));
+    Bring("running");
+    EXPECT_FALSE(ExecuteSelectComputer(shell, other)) << "a running machine stays";
+    EXPECT_TRUE(shell.calls.empty());
+    shell.core->Stop();
+
+    EXPECT_TRUE(ExecuteSelectComputer(shell, other));
+    EXPECT_FALSE(other.IsEnabled());
+    EXPECT_EQ(shell.machineIndex, msx);
+    EXPECT_EQ(shell.core->GetCoreIndex(), msx);
+    EXPECT_STREQ(shell.manager.machineId.GetNarrow(), "msx_1");
+    // The old machine's option entries go before it does.
+    EXPECT_EQ(shell.calls, (std::vector<std::string>{"strip", "options", "drives", "update"}));
+    EXPECT_FALSE(shell.core->IsStarted());
+}
+
+TEST(MachineChoiceTest, CreatesTheCoreWhenThereIsNone)
+{
+    ProgramTree tree;
+    RecordingParts shell;
+    Entry first(0);
+    EXPECT_TRUE(ExecuteSelectComputer(shell, first));
+    ASSERT_NE(shell.core, nullptr);
+    EXPECT_EQ(shell.machineIndex, 0);
+}
