@@ -231,18 +231,8 @@ void ChildControl::Show(bool show)
 {
     if (IsVisible(false) == show)
         return;
-    WindowNode::Show(show);
-    if (IsCreated() && handle != nullptr) {
-        if (show) {
-            ShowWindow(handle, SW_SHOW);
-            UpdateWindow(handle);
-        } else {
-            ShowWindow(handle, SW_HIDE);
-        }
-    }
-    if (GetAlignment() != kAlignFree)
-        if (auto* container = dynamic_cast<ContainerInterface*>(GetParent()))
-            container->LayoutChildren();
+    WindowBase::Show(show);
+    LayOutParent();
     if (IsWindowless() && GetHideGroup() == 0)
         Redraw(0, 0, -1, -1);
 }
