@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/menu_commands.h"
+#include "app/menu_item_entry.h"
 #include "emu/computer.h"
 #include "sound/sound_buffer_ring.h"
 #include "video/display_surface.h"
@@ -14,22 +15,6 @@ MainWindow* MainOf(MenuItem* entry)
     return top ? dynamic_cast<MainWindow*>(top) : nullptr;
 }
 
-// A menu entry as the commands see it.
-class EntryAdapter : public MenuEntryInterface {
-public:
-    explicit EntryAdapter(MenuItem* entry) : entry_(entry) {}
-    i32 GetUserValue() const override { return entry_->userValue; }
-    bool IsEnabled() const override { return entry_->enabled != 0; }
-    void Disable() override
-    {
-        entry_->enabled = 0;
-        entry_->Update(true, false);
-    }
-
-private:
-    MenuItem* entry_;
-};
-
 // Kind 1 writes the flags that changed; kind 0 runs the command.
 bool Handle(MenuCommand command, MenuItem* entry, int kind)
 {
@@ -37,18 +22,13 @@ bool Handle(MenuCommand command, MenuItem* entry, int kind)
     if (!main || (kind != 0 && kind != 1))
         return false;
     if (kind == 0) {
-        EntryAdapter adapter(entry);
+        MenuItemEntry adapter(entry);
         return ExecuteCommand(*main, command, adapter);
     }
     EntryState state;
     if (!RefreshCommand(*main, command, entry->userValue, &state))
         return false;
-    const u8 enabled = state.enabled ? 1 : 0, checked = state.checked ? 1 : 0;
-    if (entry->enabled != enabled || entry->checked != checked) {
-        entry->enabled = enabled;
-        entry->checked = checked;
-        entry->Update(true, false);
-    }
+    SetEntryState(entry, state.enabled, state.checked);
     return true;
 }
 

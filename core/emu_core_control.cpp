@@ -275,7 +275,10 @@ void EmuCore::GetStatusText(StringW& out)
     out.Clear();
     if (!workerAlive_.load() || !machine_)
         return;
-    StringA text(machine_->GetDescription().IsEmpty() ? "Unknown" : machine_->GetDescription().GetNarrow());
+    // The caption names the machine as its menu entry does ("MSX-1", "ColecoVision"); the
+    // short description is the machine's trace tag ("MB") and says nothing to a user.
+    const char* name = machine_->GetName();
+    StringA text(name && *name ? name : "Unknown");
     const i32 speed = started_.load() ? speedPercent_.load() : -1;
     StringA detail;
     machine_->GetSpeedText(detail);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <memory>
 
@@ -128,19 +129,32 @@ private:
 
 inline constexpr u64 kCyclesAfterLoad = 10000;
 
-// Seeds: the machine saved after a few frames of its start and later on.
-inline void WriteStateSeeds(const MachineKind& kind, const std::filesystem::path& folder)
+// 1/50 s of the machine's CPU.
+inline u64 FrameCycles(FuzzMachine& m)
 {
-    for (u64 frames : {2u, 30u}) {
+    return static_cast<u64>(m.Machine().GetCpu(0)->GetNominalFrequency() / 50);
+}
+
+// A state file's content as the project writes it: the configuration, then the components.
+inline void WriteStateSeed(FuzzMachine& m, const std::filesystem::path& folder, const std::string& name)
+{
+    MemoryStream stream;
+    stream.Allocate(0, -1);
+    Archive archive(&stream);
+    if (m.Machine().SaveInitState(archive) && m.Machine().SaveComponent(archive))
+        WriteSeed(folder, name, ContentOf(stream));
+}
+
+// Seeds: the machine saved after a few frames of its start and later on.
+inline void WriteStateSeeds(const MachineKind& kind, const std::filesystem::path& folder,
+                            std::initializer_list<u64> frameCounts = {2, 30})
+{
+    for (u64 frames : frameCounts) {
         FuzzMachine m(kind);
         if (!m.InsertMedia() || !m.Start())
             continue;
-        m.RunCycles(frames * static_cast<u64>(m.Machine().GetCpu(0)->GetNominalFrequency() / 50));
-        MemoryStream stream;
-        stream.Allocate(0, -1);
-        Archive archive(&stream);
-        if (m.Machine().SaveInitState(archive) && m.Machine().SaveComponent(archive))
-            WriteSeed(folder, "frame" + std::to_string(frames), ContentOf(stream));
+        m.RunCycles(frames * FrameCycles(m));
+        WriteStateSeed(m, folder, "frame" + std::to_string(frames));
     }
 }
 

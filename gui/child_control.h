@@ -68,6 +68,8 @@ protected:
 
 private:
     void UpdateTooltip();
+    // A child aligned in a container has the container lay its children out again.
+    void LayOutParent();
     // The parent's client origin, in the parent's native client coordinates.
     void ParentClientOrigin(int* x, int* y);
     // The native window rectangle in the parent's client coordinates, less

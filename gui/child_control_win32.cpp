@@ -143,14 +143,17 @@ void ChildControl::SetEnabled(bool enable)
 void ChildControl::OnMoved()
 {
     WindowNode::OnMoved();
-    if (GetParent() != nullptr && GetAlignment() != kAlignFree)
-        if (auto* container = dynamic_cast<ContainerInterface*>(GetParent()))
-            container->LayoutChildren();
+    LayOutParent();
 }
 
 void ChildControl::OnResized()
 {
     WindowNode::OnResized();
+    LayOutParent();
+}
+
+void ChildControl::LayOutParent()
+{
     if (GetParent() != nullptr && GetAlignment() != kAlignFree)
         if (auto* container = dynamic_cast<ContainerInterface*>(GetParent()))
             container->LayoutChildren();
@@ -186,38 +189,24 @@ bool ChildControl::NativeRectInParent(int* x, int* y, int* width, int* height)
 
 bool ChildControl::SetPosition(int x, int y, int width, int height, int unit)
 {
-    MmToPixels(&x, &y, unit);
-    MmToPixels(&width, &height, unit);
-    int ox = 0, oy = 0, ow = 0, oh = 0;
-    GetBounds(&ox, &oy, &ow, &oh);
-    MoveCallbackFn move = MoveCallback();
-    SizeCallbackFn size = SizeCallback();
-    MoveCallback() = nullptr;
-    SizeCallback() = nullptr;
+    const Bounds before = NodeBounds();
     // Only the node: OnMoved/OnResized of this class wait for the native move.
-    WindowNode::SetPosition(x, y, width, height, kUnitPixels);
-    MoveCallback() = move;
-    SizeCallback() = size;
-    int nx = 0, ny = 0, nw = 0, nh = 0;
-    GetBounds(&nx, &ny, &nw, &nh);
-    int rx = 0, ry = 0, rw = 0, rh = 0;
-    if (NativeRectInParent(&rx, &ry, &rw, &rh)) {
-        if (rx != nx || ry != ny || rw != nw || rh != nh) {
+    Bounds now = SetNodePosition(x, y, width, height, unit);
+    Bounds native;
+    if (NativeRectInParent(&native.x, &native.y, &native.width, &native.height)) {
+        if (!(native == now)) {
             int cx = 0, cy = 0;
             ParentClientOrigin(&cx, &cy);
             moving = 1;
-            MoveWindow(handle, nx + cx, ny + cy, nw, nh, TRUE);
+            MoveWindow(handle, now.x + cx, now.y + cy, now.width, now.height, TRUE);
             moving = 0;
             SyncFromNative(true, true, false);
-            GetBounds(&nx, &ny, &nw, &nh);
+            now = NodeBounds();
         }
-    } else if (IsWindowless() && IsCreated() && (nx != ox || ny != oy || nw != ow || nh != oh)) {
+    } else if (IsWindowless() && IsCreated() && !(now == before)) {
         Redraw(0, 0, -1, -1);
     }
-    if (nx != ox || ny != oy)
-        OnMoved();
-    if (nw != ow || nh != oh)
-        OnResized();
+    NotifyPositionChange(before, now);
     return true;
 }
 
@@ -242,18 +231,8 @@ void ChildControl::Show(bool show)
 {
     if (IsVisible(false) == show)
         return;
-    WindowNode::Show(show);
-    if (IsCreated() && handle != nullptr) {
-        if (show) {
-            ShowWindow(handle, SW_SHOW);
-            UpdateWindow(handle);
-        } else {
-            ShowWindow(handle, SW_HIDE);
-        }
-    }
-    if (GetAlignment() != kAlignFree)
-        if (auto* container = dynamic_cast<ContainerInterface*>(GetParent()))
-            container->LayoutChildren();
+    WindowBase::Show(show);
+    LayOutParent();
     if (IsWindowless() && GetHideGroup() == 0)
         Redraw(0, 0, -1, -1);
 }

@@ -24,6 +24,26 @@ void GdiHandleCache::Release()
     pendingMask = 0;
 }
 
+namespace {
+
+// The colour of another description of the same family; one of another family (a test
+// double of the interface) gives no colour.
+template <typename Base, typename Interface>
+OptionalColor ColorOf(const Interface* other)
+{
+    const auto* base = dynamic_cast<const Base*>(other);
+    return base != nullptr ? base->Color() : OptionalColor{};
+}
+
+} // namespace
+
+bool WriteColor(const OptionalColor& color, u32* argb)
+{
+    if (color.IsSet() && argb != nullptr)
+        *argb = color.argb;
+    return true;
+}
+
 void FontInterface::NotifyChanged(u32 mask)
 {
     if (listener != nullptr)
@@ -64,23 +84,27 @@ void FontBase::Assign(const FontInterface* other)
 {
     if (other == this)
         return;
-    if (other == nullptr) {
-        Reset();
-        return;
-    }
+    if (other == nullptr)
+        return Reset();
     u32 style = 0;
     const bool hasStyle = other->GetStyle(&style);
-    u32 argb = 0;
-    other->GetColor(&argb);
-    OptionalColor color;
-    if (const auto* base = dynamic_cast<const FontBase*>(other))
-        color = base->Color();
-    u32 mask = 0;
-    if (hasStyle != hasStyle_ || (hasStyle && style != style_))
-        mask |= font_change::kStyle;
+    const OptionalColor color = ColorOf<FontBase>(other);
+    const u32 mask = TakeStyle(hasStyle, style) | TakeKindSizeColor(other->GetKind(), other->GetSize(), color);
+    if (mask != 0)
+        NotifyChanged(mask);
+}
+
+u32 FontBase::TakeStyle(bool hasStyle, u32 style)
+{
+    const u32 mask = hasStyle != hasStyle_ || (hasStyle && style != style_) ? font_change::kStyle : 0;
     hasStyle_ = hasStyle;
     style_ = hasStyle ? style : 0;
-    const i32 kind = other->GetKind(), size = other->GetSize();
+    return mask;
+}
+
+u32 FontBase::TakeKindSizeColor(i32 kind, i32 size, const OptionalColor& color)
+{
+    u32 mask = 0;
     if (kind != kind_)
         mask |= font_change::kKind;
     if (size != size_)
@@ -90,8 +114,7 @@ void FontBase::Assign(const FontInterface* other)
     kind_ = kind;
     size_ = size;
     color_ = color;
-    if (mask != 0)
-        NotifyChanged(mask);
+    return mask;
 }
 
 bool FontBase::GetStyle(u32* style) const
@@ -103,18 +126,8 @@ bool FontBase::GetStyle(u32* style) const
 
 void FontBase::SetStyle(const u32* style)
 {
-    if (style == nullptr) {
-        if (!hasStyle_)
-            return;
-        hasStyle_ = false;
-        style_ = 0;
-    } else {
-        if (hasStyle_ && style_ == *style)
-            return;
-        hasStyle_ = true;
-        style_ = *style;
-    }
-    NotifyChanged(font_change::kStyle);
+    if (TakeStyle(style != nullptr, style != nullptr ? *style : 0) != 0)
+        NotifyChanged(font_change::kStyle);
 }
 
 void FontBase::SetBoldItalic(bool bold, bool italic)
@@ -124,48 +137,15 @@ void FontBase::SetBoldItalic(bool bold, bool italic)
     SetStyle(&style);
 }
 
-bool FontBase::GetColor(u32* argb) const
-{
-    if (color_.IsSet() && argb != nullptr)
-        *argb = color_.argb;
-    return true;
-}
-
 void FontBase::SetKindSizeColor(i32 kind, i32 points, const OptionalColor& color)
 {
-    if (points < 0)
-        points = 0;
-    u32 mask = 0;
-    if (kind != kind_)
-        mask |= font_change::kKind;
-    if (points != size_)
-        mask |= font_change::kSize;
-    if (!(color == color_))
-        mask |= font_change::kColor;
-    kind_ = kind;
-    size_ = points;
-    color_ = color;
-    if (mask != 0)
+    if (const u32 mask = TakeKindSizeColor(kind, points < 0 ? 0 : points, color); mask != 0)
         NotifyChanged(mask);
 }
 
 void FontBase::Reset()
 {
-    u32 mask = 0;
-    if (hasStyle_)
-        mask |= font_change::kStyle;
-    hasStyle_ = false;
-    style_ = 0;
-    if (kind_ != 0)
-        mask |= font_change::kKind;
-    if (size_ != 0)
-        mask |= font_change::kSize;
-    if (color_.IsSet())
-        mask |= font_change::kColor;
-    kind_ = 0;
-    size_ = 0;
-    color_ = OptionalColor{};
-    if (mask != 0)
+    if (const u32 mask = TakeStyle(false, 0) | TakeKindSizeColor(0, 0, OptionalColor{}); mask != 0)
         NotifyChanged(mask);
 }
 
@@ -173,21 +153,10 @@ void PenBase::Assign(const PenInterface* other)
 {
     if (other == this)
         return;
-    if (other == nullptr) {
-        Reset();
-        return;
-    }
-    OptionalColor color;
-    if (const auto* base = dynamic_cast<const PenBase*>(other))
-        color = base->Color();
+    if (other == nullptr)
+        return Reset();
+    const OptionalColor color = ColorOf<PenBase>(other);
     SetAll(color, other->GetWidth(), other->GetKind(), other->GetMixMode());
-}
-
-bool PenBase::GetColor(u32* argb) const
-{
-    if (color_.IsSet() && argb != nullptr)
-        *argb = color_.argb;
-    return true;
 }
 
 void PenBase::SetAll(const OptionalColor& color, i32 width, i32 kind, i32 mixMode)
@@ -215,21 +184,10 @@ void BrushBase::Assign(const BrushInterface* other)
 {
     if (other == this)
         return;
-    if (other == nullptr) {
-        Reset();
-        return;
-    }
-    OptionalColor color;
-    if (const auto* base = dynamic_cast<const BrushBase*>(other))
-        color = base->Color();
+    if (other == nullptr)
+        return Reset();
+    const OptionalColor color = ColorOf<BrushBase>(other);
     Set(other->GetKind(), color);
-}
-
-bool BrushBase::GetColor(u32* argb) const
-{
-    if (color_.IsSet() && argb != nullptr)
-        *argb = color_.argb;
-    return true;
 }
 
 void BrushBase::Set(i32 kind, const OptionalColor& color)

@@ -37,6 +37,9 @@ struct GdiHandleCache {
     void Release();
 };
 
+// The GetColor of a description: answers true; writes the colour only when one is set.
+bool WriteColor(const OptionalColor& color, u32* argb);
+
 namespace font_change {
 inline constexpr u32 kKind = 1, kStyle = 2, kSize = 4, kColor = 8;
 }
@@ -82,7 +85,7 @@ public:
     bool GetStyle(u32* style) const override;
     void SetStyle(const u32* style) override;
     void SetBoldItalic(bool bold, bool italic) override;
-    bool GetColor(u32* argb) const override;
+    bool GetColor(u32* argb) const override { return WriteColor(color_, argb); }
     void SetColor(const OptionalColor& color) override { SetKindSizeColor(kind_, size_, color); }
     void SetKindAndSize(i32 kind, i32 points) override { SetKindSizeColor(kind, points, color_); }
     void SetKindSizeColor(i32 kind, i32 points, const OptionalColor& color) override;
@@ -97,6 +100,10 @@ public:
     i32 FaceKind() const { return kind_ >= 1 && kind_ <= 4 ? kind_ : 0; }
 
 private:
+    // Store a part of the description; answer the change mask of what differed.
+    u32 TakeStyle(bool hasStyle, u32 style);
+    u32 TakeKindSizeColor(i32 kind, i32 size, const OptionalColor& color);
+
     i32 kind_ = 0;
     i32 size_ = 0;
     u32 style_ = 0;   // bit 0 bold, bit 1 italic
@@ -141,7 +148,7 @@ public:
     void SetMixMode(i32 mode) override { SetAll(color_, width_, kind_, mode); }
     i32 GetWidth() const override { return width_; }
     void SetWidth(i32 width) override { SetAll(color_, width, kind_, mixMode_); }
-    bool GetColor(u32* argb) const override;
+    bool GetColor(u32* argb) const override { return WriteColor(color_, argb); }
     void SetColor(const OptionalColor& color) override { SetAll(color, width_, kind_, mixMode_); }
     void SetAll(const OptionalColor& color, i32 width, i32 kind, i32 mixMode) override;
     bool IsDefault() const override { return kind_ == 0 && mixMode_ == 0 && width_ == 0 && !color_.IsSet(); }
@@ -186,7 +193,7 @@ public:
     void Assign(const BrushInterface* other) override;
     i32 GetKind() const override { return kind_; }
     void SetKind(i32 kind) override { Set(kind, color_); }
-    bool GetColor(u32* argb) const override;
+    bool GetColor(u32* argb) const override { return WriteColor(color_, argb); }
     void SetColor(const OptionalColor& color) override { Set(kind_, color); }
     void SetSolid(const OptionalColor& color) override { Set(1, color); }
     bool IsDefault() const override { return kind_ == 0 && !color_.IsSet(); }

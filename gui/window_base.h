@@ -66,6 +66,18 @@ public:
     HWND handle = nullptr;
 
 protected:
+    // The node's position and size in pixels.
+    struct Bounds {
+        int x = 0, y = 0, width = 0, height = 0;
+        bool operator==(const Bounds&) const = default;
+    };
+    Bounds NodeBounds();
+    // SetPosition in two halves around the native move: the node alone takes the new
+    // bounds, its move and size callbacks silent until the native window has moved too
+    // (answers the bounds now); then OnMoved/OnResized for what changed since before.
+    Bounds SetNodePosition(int x, int y, int width, int height, int unit);
+    void NotifyPositionChange(const Bounds& before, const Bounds& now);
+
     LRESULT DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam);
     // The native window's own drawing context; null for controls that draw
     // into their parent's.

@@ -141,13 +141,17 @@ bool WindowBase::GetClientRect(int* x, int* y, int* width, int* height)
     return true;
 }
 
-bool WindowBase::SetPosition(int x, int y, int width, int height, int unit)
+WindowBase::Bounds WindowBase::NodeBounds()
+{
+    Bounds bounds;
+    GetBounds(&bounds.x, &bounds.y, &bounds.width, &bounds.height);
+    return bounds;
+}
+
+WindowBase::Bounds WindowBase::SetNodePosition(int x, int y, int width, int height, int unit)
 {
     MmToPixels(&x, &y, unit);
     MmToPixels(&width, &height, unit);
-    int ox = 0, oy = 0, ow = 0, oh = 0;
-    GetBounds(&ox, &oy, &ow, &oh);
-    // The node's callbacks wait until the native window has moved too.
     MoveCallbackFn move = MoveCallback();
     SizeCallbackFn size = SizeCallback();
     MoveCallback() = nullptr;
@@ -155,22 +159,32 @@ bool WindowBase::SetPosition(int x, int y, int width, int height, int unit)
     WindowNode::SetPosition(x, y, width, height, kUnitPixels);
     MoveCallback() = move;
     SizeCallback() = size;
-    int nx = 0, ny = 0, nw = 0, nh = 0;
-    GetBounds(&nx, &ny, &nw, &nh);
+    return NodeBounds();
+}
+
+void WindowBase::NotifyPositionChange(const Bounds& before, const Bounds& now)
+{
+    if (now.x != before.x || now.y != before.y)
+        OnMoved();
+    if (now.width != before.width || now.height != before.height)
+        OnResized();
+}
+
+bool WindowBase::SetPosition(int x, int y, int width, int height, int unit)
+{
+    const Bounds before = NodeBounds();
+    Bounds now = SetNodePosition(x, y, width, height, unit);
     RECT r;
     if (handle != nullptr && GetWindowRect(handle, &r)) {
-        if (r.left != nx || r.top != ny || r.right - r.left != nw || r.bottom - r.top != nh) {
+        if (r.left != now.x || r.top != now.y || r.right - r.left != now.width || r.bottom - r.top != now.height) {
             moving = 1;
-            MoveWindow(handle, nx, ny, nw, nh, TRUE);
+            MoveWindow(handle, now.x, now.y, now.width, now.height, TRUE);
             moving = 0;
             SyncFromNative(true, true, false);
-            GetBounds(&nx, &ny, &nw, &nh);
+            now = NodeBounds();
         }
     }
-    if (nx != ox || ny != oy)
-        OnMoved();
-    if (nw != ow || nh != oh)
-        OnResized();
+    NotifyPositionChange(before, now);
     return true;
 }
 

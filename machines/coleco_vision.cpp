@@ -16,6 +16,7 @@
 #include "emu/memory_space.h"
 #include "emu/port_space.h"
 #include "emu/state_block.h"
+#include "machines/machine_chips.h"
 #include "emu/trace_report.h"
 #include "sound/sn76489.h"
 #include "video/tms9918.h"
@@ -81,27 +82,20 @@ bool ColecoVisionMachine::CreateDevices()
         return false;
     if (!SystemBase::CreateDevices())
         return false;
-    auto adopt = [this](Component* chip) {
-        if (AddDevice(chip, nullptr, nullptr))
-            return true;
-        delete chip;
-        return false;
-    };
-
-    auto* cpu = new Z80Cpu;
-    if (!adopt(cpu))
+    auto* cpu = AddNewChip<Z80Cpu>(*this);
+    if (cpu == nullptr)
         return false;
     cpu_ = cpu;
     cpu->SetFrequency(kClock);
 
-    auto* vdp = new Tms9918Vdp;
-    if (!adopt(vdp))
+    auto* vdp = AddNewChip<Tms9918Vdp>(*this);
+    if (vdp == nullptr)
         return false;
     vdp_ = vdp;
     vdp->ConnectIrq(0, true, false);
 
-    auto* psg = new Sn76489Psg;
-    if (!adopt(psg))
+    auto* psg = AddNewChip<Sn76489Psg>(*this);
+    if (psg == nullptr)
         return false;
     psg_ = psg;
     if (!psg->SetToneClock(kClock))

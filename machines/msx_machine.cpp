@@ -12,6 +12,7 @@
 #include "emu/memory_space.h"
 #include "emu/port_space.h"
 #include "emu/state_block.h"
+#include "machines/machine_chips.h"
 #include "machines/msx_keyboard.h"
 #include "machines/msx_mapper.h"
 #include "sound/ay3891x.h"
@@ -89,36 +90,29 @@ bool MsxMachine::CreateDevices()
         return false;
     if (!SystemBase::CreateDevices())
         return false;
-    auto adopt = [this](Component* chip) {
-        if (AddDevice(chip, nullptr, nullptr))
-            return true;
-        delete chip;
-        return false;
-    };
-
-    auto* cpu = new Z80Cpu;
-    if (!adopt(cpu))
+    auto* cpu = AddNewChip<Z80Cpu>(*this);
+    if (cpu == nullptr)
         return false;
     cpu_ = cpu;
     cpu->SetFrequency(kClock);
 
-    auto* vdp = new Tms9918Vdp;
-    if (!adopt(vdp))
+    auto* vdp = AddNewChip<Tms9918Vdp>(*this);
+    if (vdp == nullptr)
         return false;
     vdp_ = vdp;
     vdp->ConnectIrq(kVdpIrqLine, true, false);
     if (!vdp->AttachPorts(kVdpData, kVdpControl, kVdpControl))
         return false;
 
-    auto* psg = new Ay3891xPsg;
-    if (!adopt(psg))
+    auto* psg = AddNewChip<Ay3891xPsg>(*this);
+    if (psg == nullptr)
         return false;
     psg_ = psg;
     if (!psg->AttachPorts(kPsgBase))
         return false;
 
-    auto* pit = new Pit8253;
-    if (!adopt(pit))
+    auto* pit = AddNewChip<Pit8253>(*this);
+    if (pit == nullptr)
         return false;
     pit_ = pit;
     // The bindings cannot fail on a fresh timer; a machine without them still runs.
@@ -128,13 +122,13 @@ bool MsxMachine::CreateDevices()
     }
     pit->AttachModePort(kTimerMode);
 
-    auto* keyboard = new MsxKeyboard;
-    if (!adopt(keyboard))
+    auto* keyboard = AddNewChip<MsxKeyboard>(*this);
+    if (keyboard == nullptr)
         return false;
     keyboardMatrix_ = keyboard;
 
-    auto* mapper = new MsxMapper;
-    if (!adopt(mapper))
+    auto* mapper = AddNewChip<MsxMapper>(*this);
+    if (mapper == nullptr)
         return false;
     mapper_ = mapper;
 

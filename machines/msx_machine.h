@@ -94,6 +94,12 @@ protected:
     explicit MsxMachine(i32 machineType);
 
 private:
+    // The machine behind a port handler's context, when it serves the access: one byte,
+    // its mapper and keyboard made; else null.
+    static MsxMachine* PortMachine(void* context, i32 size);
+    // 0xFC-0xFF on the larger type (the port already cut to A0-A7).
+    bool IsRamMapperPort(u32 port) const;
+
     Z80Cpu* cpu_ = nullptr;               // owned by the component tree
     Tms9918Vdp* vdp_ = nullptr;
     Ay3891xPsg* psg_ = nullptr;

@@ -11,14 +11,34 @@ inline MsxMachine* Machine(void* context)
     return static_cast<MsxMachine*>(context);
 }
 
+// The larger type's RAM mapper: one bank register per 16 KB page, 0xFC to 0xFF.
+constexpr u32 kRamMapperPort = 0xFC;
+
 } // namespace
 
-bool MsxMachine::WritePort(void* context, u32 port, i32 size, const u8* buffer)
+MsxMachine* MsxMachine::PortMachine(void* context, i32 size)
 {
     MsxMachine* self = Machine(context);
     if (size != 1 || self->mapper_ == nullptr || self->keyboardMatrix_ == nullptr)
+        return nullptr;
+    return self;
+}
+
+bool MsxMachine::IsRamMapperPort(u32 port) const
+{
+    return machineType_ == kTypeMsx2 && port >= kRamMapperPort && port <= kRamMapperPort + 3;
+}
+
+bool MsxMachine::WritePort(void* context, u32 port, i32 size, const u8* buffer)
+{
+    MsxMachine* self = PortMachine(context, size);
+    if (self == nullptr)
         return false;
     port &= 0xFF;
+    if (self->IsRamMapperPort(port)) {
+        self->mapper_->WriteRamBank(port - kRamMapperPort, *buffer);
+        return true;
+    }
     switch (port) {
     case 0xA8:
         self->mapper_->WritePrimarySlot(*buffer, false);
@@ -27,14 +47,6 @@ bool MsxMachine::WritePort(void* context, u32 port, i32 size, const u8* buffer)
         self->keyboardMatrix_->SelectRow(*buffer & 0x0F);
         self->portC_ = *buffer;
         return true;
-    case 0xFC:
-    case 0xFD:
-    case 0xFE:
-    case 0xFF:
-        if (self->machineType_ != kTypeMsx2)
-            return false;
-        self->mapper_->WriteRamBank(port - 0xFC, *buffer);
-        return true;
     default:
         return false;
     }
@@ -42,10 +54,14 @@ bool MsxMachine::WritePort(void* context, u32 port, i32 size, const u8* buffer)
 
 bool MsxMachine::ReadPort(void* context, u32 port, i32 size, u8* buffer, bool peek)
 {
-    MsxMachine* self = Machine(context);
-    if (size != 1 || self->mapper_ == nullptr || self->keyboardMatrix_ == nullptr)
+    MsxMachine* self = PortMachine(context, size);
+    if (self == nullptr)
         return false;
     port &= 0xFF;
+    if (self->IsRamMapperPort(port)) {
+        *buffer = self->mapper_->ReadRamBank(port - kRamMapperPort, peek);
+        return true;
+    }
     switch (port) {
     case 0xA8:
         *buffer = self->mapper_->ReadPrimarySlot(peek);
@@ -55,14 +71,6 @@ bool MsxMachine::ReadPort(void* context, u32 port, i32 size, u8* buffer, bool pe
         return true;
     case 0xAA:
         *buffer = static_cast<u8>(self->portC_);
-        return true;
-    case 0xFC:
-    case 0xFD:
-    case 0xFE:
-    case 0xFF:
-        if (self->machineType_ != kTypeMsx2)
-            return false;
-        *buffer = self->mapper_->ReadRamBank(port - 0xFC, peek);
         return true;
     default:
         return false;

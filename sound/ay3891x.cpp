@@ -8,33 +8,12 @@
 #include "emu/param_set.h"
 #include "emu/state_block.h"
 #include "emu/trace_report.h"
+#include "sound/setting_flags.h"
 
 namespace {
 
 // The I/O lines are pulled up: with nothing driving them an input reads all ones.
 constexpr u8 kOpenLines = 0xFF;
-
-// round(hz / 16), halves away from zero.
-i32 DivideBy16(i32 hz)
-{
-    const i64 v = hz;
-    return static_cast<i32>(v >= 0 ? (v + 8) / 16 : -((-v + 8) / 16));
-}
-
-void BindFlag(Dictionary* dict, const StringA& key, u8* flag)
-{
-    if (ValueRef* ref = dict->NewBinding(key))
-        ref->Bind(kValueBool, flag);
-}
-
-void BindFlags(Dictionary* dict, const char* base, u8* flags, i32 count)
-{
-    StringA key;
-    for (i32 r = 0; r < count; ++r) {
-        key.Format("%s[%ld]", base, r);
-        BindFlag(dict, key, &flags[r]);
-    }
-}
 
 // 12-, 5- and 16-bit periods; the chip plays 0 as 1.
 i32 AtLeastOne(i32 period)

@@ -4,6 +4,7 @@
 #include "base/value.h"
 #include "emu/option_item.h"
 #include "sound/pit_channel.h"
+#include "sound/setting_flags.h"
 
 namespace {
 
@@ -12,12 +13,6 @@ constexpr i32 kOfferedModes = 6;   // modes 6 and 7 have no switches
 constexpr const char* kModeNames[kOfferedModes] = {"terminal counting",     "waiting multivibrator",
                                                    "impulse frequency generator", "square wave generator",
                                                    "software strobe",       "hardware strobe"};
-
-void BindFlag(Dictionary* dict, const char* key, u8* flag)
-{
-    if (ValueRef* ref = dict->NewBinding(StringA(key)))
-        ref->Bind(kValueBool, flag);
-}
 
 // A submenu of check items, each with its switch, then "Select All" and "Clear All";
 // marked while any switch is on.

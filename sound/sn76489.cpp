@@ -6,24 +6,12 @@
 #include "base/value.h"
 #include "emu/param_set.h"
 #include "emu/trace_report.h"
+#include "sound/setting_flags.h"
 
 namespace {
 
 // The chip divides its input clock by 16 before the tone dividers.
 constexpr i32 kColecoToneClock = 223722;
-
-// round(hz / 16), halves away from zero.
-i32 DivideBy16(i32 hz)
-{
-    const i64 v = hz;
-    return static_cast<i32>(v >= 0 ? (v + 8) / 16 : -((-v + 8) / 16));
-}
-
-void BindFlag(Dictionary* dict, const StringA& key, u8* flag)
-{
-    if (ValueRef* ref = dict->NewBinding(key))
-        ref->Bind(kValueBool, flag);
-}
 
 } // namespace
 
@@ -49,15 +37,8 @@ Sn76489Channel* Sn76489Psg::GetPsgChannel(i32 index) const
 bool Sn76489Psg::BindSettings(Dictionary* dict, bool enabledOnly)
 {
     if (dict && !enabledOnly) {
-        StringA key;
-        for (i32 r = 0; r < kRegisters; ++r) {
-            key.Format("%s[%ld]", "TraceWriteREG", r);
-            BindFlag(dict, key, &traceWriteReg_[r]);
-        }
-        for (i32 r = 0; r < kRegisters; ++r) {
-            key.Format("%s[%ld]", "BreakWriteREG", r);
-            BindFlag(dict, key, &breakWriteReg_[r]);
-        }
+        BindFlags(dict, "TraceWriteREG", traceWriteReg_, kRegisters);
+        BindFlags(dict, "BreakWriteREG", breakWriteReg_, kRegisters);
     }
     return SoundDevice::BindSettings(dict, enabledOnly);
 }

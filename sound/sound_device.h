@@ -65,6 +65,14 @@ public:
     OptionItem* GetSoundMenu() const { return soundMenu_; }
 
 protected:
+    // round(hz / 16), halves away from zero: the tone clock of a chip that divides its
+    // input clock by 16 before the tone dividers.
+    static i32 DivideBy16(i32 hz)
+    {
+        const i64 v = hz;
+        return static_cast<i32>(v >= 0 ? (v + 8) / 16 : -((-v + 8) / 16));
+    }
+
     i32 toneClock_ = 1;                   // [BFRQ] Hz
     i32 rateIndex_ = 0;                   // "SoundFreq"
     std::vector<SoundChannel*> channels_; // owned as children

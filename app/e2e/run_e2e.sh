@@ -205,13 +205,13 @@ echo "F12: the saved moment is back and runs"
 stop_run
 pick "$computer_x" 1
 load_cartridge "$work/media/game.col"
-coleco_runs() { running && [[ "$title" != *" - MB ("* ]]; }
+coleco_runs() { running && [[ "$title" == *" - ColecoVision ("* ]]; }
 click_at "$start_x" "$toolbar_y"
 wait_for 60 coleco_runs || fail "the ColecoVision does not run: \"$title\""
 echo "ColecoVision runs: $title"
 stop_run
 pick "$computer_x" 0
-msx_runs() { running && [[ "$title" == *" - MB ("* ]]; }
+msx_runs() { running && [[ "$title" == *" - MSX-1 ("* ]]; }
 click_at "$start_x" "$toolbar_y"
 wait_for 60 msx_runs || fail "the MSX-1 does not run again: \"$title\""
 echo "MSX-1 runs again: $title"

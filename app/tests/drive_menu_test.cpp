@@ -20,19 +20,6 @@ public:
     void AddGroupTail() override { added.push_back("|"); }
 };
 
-// "Caption" per submenu, "-" per separator.
-std::string Layout(PopupMenu& menu)
-{
-    std::string text;
-    for (int i = 0; i < menu.GetChildCount(); ++i) {
-        MenuItem* entry = menu.GetChild(i);
-        if (i > 0)
-            text.push_back(',');
-        text.append(entry->IsSeparator() ? "-" : entry->text.GetNarrow());
-    }
-    return text;
-}
-
 class DriveMenuTest : public PartsTest {
 protected:
     DriveBay& Bay() { return *shell.core->GetMachine()->GetDriveBay(); }
@@ -65,10 +52,10 @@ TEST_F(DriveMenuTest, MenuAndPanelFollowTheDriveCounts)
     PopupMenu drives;
     RecordingPanel panel;
     DriveMenu::Build(shell.core, &drives, &panel);
-    EXPECT_EQ(Layout(drives), "Cartridge 1");
+    EXPECT_EQ(MenuLayout(drives, false), "Cartridge 1");
     EXPECT_EQ(panel.added, (std::vector<std::string>{"ROM:", "icon 2 0 0", "|"}));
     PopupMenu* slot = static_cast<PopupMenu*>(drives.GetChild(0));
-    EXPECT_EQ(Layout(*slot), "Load From File,Unload,-,Latch");
+    EXPECT_EQ(MenuLayout(*slot, false), "Load From File,Unload,-,Latch");
     for (int i = 0; i < slot->GetChildCount(); ++i)
         EXPECT_EQ(slot->GetChild(i)->userValue, 0);
 
@@ -84,7 +71,7 @@ TEST_F(DriveMenuTest, MenuAndPanelFollowTheDriveCounts)
         Bay().SetFloppyCount(floppies);  // false when the count stays
         Bay().SetHardDiskCount(hardDisks);
         DriveMenu::Build(shell.core, &drives, &panel);
-        EXPECT_EQ(Layout(drives), menu);
+        EXPECT_EQ(MenuLayout(drives, false), menu);
     }
     // Two hard drives: the cartridge slot comes after them; icons stand in pairs.
     EXPECT_EQ(panel.added, (std::vector<std::string>{"ROM:", "icon 2 0 2", "|", "HDD:", "icon 1 0 0", "icon 1 1 1", "|"}));

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "app/menu_commands.h"
 #include "app/shell_interface.h"
 #include "app/tests/manager_rig.h"
@@ -11,12 +8,6 @@
 #include "emu/tests/program_tree.h"
 
 namespace {
-
-std::vector<u8> ReadRom(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The main window as the commands see it: a manager, its core and a record of what the
 // commands asked of the window.
@@ -63,14 +54,8 @@ protected:
 
     void SetUp() override
     {
-        ProgramTree::WriteBytes("prog/configs/coleco_v/coleco.rom", ReadRom(KUV_ROM_COLECO_BIOS));
-        ProgramTree::WriteBytes("media/game.col", ReadRom(KUV_ROM_COLECO_CART));
-        shell.manager.machineId.Assign("coleco_v");
-        shell.core = shell.manager.CreateCore(-1);
+        shell.core = MakeColecoCore(shell.manager);
         ASSERT_NE(shell.core, nullptr);
-        DriveImage* slot = shell.core->GetDrive(0);
-        ASSERT_NE(slot, nullptr);
-        ASSERT_TRUE(slot->InsertFile(ProgramTree::PathOf("media/game.col")));
     }
 
     bool Run(MenuCommand command, i32 value = -1)

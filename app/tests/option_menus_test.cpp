@@ -10,20 +10,6 @@ bool CountingHandler(MenuItem*, int, int, void*)
     return true;
 }
 
-std::string Layout(MenuItem& menu)
-{
-    std::string text;
-    for (int i = 0; i < menu.GetChildCount(); ++i) {
-        MenuItem* entry = menu.GetChild(i);
-        if (i > 0)
-            text.push_back(',');
-        text.append(entry->IsSeparator() ? "-" : entry->text.GetNarrow());
-        if (entry->GetChildCount() > 0)
-            text.append("[").append(Layout(*entry)).append("]");
-    }
-    return text;
-}
-
 // A mode shown in its option's name and in the submenu's above it.
 struct Mode {
     OptionItem* submenu;
@@ -53,7 +39,7 @@ TEST(OptionMenusTest, TreesBecomeEntriesWithOneSeparatorBetweenGroups)
 
     PopupMenu menu;
     ASSERT_TRUE(AddOptionItems(&root, &menu, &CountingHandler));
-    EXPECT_EQ(Layout(menu), "Flag,-,Mode 1[Next]");
+    EXPECT_EQ(MenuLayout(menu, true), "Flag,-,Mode 1[Next]");
     for (int i = 0; i < menu.GetChildCount(); ++i)
         EXPECT_NE(menu.GetChild(i)->tag, nullptr) << i;
     EXPECT_FALSE(AddOptionItems(nullptr, &menu, &CountingHandler));
@@ -72,7 +58,7 @@ TEST(OptionMenusTest, TreesBecomeEntriesWithOneSeparatorBetweenGroups)
     next->AddActionCall(&Mode::Next, &mode);
     MenuItem* nextEntry = menu.GetChild(2)->GetChild(0);
     EXPECT_TRUE(OptionEntryEvent(nextEntry, -1, menu_event::kCommand, true));
-    EXPECT_EQ(Layout(menu), "Flag,-,Mode 2[Next after 2]");
+    EXPECT_EQ(MenuLayout(menu, true), "Flag,-,Mode 2[Next after 2]");
 }
 
 TEST_F(PartsTest, CoreOptionsJoinTheSixMenusAndLeaveAgainByTag)
@@ -98,12 +84,12 @@ TEST_F(PartsTest, CoreOptionsJoinTheSixMenusAndLeaveAgainByTag)
             EXPECT_GT(count, 2);
             EXPECT_NE(menus[i].GetChild(2)->tag, nullptr);
         } else {
-            EXPECT_EQ(Layout(menus[i]), "Fixed");
+            EXPECT_EQ(MenuLayout(menus[i], true), "Fixed");
         }
         EXPECT_FALSE(menus[i].GetChild(count - 1)->IsSeparator());
         menus[i].RemoveByTag(nullptr, false);
         // The separator before the options is the menu's own.
-        EXPECT_EQ(Layout(menus[i]), hasOptions ? "Fixed,-" : "Fixed");
+        EXPECT_EQ(MenuLayout(menus[i], true), hasOptions ? "Fixed,-" : "Fixed");
     }
     EXPECT_GE(filled, 2) << "the Computer (Sync Frequency) and Debug menus have options";
 }

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,6 +12,7 @@
 #include "core/emu_core.h"
 #include "emu/drive_image.h"
 #include "emu/tests/program_tree.h"
+#include "gui/menu.h"
 
 class RecordingParts : public ShellPartsInterface {
 public:
@@ -68,10 +67,20 @@ private:
     }
 };
 
-inline std::vector<u8> ReadRomFile(const char* path)
+// A menu's entries, commas between: the caption of each, "-" for a separator; nested,
+// each submenu's own layout follows its caption in brackets.
+inline std::string MenuLayout(MenuItem& menu, bool nested)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string text;
+    for (int i = 0; i < menu.GetChildCount(); ++i) {
+        MenuItem* entry = menu.GetChild(i);
+        if (i > 0)
+            text.push_back(',');
+        text.append(entry->IsSeparator() ? "-" : entry->text.GetNarrow());
+        if (nested && entry->GetChildCount() > 0)
+            text.append("[").append(MenuLayout(*entry, true)).append("]");
+    }
+    return text;
 }
 
 class PartsTest : public ::testing::Test {
@@ -81,13 +90,9 @@ protected:
 
     void SetUp() override
     {
-        ProgramTree::WriteBytes("prog/configs/coleco_v/coleco.rom", ReadRomFile(KUV_ROM_COLECO_BIOS));
-        ProgramTree::WriteBytes("media/game.col", ReadRomFile(KUV_ROM_COLECO_CART));
-        shell.manager.machineId.Assign("coleco_v");
-        shell.core = shell.manager.CreateCore(-1);
+        shell.core = MakeColecoCore(shell.manager);
         ASSERT_NE(shell.core, nullptr);
         shell.machineIndex = shell.core->GetCoreIndex();
-        ASSERT_TRUE(Slot()->InsertFile(ProgramTree::PathOf("media/game.col")));
     }
 
     DriveImage* Slot() { return shell.core->GetDrive(0); }

@@ -62,12 +62,14 @@ TEST(Worker, FailedPreparationLeavesTheWorkerIdle)
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), "[DONE] Emulation stopped!");
 
-    // A machine without a description is "Unknown"; no run, no speed.
+    // The status names the machine by its display name, not its trace tag; a machine
+    // without a name is "Unknown"; no run, no speed.
     StringW status;
-    rig.machine->SetDescription("");
+    rig.machine->SetName("");
+    rig.machine->SetDescription("TAG");
     rig.core->GetStatusText(status);
     EXPECT_EQ(Narrow(status), "Unknown (CPU=3.50 MHz)");
-    rig.machine->SetDescription("Test machine");
+    rig.machine->SetName("Test machine");
     rig.core->GetStatusText(status);
     EXPECT_EQ(Narrow(status), "Test machine (CPU=3.50 MHz)");
 }

@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "gui/draw_context.h"
 #include "gui/frame_window.h"
 #include "gui/menu.h"
+#include "video/tests/window_capture_win32.h"
 
 namespace {
 
@@ -23,40 +23,12 @@ constexpr u32 kLineArgb = 0xFFFF0000;   // red
 constexpr u32 kTextArgb = 0xFF0000FF;   // blue
 constexpr int kLineY = 120;
 
-// The client area as shown, as 0xRRGGBB, row 0 at the top.
-std::vector<u32> CaptureClient(HWND window, int* width, int* height)
-{
-    RECT client;
-    GetClientRect(window, &client);
-    *width = client.right;
-    *height = client.bottom;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    HDC windowDc = GetDC(window);
-    HDC memoryDc = CreateCompatibleDC(windowDc);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memoryDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memoryDc, bitmap);
-    BitBlt(memoryDc, 0, 0, client.right, client.bottom, windowDc, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::vector<u32> pixels(static_cast<size_t>(client.right) * client.bottom);
-    std::memcpy(pixels.data(), bits, pixels.size() * 4);
-    for (u32& pixel : pixels)
-        pixel &= 0xFFFFFF;
-    SelectObject(memoryDc, old);
-    DeleteObject(bitmap);
-    DeleteDC(memoryDc);
-    ReleaseDC(window, windowDc);
-    return pixels;
-}
-
 struct Observed {
     int paints = 0;
     u64 ticks = 0;
     int commands = 0;
     int commandPosition = -2;
-    std::vector<u32> pixels;
-    int width = 0, height = 0;
+    window_capture::Pixels shown;
     bool closing = false;
 };
 
@@ -108,7 +80,7 @@ bool OnTick(WindowInterface* window, void* menu, void*, u64* count)
     auto* frame = dynamic_cast<FrameWindow*>(window);
     auto* file = static_cast<PopupMenu*>(menu);
     SendMessageW(frame->handle, WM_MENUCOMMAND, 1, reinterpret_cast<LPARAM>(file->GetHandle()));
-    observed->pixels = CaptureClient(frame->handle, &observed->width, &observed->height);
+    observed->shown = window_capture::CaptureClient(frame->handle);
     observed->closing = true;
     PostMessageW(frame->handle, WM_CLOSE, 0, 0);
     return true;
@@ -219,22 +191,14 @@ TEST(FrameWindowTest, RunsMenusTimersAndDrawingUntilClosed)
 
     // The line's pixels are red along its row and not beyond its end; the
     // text's box holds blue pixels; the rest is the face colour.
-    ASSERT_FALSE(seen.pixels.empty());
-    const auto at = [&](int x, int y) { return seen.pixels[static_cast<size_t>(y) * seen.width + x]; };
+    ASSERT_FALSE(seen.shown.data.empty());
+    const window_capture::Pixels& shown = seen.shown;
     for (int x : {10, 50, 199})
-        EXPECT_EQ(at(x, kLineY), 0xFF0000u) << "line pixel at x " << x;
-    EXPECT_NE(at(220, kLineY), 0xFF0000u);
-    EXPECT_NE(at(100, kLineY + 2), 0xFF0000u);
-    int blue = 0;
-    for (int y = 8; y < 40; ++y)
-        for (int x = 8; x < 80; ++x)
-            blue += at(x, y) == 0x0000FFu;
-    EXPECT_GT(blue, 20) << "text pixels";
-    int blueElsewhere = 0;
-    for (int y = 60; y < 110; ++y)
-        for (int x = 8; x < 80; ++x)
-            blueElsewhere += at(x, y) == 0x0000FFu;
-    EXPECT_EQ(blueElsewhere, 0);
+        EXPECT_EQ(shown.At(x, kLineY), 0xFF0000u) << "line pixel at x " << x;
+    EXPECT_NE(shown.At(220, kLineY), 0xFF0000u);
+    EXPECT_NE(shown.At(100, kLineY + 2), 0xFF0000u);
+    EXPECT_GT(shown.Count(0x0000FFu, 8, 8, 80, 40), 20) << "text pixels";
+    EXPECT_EQ(shown.Count(0x0000FFu, 8, 60, 80, 110), 0);
 
     app.Exit();
     app.Exit();

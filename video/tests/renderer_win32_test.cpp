@@ -13,6 +13,7 @@
 
 #include "video/gdi_renderer.h"
 #include "video/opengl_renderer.h"
+#include "video/tests/window_capture_win32.h"
 
 namespace {
 
@@ -59,44 +60,17 @@ HWND OpenWindow(i32 width, i32 height)
     return window;
 }
 
-// The client area as shown, as 0xRRGGBB, row 0 at the top.
-std::vector<u32> CaptureClient(HWND window, i32* width)
-{
-    RECT client;
-    GetClientRect(window, &client);
-    *width = client.right;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    HDC windowDc = GetDC(window);
-    HDC memoryDc = CreateCompatibleDC(windowDc);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memoryDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memoryDc, bitmap);
-    BitBlt(memoryDc, 0, 0, client.right, client.bottom, windowDc, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::vector<u32> pixels(static_cast<size_t>(client.right) * client.bottom);
-    std::memcpy(pixels.data(), bits, pixels.size() * 4);
-    for (u32& pixel : pixels)
-        pixel &= 0xFFFFFF;
-    SelectObject(memoryDc, old);
-    DeleteObject(bitmap);
-    DeleteDC(memoryDc);
-    ReleaseDC(window, windowDc);
-    return pixels;
-}
-
 // Every pixel outside dest is the border and none inside; the frame's edges land exactly
 // on dest's first and last rows and columns.
 ::testing::AssertionResult ShowsFrameAt(HWND window, const OutputRect& dest, u32 border)
 {
-    i32 width = 0;
-    const std::vector<u32> pixels = CaptureClient(window, &width);
-    const auto at = [&](i32 x, i32 y) { return pixels[static_cast<size_t>(y) * width + x]; };
+    const window_capture::Pixels pixels = window_capture::CaptureClient(window);
+    const auto at = [&](i32 x, i32 y) { return pixels.At(x, y); };
     const auto fail = [&](i32 x, i32 y) {
         return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << std::hex << at(x, y);
     };
-    for (i32 y = 0; y < static_cast<i32>(pixels.size()) / width; ++y)
-        for (i32 x = 0; x < width; ++x) {
+    for (i32 y = 0; y < pixels.height; ++y)
+        for (i32 x = 0; x < pixels.width; ++x) {
             const bool inside = x >= dest.left && x < dest.right && y >= dest.top && y < dest.bottom;
             if (inside == (at(x, y) == (border & 0xFFFFFF)))
                 return fail(x, y) << (inside ? ", the border inside the picture" : ", not the border");
@@ -240,8 +214,7 @@ TEST_F(RendererWindowTest, OpenGlKeepsTwoRenderersOnOneWindowApart)
     console.FillRows(kOtherBorder, -1);
     console.BeginFrame(0, 0.0f);
     ASSERT_TRUE(console.EndFrame(true));
-    i32 width = 0;
-    const std::vector<u32> shown = CaptureClient(window_, &width);
+    const std::vector<u32> shown = window_capture::CaptureClient(window_).data;
     EXPECT_EQ(shown.front(), kOtherBorder & 0xFFFFFF);
     EXPECT_EQ(shown.back(), kOtherBorder & 0xFFFFFF);
 

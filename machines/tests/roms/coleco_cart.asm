@@ -28,6 +28,8 @@ JOY1        equ 0x6005
 PAD2_BYTE   equ 0x6006
 VDP_STATUS  equ 0x6007
 
+        include "tms9918_setup.inc"
+
         org 0x8000
         defb 0x55, 0xAA         ; start at once, no title screen
         defw 0, 0, 0, 0         ; sprite, order, work and controller tables: unused
@@ -43,27 +45,7 @@ main:
         ld (FRAME_COUNT), hl
 
         ld hl, vdp_registers    ; display on, frame interrupt still off
-        ld b, 8
-        ld c, 0x80
-set_registers:
-        ld a, (hl)
-        out (VDP_CTRL), a
-        ld a, c
-        out (VDP_CTRL), a
-        inc hl
-        inc c
-        djnz set_registers
-
-        ld de, 0x0000           ; all 16 KB of video memory to zero
-        call set_write_address
-        ld bc, 0x4000
-clear_vram:
-        xor a
-        out (VDP_DATA), a
-        dec bc
-        ld a, b
-        or c
-        jr nz, clear_vram
+        vdp_load_and_clear
 
         ld hl, patterns         ; characters 0-3 at 0x0000
         ld de, 0x0000
@@ -161,13 +143,7 @@ nmi:
         retn
 
 ; DE: video memory address to write from.
-set_write_address:
-        ld a, e
-        out (VDP_CTRL), a
-        ld a, d
-        or 0x40
-        out (VDP_CTRL), a
-        ret
+        vdp_write_address_routine
 
 ; HL: source, DE: video memory address, BC: byte count.
 copy_to_vram:

@@ -27,6 +27,8 @@ FRAMES      equ 0xE002
 PSLOT       equ 0xE004
 JOYSTICK    equ 0xE005
 
+        include "tms9918_setup.inc"
+
         org 0x4000
         defb "AB"
         defw init               ; INIT
@@ -44,27 +46,7 @@ init:
         ld (ROW8), a
 
         ld hl, vdp_registers    ; Graphics I, display on, frame interrupt on
-        ld b, 8
-        ld c, 0x80
-set_registers:
-        ld a, (hl)
-        out (VDP_CTRL), a
-        ld a, c
-        out (VDP_CTRL), a
-        inc hl
-        inc c
-        djnz set_registers
-
-        ld de, 0x0000           ; all 16 KB of video memory to zero
-        call set_write_address
-        ld bc, 0x4000
-clear_vram:
-        xor a
-        out (VDP_DATA), a
-        dec bc
-        ld a, b
-        or c
-        jr nz, clear_vram
+        vdp_load_and_clear
 
         ld de, 0x0008           ; pattern 1: solid
         call set_write_address
@@ -134,13 +116,7 @@ frame_hook:
         ld (FRAMES), hl
         ret
 
-set_write_address:
-        ld a, e
-        out (VDP_CTRL), a
-        ld a, d
-        or 0x40
-        out (VDP_CTRL), a
-        ret
+        vdp_write_address_routine
 
 vdp_registers:
         defb 0x00, 0xE0, 0x06, 0x80, 0x00, 0x36, 0x07, 0x04
