@@ -10,20 +10,6 @@
 
 namespace {
 
-const std::vector<u8> kProgram = [] {
-    std::vector<u8> p(0x20, 0x00);
-    const u8 code[] = {
-        0x3E, 0x12,        // 0000 LD A,12h
-        0x06, 0x34,        // 0002 LD B,34h
-        0xCD, 0x10, 0x00,  // 0004 CALL 0010h
-        0x18, 0xF7,        // 0007 JR 0000h
-    };
-    std::copy(std::begin(code), std::end(code), p.begin());
-    p[0x10] = 0x00;        // 0010 NOP
-    p[0x11] = 0xC9;        // 0011 RET
-    return p;
-}();
-
 const std::vector<std::string> kHelp = {
     "Commands:",
     "  HELP (or H) - List of commands and keys",
@@ -102,7 +88,7 @@ TEST(ConsoleCommands, AScriptedSessionGetsEveryAnswer)
     ProgramTree tree;
     ProgramTree::WriteBytes("prog/GAME.ROM", std::vector<u8>(0x4000, 0xC9));
     ProgramTree::WriteBytes("user/media/my game.rom", std::vector<u8>(0x4000, 0x00));
-    CoreRig rig(kProgram);
+    CoreRig rig(kStepProgram);
     ASSERT_TRUE(rig.alive);
     rig.machine->id = "test_pc";
     ASSERT_TRUE(rig.machine->GetDriveBay()->SetCartridgeCount(1));
@@ -188,7 +174,7 @@ TEST(ConsoleCommands, AScriptedSessionGetsEveryAnswer)
 TEST(FunctionKeys, RunCommandsInConsoleModeAndOnlyBreakOutOfIt)
 {
     ProgramTree tree;
-    CoreRig rig(kProgram);
+    CoreRig rig(kStepProgram);
     ASSERT_TRUE(rig.alive);
     rig.machine->id = "test_pc";
     const Z80Cpu& cpu = *rig.machine->cpu;
@@ -246,7 +232,7 @@ TEST(FunctionKeys, RunCommandsInConsoleModeAndOnlyBreakOutOfIt)
 // The panel is compared, cell by cell, with glyphs drawn where it must show them.
 TEST(RegisterPanels, DrawnInBreakWithTheLiveRegisters)
 {
-    CoreRig rig(kProgram);
+    CoreRig rig(kStepProgram);
     ASSERT_TRUE(rig.alive);
     DebugHotkeys& console = rig.core->GetConsole();
     constexpr i32 kRows = 12, kColumns = 40, kLeft = kColumns - 12;  // Z80 lines of 8: a box 12 wide

@@ -119,6 +119,21 @@ struct FrameLog {
     i32 busTicks[kCapacity] = {};
 };
 
+// A loop of plain instructions with a subroutine call.
+inline const std::vector<u8> kStepProgram = [] {
+    std::vector<u8> p(0x20, 0x00);
+    const u8 code[] = {
+        0x3E, 0x12,        // 0000 LD A,12h
+        0x06, 0x34,        // 0002 LD B,34h
+        0xCD, 0x10, 0x00,  // 0004 CALL 0010h
+        0x18, 0xF7,        // 0007 JR 0000h
+    };
+    std::copy(std::begin(code), std::end(code), p.begin());
+    p[0x10] = 0x00;        // 0010 NOP
+    p[0x11] = 0xC9;        // 0011 RET
+    return p;
+}();
+
 struct CoreRig {
     explicit CoreRig(std::vector<u8> program = {}, i32 cpuCount = 1)
     {
