@@ -96,14 +96,18 @@ void SquareSoundChannel::EndHalfPeriod()
 void SquareSoundChannel::RenderSamples(i32* out, i32 count)
 {
     const bool enabled = IsSoundEnabled();
+    // Each level is read once before its run: a store through out might alias a level
+    // field, so a field read inside the loop is read again at every sample.
     if (steady_) {
+        const i32 level = enabled ? level1_ : restLevel_;
         for (i32 i = 0; i < count; ++i)
-            out[i] = enabled ? level1_ : restLevel_;
+            out[i] = level;
         return;
     }
     if (halfPeriod_ <= 0) {
+        const i32 level = enabled ? level0_ : restLevel_;
         for (i32 i = 0; i < count; ++i)
-            out[i] = enabled ? level0_ : restLevel_;
+            out[i] = level;
         EndHalfPeriod();
         return;
     }
