@@ -292,11 +292,19 @@ void Ay3891xSound::RenderSamples(i32* out, i32 count)
         StepTone();
     if (s.noiseLength > 0 && s.noiseCountdown <= 0)
         StepNoise();
+    // What no step changes is read once: a store through out might alias these fields,
+    // so a field read inside the loop is read again at every sample.
+    const i32 toneOff = s.toneOff;
+    const bool envMode = s.envMode != 0;
+    const i32 length = s.envLength > 0 ? s.envLength : 1;
+    const i32 steadyOn = (fixedMask != 0) ? s.fixedLevel : s.level0;
+    const i32 steadyOff = s.level0;
+    const bool toneRuns = s.toneLength > 0;
+    const bool noiseRuns = s.noiseLength > 0;
     for (i32 i = 0; i < count; ++i) {
-        const i32 mixed = (s.toneOut | s.toneOff) & (s.noiseOut | noiseBlock) & 1;
-        if (mixed && s.envMode) {
+        const i32 mixed = (s.toneOut | toneOff) & (s.noiseOut | noiseBlock) & 1;
+        if (mixed && envMode) {
             // The envelope moves only while it is heard.
-            const i32 length = s.envLength > 0 ? s.envLength : 1;
             const double elapsed = static_cast<double>(length - s.envCountdown) / length;
             // Rounded half up both ways, so that a falling ramp ends on step 0 as a
             // rising one ends on the top step.
@@ -305,11 +313,11 @@ void Ay3891xSound::RenderSamples(i32* out, i32 count)
             if (--s.envCountdown <= 0)
                 StepEnvelope();
         } else {
-            out[i] = (mixed & fixedMask) ? s.fixedLevel : s.level0;
+            out[i] = mixed ? steadyOn : steadyOff;
         }
-        if (s.toneLength > 0 && --s.toneCountdown <= 0)
+        if (toneRuns && --s.toneCountdown <= 0)
             StepTone();
-        if (s.noiseLength > 0 && --s.noiseCountdown <= 0)
+        if (noiseRuns && --s.noiseCountdown <= 0)
             StepNoise();
     }
 }
