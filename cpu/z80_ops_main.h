@@ -299,7 +299,7 @@ Z80_INLINE bool Z80Core::Main()
             Alu<y>(n);
             return true;
         } else {                                // RST y*8; the interrupt lines take no
-            if (!Push16(static_cast<u16>(pc)))                    // restart codes, so none is asked here
+            if (!Push16(static_cast<u16>(pc)))  // restart codes, so none is asked here
                 return false;
             pc = static_cast<u16>(y * 8);
             return true;
