@@ -125,14 +125,7 @@ void SoundBufferRing::FillSilence()
 i32* SoundBufferRing::FlipBuffer(i32* count, i32* minimum, i32* maximum)
 {
     currentMixing_ ^= 1;
-    if (count)
-        *count = samplesPerBuffer_;
-    if (minimum)
-        *minimum = minimum_;
-    if (maximum)
-        *maximum = maximum_;
-    std::vector<i32>& mix = mixing_[currentMixing_];
-    return mix.empty() ? nullptr : mix.data();
+    return SoundBufferRing::GetMixingBuffer(count, minimum, maximum);
 }
 
 i32* SoundBufferRing::GetMixingBuffer(i32* count, i32* minimum, i32* maximum)
