@@ -36,26 +36,6 @@ const char* const kStatesFolder = "states";
 const char* const kStateExtension = "sav";
 const char* const kBadFormat = "incorrect version or format";
 
-// The core lock, unless the caller holds it already.
-class CoreLockUnlessHeld {
-public:
-    CoreLockUnlessHeld(LockRecord& lock, bool held) : lock_(held ? nullptr : &lock)
-    {
-        if (lock_)
-            lock_->Enter();
-    }
-    ~CoreLockUnlessHeld()
-    {
-        if (lock_)
-            lock_->Leave();
-    }
-    CoreLockUnlessHeld(const CoreLockUnlessHeld&) = delete;
-    CoreLockUnlessHeld& operator=(const CoreLockUnlessHeld&) = delete;
-
-private:
-    LockRecord* lock_;
-};
-
 StringW Wide(const char* text)
 {
     StringW wide;
@@ -128,7 +108,7 @@ bool EmuCore::SaveStateLocked(StreamInterface& stream)
 
 bool EmuCore::SaveStateToStream(StreamInterface& stream, bool lockHeld)
 {
-    CoreLockUnlessHeld lock(coreLock_, lockHeld);
+    ScopedLock lock(lockHeld ? nullptr : &coreLock_);  // the caller may hold it already
     if (!workerAlive_.load() || !loopActive_.load())
         return false;
     return SaveStateLocked(stream);
@@ -149,7 +129,7 @@ PathString EmuCore::StateFilePath(const PathString& folder, bool create) const
 
 bool EmuCore::SaveStateToFile(const PathString& folder, bool lockHeld)
 {
-    CoreLockUnlessHeld lock(coreLock_, lockHeld);
+    ScopedLock lock(lockHeld ? nullptr : &coreLock_);
     if (!workerAlive_.load() || !loopActive_.load())
         return false;
     const PathString path = StateFilePath(folder, true);
@@ -283,7 +263,7 @@ bool EmuCore::LoadStateLocked(StreamInterface& stream, const PathString* fileNam
 
 bool EmuCore::LoadStateFromStream(StreamInterface& stream, bool lockHeld)
 {
-    CoreLockUnlessHeld lock(coreLock_, lockHeld);
+    ScopedLock lock(lockHeld ? nullptr : &coreLock_);
     if (!workerAlive_.load())
         return false;
     return LoadStateLocked(stream, nullptr);
@@ -291,7 +271,7 @@ bool EmuCore::LoadStateFromStream(StreamInterface& stream, bool lockHeld)
 
 bool EmuCore::LoadStateFromFile(const PathString& folder, bool lockHeld)
 {
-    CoreLockUnlessHeld lock(coreLock_, lockHeld);
+    ScopedLock lock(lockHeld ? nullptr : &coreLock_);
     if (!workerAlive_.load())
         return false;
     // The per-user folder first, then the one beside the program (states shipped with it).
