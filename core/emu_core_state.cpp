@@ -36,13 +36,6 @@ const char* const kStatesFolder = "states";
 const char* const kStateExtension = "sav";
 const char* const kBadFormat = "incorrect version or format";
 
-StringW Wide(const char* text)
-{
-    StringW wide;
-    wide.FromNarrow(text ? text : "");
-    return wide;
-}
-
 } // namespace
 
 // --- the worker's part ------------------------------------------------------------------
@@ -121,10 +114,10 @@ PathString EmuCore::StateFilePath(const PathString& folder, bool create) const
         return PathString();
     PathString base = folder;
     if (base.IsEmpty())
-        base = JoinPath(MakeDataFolder(Wide(kDataFolderName), create), Wide(kStatesFolder), StringW(), StringW());
+        base = JoinPath(MakeDataFolder(kDataFolderName, create), kStatesFolder, StringW(), StringW());
     if (create)
         CreateFolders(base);
-    return JoinPath(base, StringW(), Wide(name), Wide(kStateExtension));
+    return JoinPath(base, StringW(), name, kStateExtension);
 }
 
 bool EmuCore::SaveStateToFile(const PathString& folder, bool lockHeld)
@@ -278,7 +271,7 @@ bool EmuCore::LoadStateFromFile(const PathString& folder, bool lockHeld)
     PathString path = StateFilePath(folder, false);
     if (!path.IsEmpty() && !FileReadable(path) && folder.IsEmpty()) {
         const char* name = machine_->GetStateName();
-        const PathString shipped = JoinPath(ProgramFolder(), Wide(kStatesFolder), Wide(name), Wide(kStateExtension));
+        const PathString shipped = JoinPath(ProgramFolder(), kStatesFolder, name, kStateExtension);
         if (FileReadable(shipped))
             path = shipped;
     }
