@@ -324,9 +324,7 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
         return;
     }
 
-    StringW wide;
-    wide.FromNarrow(file.CStr());
-    PathString path(wide);
+    PathString path(file);
     if (!FileReadable(path)) {
         PathString found;
         if (!machine_ || !machine_->LocateFile(GetFileNamePart(path), found)) {

@@ -36,33 +36,6 @@ const char* const kStatesFolder = "states";
 const char* const kStateExtension = "sav";
 const char* const kBadFormat = "incorrect version or format";
 
-// The core lock, unless the caller holds it already.
-class CoreLockUnlessHeld {
-public:
-    CoreLockUnlessHeld(LockRecord& lock, bool held) : lock_(held ? nullptr : &lock)
-    {
-        if (lock_)
-            lock_->Enter();
-    }
-    ~CoreLockUnlessHeld()
-    {
-        if (lock_)
-            lock_->Leave();
-    }
-    CoreLockUnlessHeld(const CoreLockUnlessHeld&) = delete;
-    CoreLockUnlessHeld& operator=(const CoreLockUnlessHeld&) = delete;
-
-private:
-    LockRecord* lock_;
-};
-
-StringW Wide(const char* text)
-{
-    StringW wide;
-    wide.FromNarrow(text ? text : "");
-    return wide;
-}
-
 } // namespace
 
 // --- the worker's part ------------------------------------------------------------------
@@ -128,7 +101,7 @@ bool EmuCore::SaveStateLocked(StreamInterface& stream)
 
 bool EmuCore::SaveStateToStream(StreamInterface& stream, bool lockHeld)
 {
-    CoreLockUnlessHeld lock(coreLock_, lockHeld);
+    ScopedLock lock(lockHeld ? nullptr : &coreLock_);  // the caller may hold it already
     if (!workerAlive_.load() || !loopActive_.load())
         return false;
     return SaveStateLocked(stream);
@@ -141,15 +114,15 @@ PathString EmuCore::StateFilePath(const PathString& folder, bool create) const
         return PathString();
     PathString base = folder;
     if (base.IsEmpty())
-        base = JoinPath(MakeDataFolder(Wide(kDataFolderName), create), Wide(kStatesFolder), StringW(), StringW());
+        base = JoinPath(MakeDataFolder(kDataFolderName, create), kStatesFolder, StringW(), StringW());
     if (create)
         CreateFolders(base);
-    return JoinPath(base, StringW(), Wide(name), Wide(kStateExtension));
+    return JoinPath(base, StringW(), name, kStateExtension);
 }
 
 bool EmuCore::SaveStateToFile(const PathString& folder, bool lockHeld)
 {
-    CoreLockUnlessHeld lock(coreLock_, lockHeld);
+    ScopedLock lock(lockHeld ? nullptr : &coreLock_);
     if (!workerAlive_.load() || !loopActive_.load())
         return false;
     const PathString path = StateFilePath(folder, true);
@@ -283,7 +256,7 @@ bool EmuCore::LoadStateLocked(StreamInterface& stream, const PathString* fileNam
 
 bool EmuCore::LoadStateFromStream(StreamInterface& stream, bool lockHeld)
 {
-    CoreLockUnlessHeld lock(coreLock_, lockHeld);
+    ScopedLock lock(lockHeld ? nullptr : &coreLock_);
     if (!workerAlive_.load())
         return false;
     return LoadStateLocked(stream, nullptr);
@@ -291,14 +264,14 @@ bool EmuCore::LoadStateFromStream(StreamInterface& stream, bool lockHeld)
 
 bool EmuCore::LoadStateFromFile(const PathString& folder, bool lockHeld)
 {
-    CoreLockUnlessHeld lock(coreLock_, lockHeld);
+    ScopedLock lock(lockHeld ? nullptr : &coreLock_);
     if (!workerAlive_.load())
         return false;
     // The per-user folder first, then the one beside the program (states shipped with it).
     PathString path = StateFilePath(folder, false);
     if (!path.IsEmpty() && !FileReadable(path) && folder.IsEmpty()) {
         const char* name = machine_->GetStateName();
-        const PathString shipped = JoinPath(ProgramFolder(), Wide(kStatesFolder), Wide(name), Wide(kStateExtension));
+        const PathString shipped = JoinPath(ProgramFolder(), kStatesFolder, name, kStateExtension);
         if (FileReadable(shipped))
             path = shipped;
     }
