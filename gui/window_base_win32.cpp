@@ -4,7 +4,6 @@
 #include "gui/draw_context.h"
 #include "gui/frame_window.h"
 #include "gui/key_translation.h"
-#include "gui/position_units.h"
 #include "gui/window_base.h"
 
 WindowBase::~WindowBase()
@@ -150,15 +149,8 @@ WindowBase::Bounds WindowBase::NodeBounds()
 
 WindowBase::Bounds WindowBase::SetNodePosition(int x, int y, int width, int height, int unit)
 {
-    MmToPixels(&x, &y, unit);
-    MmToPixels(&width, &height, unit);
-    MoveCallbackFn move = MoveCallback();
-    SizeCallbackFn size = SizeCallback();
-    MoveCallback() = nullptr;
-    SizeCallback() = nullptr;
-    WindowNode::SetPosition(x, y, width, height, kUnitPixels);
-    MoveCallback() = move;
-    SizeCallback() = size;
+    bool moved = false, resized = false;
+    StorePosition(x, y, width, height, unit, &moved, &resized);
     return NodeBounds();
 }
 
