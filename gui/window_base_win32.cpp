@@ -360,9 +360,7 @@ LRESULT WindowBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     const int event = MouseEventOf(message);
     if (event >= 0) {
-        const int x = static_cast<i16>(lParam & 0xFFFF);
-        const int y = static_cast<i32>(lParam) >> 16;
-        if (OnMouse(x, y, event) != 0)
+        if (OnMouse(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), event) != 0)
             return 0;
     }
     return DefaultProcessing(message, wParam, lParam);
