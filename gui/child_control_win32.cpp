@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include "gui/position_units.h"
-
 ChildControl::ChildControl(int x, int y, int width, int height, int alignment, bool visible)
 {
     SetAlignment(alignment);
@@ -16,10 +14,7 @@ ChildControl::ChildControl(int x, int y, int width, int height, int alignment, b
 ChildControl::ChildControl(const ControlBounds& bounds, int alignment, bool visible, int unit)
     : ChildControl(0, 0, 0, 0, alignment, visible)
 {
-    int x = bounds.x, y = bounds.y, w = bounds.width, h = bounds.height;
-    MmToPixels(&x, &y, unit);
-    MmToPixels(&w, &h, unit);
-    ChildControl::SetPosition(x, y, w, h, kUnitPixels);
+    ChildControl::SetPosition(bounds.x, bounds.y, bounds.width, bounds.height, unit);
 }
 
 HINSTANCE ChildControl::GetInstance()

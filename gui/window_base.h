@@ -73,8 +73,8 @@ protected:
     };
     Bounds NodeBounds();
     // SetPosition in two halves around the native move: the node alone takes the new
-    // bounds, its move and size callbacks silent until the native window has moved too
-    // (answers the bounds now); then OnMoved/OnResized for what changed since before.
+    // bounds, with no OnMoved/OnResized (and so no layout) until the native window has
+    // moved too (answers the bounds now); then OnMoved/OnResized for what changed since before.
     Bounds SetNodePosition(int x, int y, int width, int height, int unit);
     void NotifyPositionChange(const Bounds& before, const Bounds& now);
 

@@ -4,7 +4,6 @@
 #include "gui/draw_context.h"
 #include "gui/frame_window.h"
 #include "gui/key_translation.h"
-#include "gui/position_units.h"
 #include "gui/window_base.h"
 
 WindowBase::~WindowBase()
@@ -150,15 +149,8 @@ WindowBase::Bounds WindowBase::NodeBounds()
 
 WindowBase::Bounds WindowBase::SetNodePosition(int x, int y, int width, int height, int unit)
 {
-    MmToPixels(&x, &y, unit);
-    MmToPixels(&width, &height, unit);
-    MoveCallbackFn move = MoveCallback();
-    SizeCallbackFn size = SizeCallback();
-    MoveCallback() = nullptr;
-    SizeCallback() = nullptr;
-    WindowNode::SetPosition(x, y, width, height, kUnitPixels);
-    MoveCallback() = move;
-    SizeCallback() = size;
+    bool moved = false, resized = false;
+    StorePosition(x, y, width, height, unit, &moved, &resized);
     return NodeBounds();
 }
 
@@ -368,9 +360,7 @@ LRESULT WindowBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     const int event = MouseEventOf(message);
     if (event >= 0) {
-        const int x = static_cast<i16>(lParam & 0xFFFF);
-        const int y = static_cast<i32>(lParam) >> 16;
-        if (OnMouse(x, y, event) != 0)
+        if (OnMouse(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), event) != 0)
             return 0;
     }
     return DefaultProcessing(message, wParam, lParam);

@@ -128,18 +128,24 @@ i32 LimitedSize(int wanted, i32 stored, i32 minimum, i32 maximum)
 
 } // namespace
 
-bool WindowNode::SetPosition(int x, int y, int width, int height, int unit)
+void WindowNode::StorePosition(int x, int y, int width, int height, int unit, bool* moved, bool* resized)
 {
     MmToPixels(&x, &y, unit);
     MmToPixels(&width, &height, unit);
-    const bool moved = x != x_ || y != y_;
+    *moved = x != x_ || y != y_;
     x_ = x;
     y_ = y;
     const i32 newWidth = LimitedSize(width, width_, minWidth_, maxWidth_);
     const i32 newHeight = LimitedSize(height, height_, minHeight_, maxHeight_);
-    const bool resized = newWidth != width_ || newHeight != height_;
+    *resized = newWidth != width_ || newHeight != height_;
     width_ = newWidth;
     height_ = newHeight;
+}
+
+bool WindowNode::SetPosition(int x, int y, int width, int height, int unit)
+{
+    bool moved = false, resized = false;
+    StorePosition(x, y, width, height, unit, &moved, &resized);
     if (moved)
         OnMoved();
     if (resized)

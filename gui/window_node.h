@@ -60,6 +60,8 @@ public:
     // Store the position or the size alone, without callbacks.
     void MoveTo(int x, int y) { x_ = x; y_ = y; }
     void ResizeTo(int width, int height) { width_ = width; height_ = height; }
+    // SetPosition without the callbacks: answers what changed.
+    void StorePosition(int x, int y, int width, int height, int unit, bool* moved, bool* resized);
 
 private:
     void* userData_ = nullptr;
