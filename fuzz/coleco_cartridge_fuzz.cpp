@@ -9,8 +9,7 @@ const char* const kImage = "user/game.col";
 // Our test cartridge as assembled, and filled up to 16 KB (room for larger images).
 void WriteSeeds(const std::filesystem::path& folder)
 {
-    std::ifstream in(KUV_ROM_COLECO_CART, std::ios::binary);
-    fuzz::Bytes image(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>{});
+    fuzz::Bytes image = fuzz::ReadFile(KUV_ROM_COLECO_CART);
     fuzz::WriteSeed(folder, "test_cartridge", image);
     image.resize(16 * 1024, 0xFF);
     fuzz::WriteSeed(folder, "test_cartridge_16k", image);

@@ -31,6 +31,13 @@ namespace fuzz {
 using Bytes = std::vector<u8>;
 using SeedWriter = void (*)(const std::filesystem::path& folder);
 
+// A whole file's bytes; none when it cannot be read.
+inline Bytes ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 // The process's program installation: "prog/kuv.exe" under a fresh temporary folder, not
 // under a program-files folder, so that the program folder is its own data folder.
 // Paths "prog/..." and "user/..." both lie there (the names say which role). Unlike
@@ -61,11 +68,7 @@ public:
         std::ofstream(Where(rel), std::ios::binary | std::ios::trunc)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
-    static Bytes Read(const std::string& rel)
-    {
-        std::ifstream in(Where(rel), std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    static Bytes Read(const std::string& rel) { return ReadFile(Where(rel)); }
 
 private:
     FuzzTree()

@@ -8,9 +8,7 @@
 #pragma once
 
 #include <algorithm>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <memory>
 
 #include "base/archive.h"
@@ -113,8 +111,7 @@ private:
         for (const MachineFile& file : kind.files) {
             if (!file.where || FuzzTree::Exists(file.where))
                 continue;
-            std::ifstream in(file.source, std::ios::binary);
-            FuzzTree::WriteBytes(file.where, Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+            FuzzTree::WriteBytes(file.where, ReadFile(file.source));
         }
     }
 

@@ -34,8 +34,7 @@ fuzz::Bytes BootRom()
 
 fuzz::Bytes TestCartridge()
 {
-    std::ifstream in(KUV_ROM_MSX_CART, std::ios::binary);
-    return fuzz::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>{});
+    return fuzz::ReadFile(KUV_ROM_MSX_CART);
 }
 
 // Our test cartridge as assembled (8 KB) with no row, filled up to the sizes at which the

@@ -292,9 +292,7 @@ void MsxMapper::WriteSecondarySlot(u8 value)
     // Every page may show something else now: remap them all without a trace line.
     const bool wasQuiet = quiet_;
     quiet_ = true;
-    const u8 old = primarySlot_;
-    primarySlot_ = static_cast<u8>(~old);
-    WritePrimarySlot(old, false);
+    WritePrimarySlot(primarySlot_, true);
     quiet_ = wasQuiet;
 }
 

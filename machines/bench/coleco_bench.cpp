@@ -1,18 +1,11 @@
 // The ColecoVision on our own test BIOS and cartridge (tests/roms): after its set-up the
 // cartridge waits in HALT for every frame interrupt, as games at their menus do.
-#include <fstream>
-#include <iterator>
-
 #include "machines/bench/machine_bench.h"
 #include "machines/coleco_vision.h"
 
 namespace {
 
-std::vector<u8> ReadRom(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using machine_bench::ReadRom;
 
 Computer* MakeColeco()
 {

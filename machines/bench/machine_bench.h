@@ -15,6 +15,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +30,13 @@
 #include "video/tests/video_rig.h"
 
 namespace machine_bench {
+
+// A ROM the build assembled or fetched, whole.
+inline std::vector<u8> ReadRom(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 struct MachineFile {
     std::string where;     // "prog/..." or "user/..." (ProgramTree paths)

@@ -1,19 +1,12 @@
 // The MSX-1 on C-BIOS with our test cartridge (tests/roms/msx_cart.asm): the BIOS starts
 // the cartridge, which then waits in HALT for every frame interrupt while the BIOS's
 // interrupt handler scans the keyboard, as games at their menus do.
-#include <fstream>
-#include <iterator>
-
 #include "machines/bench/machine_bench.h"
 #include "machines/msx_machine.h"
 
 namespace {
 
-std::vector<u8> ReadRom(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using machine_bench::ReadRom;
 
 Computer* MakeMsx1()
 {
