@@ -110,6 +110,20 @@ ValueRef* Dictionary::BindBool(const StringA& key, bool* target)
     return Bind(key, kValueBool, target);
 }
 
+ValueRef* Dictionary::BindFlag(const StringA& key, u8* target)
+{
+    return Bind(key, kValueBool, target);
+}
+
+void Dictionary::BindFlags(const char* base, u8* flags, i32 count)
+{
+    StringA key;
+    for (i32 i = 0; i < count; ++i) {
+        key.Format("%s[%ld]", base, i);
+        BindFlag(key, &flags[i]);
+    }
+}
+
 ValueRef* Dictionary::BindUInt8(const StringA& key, u8* target)
 {
     return Bind(key, kValueUInt8, target);

@@ -53,6 +53,10 @@ public:
     ValueRef* BindString(const StringA& key, StringBase* target);
     ValueRef* BindBool(const StringA& key, bool* target);
     ValueRef* BindUInt8(const StringA& key, u8* target);
+    // A switch kept in a byte (menu items toggle bytes) and stored as a bool setting, 0 or 1.
+    ValueRef* BindFlag(const StringA& key, u8* target);
+    // base[0] to base[count - 1], each a switch of flags[i].
+    void BindFlags(const char* base, u8* flags, i32 count);
     // An unbound ValueRef; the caller binds it (ValueRef::Bind) to a variable of any type.
     ValueRef* NewBinding(const StringA& key);
 

@@ -39,13 +39,6 @@ constexpr u8 kLogoPatchValue = 0x05;
 
 const char* const kCartridgeError = "[INIT] Cartrige slot is empty or has incorrect format!";
 
-// The switches are bytes (the menu items toggle them); a bool setting stores 0 or 1.
-void BindFlag(Dictionary* dict, const char* key, u8* flag)
-{
-    if (ValueRef* ref = dict->NewBinding(StringA(key)))
-        ref->Bind(kValueBool, flag);
-}
-
 } // namespace
 
 ColecoVisionMachine::ColecoVisionMachine()
@@ -261,11 +254,11 @@ bool ColecoVisionMachine::BindSettings(Dictionary* dict, bool enabledOnly)
     // Debugger switches and the start-up option belong to the settings file, not to the
     // configuration snapshot of a saved state.
     if (dict && !enabledOnly) {
-        BindFlag(dict, "TraceReadJOY", &traceReadJoystick_);
-        BindFlag(dict, "BreakReadJOY", &breakReadJoystick_);
-        BindFlag(dict, "TraceReadKEY", &traceReadKeypad_);
-        BindFlag(dict, "BreakReadKEY", &breakReadKeypad_);
-        BindFlag(dict, "FastLogo", &fastLogo_);
+        dict->BindFlag("TraceReadJOY", &traceReadJoystick_);
+        dict->BindFlag("BreakReadJOY", &breakReadJoystick_);
+        dict->BindFlag("TraceReadKEY", &traceReadKeypad_);
+        dict->BindFlag("BreakReadKEY", &breakReadKeypad_);
+        dict->BindFlag("FastLogo", &fastLogo_);
     }
     return ComponentGroup::BindSettings(dict, enabledOnly);
 }

@@ -7,12 +7,6 @@
 
 namespace {
 
-void BindFlag(Dictionary* dict, const char* key, u8* flag)
-{
-    if (ValueRef* ref = dict->NewBinding(StringA(key)))
-        ref->Bind(kValueBool, flag);
-}
-
 // One kind of switch (trace or break) of the mapper's registers.
 struct SwitchSet {
     u8* writePslot;
@@ -90,24 +84,24 @@ void SetAll(OptionItem* item, const SwitchSet& s, u8 value)
 bool MsxMapper::BindSettings(Dictionary* dict, bool enabledOnly)
 {
     if (dict != nullptr && !enabledOnly) {
-        BindFlag(dict, "TraceReadPSLOT", &traceReadPslot_);
-        BindFlag(dict, "BreakReadPSLOT", &breakReadPslot_);
-        BindFlag(dict, "TraceWritePSLOT", &traceWritePslot_);
-        BindFlag(dict, "BreakWritePSLOT", &breakWritePslot_);
-        BindFlag(dict, "TraceReadSSLOT", &traceReadSslot_);
-        BindFlag(dict, "BreakReadSSLOT", &breakReadSslot_);
-        BindFlag(dict, "TraceWriteSSLOT", &traceWriteSslot_);
-        BindFlag(dict, "BreakWriteSSLOT", &breakWriteSslot_);
+        dict->BindFlag("TraceReadPSLOT", &traceReadPslot_);
+        dict->BindFlag("BreakReadPSLOT", &breakReadPslot_);
+        dict->BindFlag("TraceWritePSLOT", &traceWritePslot_);
+        dict->BindFlag("BreakWritePSLOT", &breakWritePslot_);
+        dict->BindFlag("TraceReadSSLOT", &traceReadSslot_);
+        dict->BindFlag("BreakReadSSLOT", &breakReadSslot_);
+        dict->BindFlag("TraceWriteSSLOT", &traceWriteSslot_);
+        dict->BindFlag("BreakWriteSSLOT", &breakWriteSslot_);
         StringA key;
         for (i32 i = 0; i < 4; ++i) {
             key.Format("TraceReadRAMBanks[%ld]", i);
-            BindFlag(dict, key.GetNarrow(), &traceReadRamBank_[i]);
+            dict->BindFlag(key, &traceReadRamBank_[i]);
             key.Format("BreakReadRAMBanks[%ld]", i);
-            BindFlag(dict, key.GetNarrow(), &breakReadRamBank_[i]);
+            dict->BindFlag(key, &breakReadRamBank_[i]);
             key.Format("TraceWriteRAMBanks[%ld]", i);
-            BindFlag(dict, key.GetNarrow(), &traceWriteRamBank_[i]);
+            dict->BindFlag(key, &traceWriteRamBank_[i]);
             key.Format("BreakWriteRAMBanks[%ld]", i);
-            BindFlag(dict, key.GetNarrow(), &breakWriteRamBank_[i]);
+            dict->BindFlag(key, &breakWriteRamBank_[i]);
         }
     }
     return ComponentGroup::BindSettings(dict, enabledOnly);

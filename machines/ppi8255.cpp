@@ -69,11 +69,8 @@ bool Ppi8255::Start(i32* rate)
 bool Ppi8255::BindSettings(Dictionary* dict, bool enabledOnly)
 {
     if (dict && !enabledOnly) {
-        for (i32 i = 0; i < 16; ++i) {
-            // The switches are bytes (the menu items toggle them); the setting is a bool.
-            if (ValueRef* ref = dict->NewBinding(StringA(kFlagKeys[i])))
-                ref->Bind(kValueBool, &flags_[i]);
-        }
+        for (i32 i = 0; i < 16; ++i)
+            dict->BindFlag(kFlagKeys[i], &flags_[i]);
     }
     return Device::BindSettings(dict, enabledOnly);
 }

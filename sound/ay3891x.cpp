@@ -8,7 +8,6 @@
 #include "emu/param_set.h"
 #include "emu/state_block.h"
 #include "emu/trace_report.h"
-#include "sound/setting_flags.h"
 
 namespace {
 
@@ -41,19 +40,19 @@ Ay3891xPsg::~Ay3891xPsg() = default;
 bool Ay3891xPsg::BindSettings(Dictionary* dict, bool enabledOnly)
 {
     if (dict) {
-        BindFlag(dict, StringA("YamahaMode"), &yamahaMode_);
+        dict->BindFlag("YamahaMode", &yamahaMode_);
         if (!enabledOnly) {
-            BindFlag(dict, StringA("DisableNoise"), &disableNoise_);
-            BindFlag(dict, StringA("TraceWriteINDEX"), &tracePort_[kWriteIndex]);
-            BindFlag(dict, StringA("BreakWriteINDEX"), &breakPort_[kWriteIndex]);
-            BindFlag(dict, StringA("TraceWriteDATA"), &tracePort_[kWriteData]);
-            BindFlag(dict, StringA("BreakWriteDATA"), &breakPort_[kWriteData]);
-            BindFlag(dict, StringA("TraceReadDATA"), &tracePort_[kReadData]);
-            BindFlag(dict, StringA("BreakReadDATA"), &breakPort_[kReadData]);
-            BindFlags(dict, "TraceWriteREG", traceReg_, kRegisters);
-            BindFlags(dict, "BreakWriteREG", breakReg_, kRegisters);
-            BindFlags(dict, "TraceReadREG", traceReg_ + kRegisters, kRegisters);
-            BindFlags(dict, "BreakReadREG", breakReg_ + kRegisters, kRegisters);
+            dict->BindFlag("DisableNoise", &disableNoise_);
+            dict->BindFlag("TraceWriteINDEX", &tracePort_[kWriteIndex]);
+            dict->BindFlag("BreakWriteINDEX", &breakPort_[kWriteIndex]);
+            dict->BindFlag("TraceWriteDATA", &tracePort_[kWriteData]);
+            dict->BindFlag("BreakWriteDATA", &breakPort_[kWriteData]);
+            dict->BindFlag("TraceReadDATA", &tracePort_[kReadData]);
+            dict->BindFlag("BreakReadDATA", &breakPort_[kReadData]);
+            dict->BindFlags("TraceWriteREG", traceReg_, kRegisters);
+            dict->BindFlags("BreakWriteREG", breakReg_, kRegisters);
+            dict->BindFlags("TraceReadREG", traceReg_ + kRegisters, kRegisters);
+            dict->BindFlags("BreakReadREG", breakReg_ + kRegisters, kRegisters);
         }
     }
     return SoundDevice::BindSettings(dict, enabledOnly);

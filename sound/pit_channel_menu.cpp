@@ -4,7 +4,6 @@
 #include "base/value.h"
 #include "emu/option_item.h"
 #include "sound/pit_channel.h"
-#include "sound/setting_flags.h"
 
 namespace {
 
@@ -45,27 +44,27 @@ bool PitChannel::BindSettings(Dictionary* dict, bool enabledOnly)
         StringA key;
         for (i32 mode = 0; mode < kOfferedModes; ++mode) {
             key.Format("TraceModes%ld", mode);
-            BindFlag(dict, key.GetNarrow(), &traceModes_[mode]);
+            dict->BindFlag(key, &traceModes_[mode]);
             key.Format("BreakModes%ld", mode);
-            BindFlag(dict, key.GetNarrow(), &breakModes_[mode]);
+            dict->BindFlag(key, &breakModes_[mode]);
         }
-        BindFlag(dict, "TraceWriteMODE", &trace_[kWriteMode]);
-        BindFlag(dict, "BreakWriteMODE", &break_[kWriteMode]);
-        BindFlag(dict, "TraceReadMODE", &trace_[kReadMode]);
-        BindFlag(dict, "BreakReadMODE", &break_[kReadMode]);
-        BindFlag(dict, "TraceWriteDATA", &trace_[kWriteData]);
-        BindFlag(dict, "BreakWriteDATA", &break_[kWriteData]);
-        BindFlag(dict, "TraceReadDATA", &trace_[kReadData]);
-        BindFlag(dict, "BreakReadDATA", &break_[kReadData]);
+        dict->BindFlag("TraceWriteMODE", &trace_[kWriteMode]);
+        dict->BindFlag("BreakWriteMODE", &break_[kWriteMode]);
+        dict->BindFlag("TraceReadMODE", &trace_[kReadMode]);
+        dict->BindFlag("BreakReadMODE", &break_[kReadMode]);
+        dict->BindFlag("TraceWriteDATA", &trace_[kWriteData]);
+        dict->BindFlag("BreakWriteDATA", &break_[kWriteData]);
+        dict->BindFlag("TraceReadDATA", &trace_[kReadData]);
+        dict->BindFlag("BreakReadDATA", &break_[kReadData]);
         if (soundGeneration_) {
-            BindFlag(dict, "TraceEnableSOUND", &trace_[kEnableSound]);
-            BindFlag(dict, "BreakEnableSOUND", &break_[kEnableSound]);
-            BindFlag(dict, "TraceDisableSOUND", &trace_[kDisableSound]);
-            BindFlag(dict, "BreakDisableSOUND", &break_[kDisableSound]);
+            dict->BindFlag("TraceEnableSOUND", &trace_[kEnableSound]);
+            dict->BindFlag("BreakEnableSOUND", &break_[kEnableSound]);
+            dict->BindFlag("TraceDisableSOUND", &trace_[kDisableSound]);
+            dict->BindFlag("BreakDisableSOUND", &break_[kDisableSound]);
         }
         if (irqLineNumber_ >= 0) {
-            BindFlag(dict, "TraceRaiseIRQ", &trace_[kRaiseIrq]);
-            BindFlag(dict, "BreakRaiseIRQ", &break_[kRaiseIrq]);
+            dict->BindFlag("TraceRaiseIRQ", &trace_[kRaiseIrq]);
+            dict->BindFlag("BreakRaiseIRQ", &break_[kRaiseIrq]);
         }
     }
     return Device::BindSettings(dict, enabledOnly);

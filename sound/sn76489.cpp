@@ -6,7 +6,6 @@
 #include "base/value.h"
 #include "emu/param_set.h"
 #include "emu/trace_report.h"
-#include "sound/setting_flags.h"
 
 namespace {
 
@@ -37,8 +36,8 @@ Sn76489Channel* Sn76489Psg::GetPsgChannel(i32 index) const
 bool Sn76489Psg::BindSettings(Dictionary* dict, bool enabledOnly)
 {
     if (dict && !enabledOnly) {
-        BindFlags(dict, "TraceWriteREG", traceWriteReg_, kRegisters);
-        BindFlags(dict, "BreakWriteREG", breakWriteReg_, kRegisters);
+        dict->BindFlags("TraceWriteREG", traceWriteReg_, kRegisters);
+        dict->BindFlags("BreakWriteREG", breakWriteReg_, kRegisters);
     }
     return SoundDevice::BindSettings(dict, enabledOnly);
 }

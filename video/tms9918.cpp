@@ -28,31 +28,20 @@ Tms9918Vdp::Tms9918Vdp()
 
 Tms9918Vdp::~Tms9918Vdp() = default;
 
-namespace {
-
-// The switches are bytes (the menu items toggle them); a bool setting stores 0 or 1.
-void BindFlag(Dictionary* dict, const char* key, u8* flag)
-{
-    if (ValueRef* ref = dict->NewBinding(StringA(key)))
-        ref->Bind(kValueBool, flag);
-}
-
-} // namespace
-
 bool Tms9918Vdp::BindSettings(Dictionary* dict, bool enabledOnly)
 {
     if (dict) {
         StringA key;
         for (i32 r = 0; r < 8; ++r) {
             key.Format("%s[%ld]", "TraceWriteREG", r);
-            BindFlag(dict, key.GetNarrow(), &traceWriteReg_[r]);
+            dict->BindFlag(key, &traceWriteReg_[r]);
         }
         for (i32 r = 0; r < 8; ++r) {
             key.Format("%s[%ld]", "BreakWriteREG", r);
-            BindFlag(dict, key.GetNarrow(), &breakWriteReg_[r]);
+            dict->BindFlag(key, &breakWriteReg_[r]);
         }
-        BindFlag(dict, "TraceReadSTATUS", &traceReadStatus_);
-        BindFlag(dict, "BreakReadSTATUS", &breakReadStatus_);
+        dict->BindFlag("TraceReadSTATUS", &traceReadStatus_);
+        dict->BindFlag("BreakReadSTATUS", &breakReadStatus_);
     }
     return VideoProcessor::BindSettings(dict, enabledOnly);
 }
