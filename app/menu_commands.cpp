@@ -17,13 +17,6 @@ bool Running(const EmuCore* core)
     return core && core->IsStarted();
 }
 
-// waveOut and DirectSound open their device for a window; the silent output needs none.
-void HandOwnerWindow(ShellInterface& shell, SoundStreamInterface* output)
-{
-    if (auto* played = dynamic_cast<SoundOutput*>(output))
-        played->SetOwnerWindow(shell.GetOwnerWindow());
-}
-
 bool* SettingsFlagField(EmuManager& manager, i32 selector)
 {
     switch (selector) {
@@ -133,6 +126,13 @@ bool ExecutePartCommand(ShellPartsInterface& shell, MenuCommand command, MenuEnt
 }
 
 } // namespace
+
+// waveOut and DirectSound open their device for a window; the silent output needs none.
+void HandOwnerWindow(ShellInterface& shell, SoundStreamInterface* output)
+{
+    if (auto* played = dynamic_cast<SoundOutput*>(output))
+        played->SetOwnerWindow(shell.GetOwnerWindow());
+}
 
 bool CoreCanStart(const EmuCore* core)
 {
