@@ -166,10 +166,10 @@ bool RefreshCommand(ShellInterface& shell, MenuCommand command, i32 userValue, E
         s.checked = manager.fastInit;
         break;
     case MenuCommand::kSaveState:
-        s.enabled = core && core->IsLoopActive();
+        s.enabled = SaveStateOffered(shell);
         break;
     case MenuCommand::kLoadState:
-        s.enabled = core != nullptr;
+        s.enabled = LoadStateOffered(shell);
         break;
     case MenuCommand::kExit:
     case MenuCommand::kAbout:

@@ -6,13 +6,13 @@
 #include "core/emu_core.h"
 #include "emu/drive_image.h"
 
-bool SaveStateOffered(ShellPartsInterface& shell)
+bool SaveStateOffered(ShellInterface& shell)
 {
     EmuCore* core = shell.GetCore();
     return core && core->IsLoopActive();
 }
 
-bool LoadStateOffered(ShellPartsInterface& shell)
+bool LoadStateOffered(ShellInterface& shell)
 {
     return shell.GetCore() != nullptr;
 }
