@@ -2,13 +2,13 @@
 
 #include "app/main_menu_bar.h"
 #include "app/main_window.h"
+#include "app/menu_commands.h"
 #include "core/emu_core.h"
 #include "gui/builtin_icons.h"
 #include "gui/button.h"
 #include "gui/canvas.h"
 #include "gui/cursor.h"
 #include "gui/panel.h"
-#include "sound/sound_buffer_ring.h"
 
 namespace {
 
@@ -142,8 +142,7 @@ bool MainWindow::Create()
     if (!FrameWindow::Create())
         return false;
     if (core) {
-        if (auto* output = dynamic_cast<SoundOutput*>(core->GetSoundOutput()))
-            output->SetOwnerWindow(GetOwnerWindow());
+        HandOwnerWindow(*this, core->GetSoundOutput());
         if (!core->IsStarted() && manager.autoStartEmulation)
             core->Start(false, false);
         Refresh(true);

@@ -17,13 +17,6 @@ bool Running(const EmuCore* core)
     return core && core->IsStarted();
 }
 
-// waveOut and DirectSound open their device for a window; the silent output needs none.
-void HandOwnerWindow(ShellInterface& shell, SoundStreamInterface* output)
-{
-    if (auto* played = dynamic_cast<SoundOutput*>(output))
-        played->SetOwnerWindow(shell.GetOwnerWindow());
-}
-
 bool* SettingsFlagField(EmuManager& manager, i32 selector)
 {
     switch (selector) {
@@ -134,6 +127,13 @@ bool ExecutePartCommand(ShellPartsInterface& shell, MenuCommand command, MenuEnt
 
 } // namespace
 
+// waveOut and DirectSound open their device for a window; the silent output needs none.
+void HandOwnerWindow(ShellInterface& shell, SoundStreamInterface* output)
+{
+    if (auto* played = dynamic_cast<SoundOutput*>(output))
+        played->SetOwnerWindow(shell.GetOwnerWindow());
+}
+
 bool CoreCanStart(const EmuCore* core)
 {
     const Computer* machine = core ? core->GetMachine() : nullptr;
@@ -166,10 +166,10 @@ bool RefreshCommand(ShellInterface& shell, MenuCommand command, i32 userValue, E
         s.checked = manager.fastInit;
         break;
     case MenuCommand::kSaveState:
-        s.enabled = core && core->IsLoopActive();
+        s.enabled = SaveStateOffered(shell);
         break;
     case MenuCommand::kLoadState:
-        s.enabled = core != nullptr;
+        s.enabled = LoadStateOffered(shell);
         break;
     case MenuCommand::kExit:
     case MenuCommand::kAbout:

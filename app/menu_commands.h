@@ -14,6 +14,7 @@
 
 class ShellInterface;
 class MenuEntryInterface;
+class SoundStreamInterface;
 
 enum class MenuCommand {
     kStart,
@@ -55,3 +56,5 @@ bool ExecuteCommand(ShellInterface& shell, MenuCommand command, MenuEntryInterfa
 
 // A core that can run: it has a machine with a CPU.
 bool CoreCanStart(const class EmuCore* core);
+// A played sound output gets the shell's window to open its device for.
+void HandOwnerWindow(ShellInterface& shell, SoundStreamInterface* output);

@@ -52,15 +52,13 @@ bool AddCoreOptionMenus(EmuCore* core, const OptionMenuTargets& targets, MenuHan
         PopupMenu* menu;
     } order[] = {{1, targets.computer}, {4, targets.input}, {6, targets.debug},
                  {2, targets.video},    {3, targets.sound}, {8, targets.settings}};
-    bool result = true;
     for (const auto& [id, menu] : order) {
         if (!menu)
             continue;
         OptionItem* root = core->GetObjectById(id);
         if (root && root->GetChildCount() > 0) {
             menu->AddSeparator(true);
-            result = AddOptionItems(root, menu, handler);
-            if (!result)
+            if (!AddOptionItems(root, menu, handler))
                 return false;
         } else {
             const int count = menu->GetChildCount();
@@ -69,7 +67,7 @@ bool AddCoreOptionMenus(EmuCore* core, const OptionMenuTargets& targets, MenuHan
                 menu->RemoveAt(count - 1);
         }
     }
-    return result;
+    return true;
 }
 
 bool OptionEntryEvent(MenuItem* entry, int index, int kind, bool haveCore)

@@ -1,18 +1,18 @@
 #include "app/state_commands.h"
 
+#include "app/menu_commands.h"
 #include "app/shell_parts.h"
 #include "base/string_w.h"
 #include "core/emu_core.h"
 #include "emu/drive_image.h"
-#include "sound/sound_buffer_ring.h"
 
-bool SaveStateOffered(ShellPartsInterface& shell)
+bool SaveStateOffered(ShellInterface& shell)
 {
     EmuCore* core = shell.GetCore();
     return core && core->IsLoopActive();
 }
 
-bool LoadStateOffered(ShellPartsInterface& shell)
+bool LoadStateOffered(ShellInterface& shell)
 {
     return shell.GetCore() != nullptr;
 }
@@ -48,11 +48,10 @@ bool ExecuteLoadState(ShellPartsInterface& shell)
         paused = true;
     }
     bool load = true;
-    if (core->IsStarted()) {
+    if (core->IsStarted())
         load = shell.AskConfirmation(StringW("LOAD emulation state!"), 2);
-    } else if (auto* output = dynamic_cast<SoundOutput*>(core->GetSoundOutput())) {
-        output->SetOwnerWindow(shell.GetOwnerWindow());
-    }
+    else
+        HandOwnerWindow(shell, core->GetSoundOutput());
     if (load) {
         // The loaded picture may match lines the screen already showed: drawn in full.
         if (core->LoadStateFromFile(PathString(), false))

@@ -11,11 +11,12 @@
 
 #include "base/types.h"
 
+class ShellInterface;
 class ShellPartsInterface;
 
 // Kind 1: whether the entry is offered (Save: a core with an active loop; Load: a core).
-bool SaveStateOffered(ShellPartsInterface& shell);
-bool LoadStateOffered(ShellPartsInterface& shell);
+bool SaveStateOffered(ShellInterface& shell);
+bool LoadStateOffered(ShellInterface& shell);
 // Kind 0: false without a core (Save: also without an active loop), else true.
 bool ExecuteSaveState(ShellPartsInterface& shell);
 bool ExecuteLoadState(ShellPartsInterface& shell);
