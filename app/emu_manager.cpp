@@ -1,6 +1,8 @@
 #include "app/emu_manager.h"
 
+#include "core/emu_core.h"
 #include "emu/computer.h"
+#include "emu/trace_report.h"
 #include "machines/coleco_vision.h"
 #include "machines/msx_machine.h"
 #include "sound/sound_buffer_ring.h"
@@ -188,6 +190,10 @@ EmuCore* EmuManager::CreateCore(i32 machineIndex)
         return nullptr;
     }
     cores_.push_back(core);
+    if (!settingsNotice_.IsEmpty()) {
+        core->GetConsole().PrintColored(settingsNotice_, ReportColor::kError);
+        settingsNotice_.Clear();
+    }
     return core;
 }
 

@@ -81,12 +81,17 @@ public:
     Dictionary* BuildSettingsMap();
     // Reads "<program name>.ini" from the per-user folder, else from the program folder,
     // once per manager. True when it had been read already or was read to its end.
+    // A per-user file that cannot be read is copied to "<file>.bad" first, since the
+    // next save replaces it; the next core made prints where it went on its console.
     bool LoadSettings();
     // Writes the file into the per-user folder (a temporary file renamed over the old
     // one, so a failed save keeps the previous settings). False when it failed.
     bool SaveSettings();
     // The file LoadSettings reads first and SaveSettings writes.
     static PathString SettingsPath(bool createFolder);
+    // What the next core made prints on its console about the settings file; empty when
+    // the file was read or there was none.
+    const StringA& GetSettingsNotice() const { return settingsNotice_; }
 
     // What the cores read through their settings pointer; LoadSettings fills it and
     // SaveSettings reads it back (the core's menus change it).
@@ -109,6 +114,7 @@ public:
 
 private:
     void SettleChoices();
+    void KeepUnreadableSettings(const PathString& path);
     void PushCoreSettings();
     void PullCoreSettings();
 
@@ -118,6 +124,7 @@ private:
     std::vector<LockedDisplaySurface*> renderers_;
     EmuCoreSettings coreSettings_;
     bool settingsLoaded_ = false;
+    StringA settingsNotice_;
 };
 
 // The program's sound outputs and renderers (Windows build only).

@@ -1,18 +1,23 @@
 // The application settings file: "<program name>.ini" in the per-user folder, a settings
 // tree whose root node holds ten values bound to the manager's fields. The same key map
 // serves load and save, so a key cannot be read without being written back.
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "app/emu_manager.h"
 #include "base/dictionary.h"
 #include "base/file_stream.h"
 #include "base/file_system.h"
+#include "base/native_path.h"
 #include "base/path_text.h"
 #include "base/program_folders.h"
 #include "emu/device.h"
 #include "emu/safe_file_write.h"
 #include "sound/sound_buffer_ring.h"
 #include "video/display_surface.h"
+
+namespace fs = std::filesystem;
 
 PathString EmuManager::SettingsPath(bool createFolder)
 {
@@ -45,9 +50,14 @@ bool EmuManager::LoadSettings()
         return true;
     settingsLoaded_ = true;
 
-    PathString path = SettingsPath(false);
-    if (!FileReadable(path))
+    const PathString userPath = SettingsPath(false);
+    PathString path = userPath;
+    const bool userFile = FileReadable(userPath);
+    if (!userFile) {
+        if (FileExists(userPath))
+            KeepUnreadableSettings(userPath);
         path = JoinPath(ProgramFolder(), StringW(), ProgramName(), StringW("ini"));
+    }
     FileStream file;
     if (!file.Open(path, false))
         return false;
@@ -58,7 +68,26 @@ bool EmuManager::LoadSettings()
     map.reset();
     SettleChoices();
     file.Close();
+    if (!complete && userFile)
+        KeepUnreadableSettings(userPath);
     return complete;
+}
+
+// The save at exit writes the defaults over a file that could not be read: the user's
+// file is kept beside it, and the user is told.
+void EmuManager::KeepUnreadableSettings(const PathString& path)
+{
+    PathString kept(path);
+    kept.Append(".bad");
+    std::error_code error;
+    fs::copy_file(NativePath(path), NativePath(kept), fs::copy_options::overwrite_existing, error);
+    const StringA name(GetFileNamePart(path).GetNarrow());
+    if (error)
+        settingsNotice_.Format("Settings file \"%s\" could not be read nor kept: the defaults are used.",
+                               name.CStr());
+    else
+        settingsNotice_.Format("Settings file \"%s\" could not be read: kept as \"%s.bad\", the defaults are used.",
+                               name.CStr(), name.CStr());
 }
 
 bool EmuManager::SaveSettings()

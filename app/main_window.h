@@ -12,10 +12,13 @@
 // Life: constructed by EmulatorApp (manager and prototypes) -> OnCreate (settings,
 // geometry, toolbar, screen, first core, menus, 2 ms UI tick) -> native window -> Create's
 // post-create step (sound output's window, auto-start) -> Destroy when the native window
-// goes (core deleted, settings saved, quit posted).
+// goes (core deleted, settings saved, quit posted). A close that arrives while one of the
+// window's modal dialogs runs is carried out once the dialog has returned, so that the
+// handler that opened it never meets a deleted core.
 #pragma once
 
 #include "app/emu_manager.h"
+#include "app/modal_close_guard.h"
 #include "app/shell_parts.h"
 #include "app/ui_tick.h"
 #include "base/string_a.h"
@@ -38,6 +41,8 @@ public:
     void Destroy() override;
     void Show(bool show) override;
     bool OnCreate() override;
+    // WM_CLOSE waits while a modal dialog of the window runs (closeGuard).
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     void UpdateCaption();
     void Refresh(bool force);
@@ -90,7 +95,7 @@ public:
     Panel* startSpacer = nullptr;
     Panel* stopSpacer = nullptr;
     Panel* statusPanel = nullptr;
-    Panel* drivePanel = nullptr;  // the drive icons, after the status area
+    Panel* drivePanel = nullptr;  // the drive icons, filling the status area
     UiTick uiTick;
     bool lastDisplayResult = false;
     Canvas* screen = nullptr;
@@ -98,6 +103,8 @@ public:
     bool firstDrawPending = false;
     EmuManager manager;
     EmuCore* core = nullptr;
+    // Counts the modal dialogs the window runs; a close asked for meanwhile waits.
+    ModalCloseGuard closeGuard;
 
     // Gives the mouse back: capture released, pointer shown; with resetMode also the
     // capture mode disarmed and the screen's cursor back to the arrow.

@@ -1,5 +1,7 @@
 // The main window's side of the Computer menu's option entries, the Drives menu and its
 // icons, the state commands' question and the About box.
+#include <windows.h>
+
 #include "app/about_box.h"
 #include "app/drive_menu.h"
 #include "app/drive_panel.h"
@@ -21,6 +23,23 @@ MainWindow* MainOf(MenuItem* entry)
     TopLevelInterface* top = entry ? entry->GetTopLevelWindow() : nullptr;
     return top ? dynamic_cast<MainWindow*>(top) : nullptr;
 }
+
+// Brackets a modal dialog of the main window: a close that arrived meanwhile is posted
+// once the last dialog has returned, so the dialog's handler finishes first.
+class DialogScope {
+public:
+    explicit DialogScope(MainWindow& main) : main_(main) { main_.closeGuard.Enter(); }
+    ~DialogScope()
+    {
+        if (main_.closeGuard.Leave() && main_.GetHandle())
+            PostMessageW(static_cast<HWND>(main_.GetHandle()), WM_CLOSE, 0, 0);
+    }
+    DialogScope(const DialogScope&) = delete;
+    DialogScope& operator=(const DialogScope&) = delete;
+
+private:
+    MainWindow& main_;
+};
 
 } // namespace
 
@@ -107,6 +126,7 @@ void MainWindow::RefreshAfterIconChange()
 
 bool MainWindow::AskConfirmation(const StringW& message, i32 kind)
 {
+    DialogScope scope(*this);
     MessageBox box;
     box.SetKind(kind);
     return box.AskWith(this, message, StringW("Confirmation")) && box.GetResult() == 1;
@@ -114,6 +134,7 @@ bool MainWindow::AskConfirmation(const StringW& message, i32 kind)
 
 bool MainWindow::ChooseImageFile(DriveImage* drive, PathString* path)
 {
+    DialogScope scope(*this);
     FileDialogBox dialog;
     PathString start;
     if (drive) {
@@ -137,5 +158,6 @@ bool MainWindow::ChooseImageFile(DriveImage* drive, PathString* path)
 
 void MainWindow::RunAboutDialog()
 {
+    DialogScope scope(*this);
     RunAboutDialogBox(this, StringW(title));
 }

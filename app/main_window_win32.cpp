@@ -106,8 +106,10 @@ bool MainWindow::OnCreate()
         return false;
     }
     statusPanel->SetCursorVisible(true);
+    // The drive icons live in the status area: a narrow window clips its empty end, never
+    // the icons, and a wide one keeps them beside the run buttons.
     drivePanel = new Panel(0, 0, 0, 0, kAlignFill, 0, true);
-    if (!toolbar->AddChild(drivePanel)) {
+    if (!statusPanel->AddChild(drivePanel)) {
         delete drivePanel;
         drivePanel = nullptr;
         return false;
@@ -196,11 +198,13 @@ void MainWindow::Refresh(bool force)
 {
     if (!core)
         return;
-    if (!force && !core->TakeStatusChanged())
+    // Both flags are taken, whichever is set.
+    const bool drivesChanged = core->TakeDrivesChanged();
+    if (!force && !core->TakeStatusChanged() && !drivesChanged)
         return;
     if (mouseCaptured && !core->IsStarted())
         ReleaseMouse(true);
-    // A start, a stop or a loaded state changes what the drive icons show.
+    // A start, a stop, a loaded state or a console MOUNT changes what the drive icons show.
     RefreshAllIndicators();
     UpdateAllEntries();
 }
@@ -251,6 +255,13 @@ void MainWindow::CloseWindow()
 {
     if (GetHandle())
         SendMessageW(static_cast<HWND>(GetHandle()), WM_CLOSE, 0, 0);
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE && !closeGuard.AllowClose())
+        return 0;
+    return FrameWindow::HandleMessage(message, wParam, lParam);
 }
 
 void MainWindow::Destroy()

@@ -272,6 +272,9 @@ public:
     // Read and cleared by the main window.
     bool TakeStatusChanged() { return statusChanged_.exchange(false); }
     bool TakeStateLoaded() { return stateLoaded_.exchange(false); }
+    // Set when the console put a file into a drive or took one out (MOUNT): the main
+    // window's icons, tooltips and Drives menu show the drives again.
+    bool TakeDrivesChanged() { return drivesChanged_.exchange(false); }
     void SetCoreIndex(i32 index) { coreIndex_ = index; }
     i32 GetCoreIndex() const { return coreIndex_; }
     void SetFastInit(bool on) { fastInit_.store(on); }
@@ -405,6 +408,7 @@ private:
     std::atomic<bool> pauseAck_{false};
     std::atomic<bool> statusChanged_{false};
     std::atomic<bool> stateLoaded_{false};
+    std::atomic<bool> drivesChanged_{false};
     std::atomic<bool> wake_{false};
     std::atomic<Archive*> saveRequest_{nullptr};
     std::atomic<Archive*> loadRequest_{nullptr};

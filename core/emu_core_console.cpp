@@ -334,6 +334,7 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
         path = found;
     }
     drive->Eject();
+    drivesChanged_.store(true);
     if (!drive->InsertFile(path)) {
         console_.Print(StringA("Error: Can not mount file to drive."));
         return;

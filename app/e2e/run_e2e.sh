@@ -126,7 +126,7 @@ echo "after the key: $title"
 # the first entry of an open menu and the height of an entry, the toolbar's Start and
 # Stop buttons and the cartridge icon of the drive panel.
 bar_y=33 entry_y=53 entry_h=18
-start_x=50 stop_x=231 toolbar_y=60 icon_x=754 icon_y=61
+start_x=50 stop_x=231 toolbar_y=60 icon_x=354 icon_y=61
 computer_x=108 video_x=217 sound_x=264 help_x=499
 wx=0 wy=0
 origin() { read -r wx wy <<<"$(win window "$key")"; }

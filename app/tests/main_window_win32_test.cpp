@@ -8,10 +8,16 @@
 #include <iterator>
 #include <string>
 
+#include "app/about_box.h"
+#include "app/drive_menu.h"
 #include "app/emulator_app.h"
 #include "app/main_menu_bar.h"
 #include "app/main_window.h"
+#include "app/state_commands.h"
 #include "core/emu_core.h"
+#include "emu/drive_image.h"
+#include "gui/panel.h"
+#include "gui/picture_control.h"
 #include "video/display_surface.h"
 #include "emu/tests/program_tree.h"
 
@@ -41,25 +47,27 @@ std::string RunEntries(HMENU emulation)
            State(emulation, 5);
 }
 
+// The program's main window on the MSX-1 with C-BIOS, in the current program tree.
+void OpenMainWindow(EmulatorApp& app, MainWindow*& window)
+{
+    std::ifstream bios(KUV_CBIOS_ROM, std::ios::binary);
+    ProgramTree::WriteBytes("prog/configs/msx.rom", std::vector<u8>(std::istreambuf_iterator<char>(bios),
+                                                                     std::istreambuf_iterator<char>()));
+    int exitCode = 1;
+    ASSERT_TRUE(app.Init(&exitCode, GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL));
+    EXPECT_EQ(exitCode, 0);
+    window = dynamic_cast<MainWindow*>(app.GetMainWindow());
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(window->core, nullptr);
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     ProgramTree tree;
     EmulatorApp app;
     MainWindow* window = nullptr;
 
-    void SetUp() override
-    {
-        std::ifstream bios(KUV_CBIOS_ROM, std::ios::binary);
-        ProgramTree::WriteBytes("prog/configs/msx.rom", std::vector<u8>(std::istreambuf_iterator<char>(bios),
-                                                                         std::istreambuf_iterator<char>()));
-        int exitCode = 1;
-        ASSERT_TRUE(app.Init(&exitCode, GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL));
-        EXPECT_EQ(exitCode, 0);
-        window = dynamic_cast<MainWindow*>(app.GetMainWindow());
-        ASSERT_NE(window, nullptr);
-        ASSERT_NE(window->core, nullptr);
-    }
-
+    void SetUp() override { OpenMainWindow(app, window); }
     void TearDown() override { app.Exit(); }
 };
 
@@ -127,4 +135,161 @@ TEST_F(MainWindowTest, ClosingSavesTheSettingsAfterTheCoreIsGone)
     const std::string text(file.begin(), file.end());
     EXPECT_EQ(text.substr(0, 6), "KUVINI");
     EXPECT_NE(text.find("msx_1"), std::string::npos);
+}
+
+namespace {
+
+// Plays another program that closes the window while a dialog is open: a thread timer
+// (run by the dialog's modal loop) finds the dialog, posts WM_CLOSE to the main window,
+// notes on the next tick whether the core lived through it, then answers the dialog.
+struct CloseDuringDialog {
+    HWND main = nullptr;
+    MainWindow* window = nullptr;
+    WPARAM answer = 0;  // the dialog's button that ends it
+    HWND dialog = nullptr;
+    int step = 0;
+    bool coreKept = false;
+};
+CloseDuringDialog closer;
+
+BOOL CALLBACK FindOwnedDialog(HWND hwnd, LPARAM)
+{
+    if (GetWindow(hwnd, GW_OWNER) != closer.main || !IsWindowVisible(hwnd))
+        return TRUE;
+    closer.dialog = hwnd;
+    return FALSE;
+}
+
+void CALLBACK CloserTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (closer.step == 0) {
+        EnumThreadWindows(GetCurrentThreadId(), FindOwnedDialog, 0);
+        if (closer.dialog) {
+            PostMessageW(closer.main, WM_CLOSE, 0, 0);
+            closer.step = 1;
+        }
+    } else if (closer.step == 1) {
+        closer.coreKept = closer.window->core != nullptr && IsWindow(closer.dialog);
+        PostMessageW(closer.dialog, WM_COMMAND, closer.answer, 0);
+        closer.step = 2;
+    }
+}
+
+// Runs the thread's messages until WM_QUIT (its exit code) or 10 s (-1).
+int RunToQuit()
+{
+    const DWORD end = GetTickCount() + 10000;
+    MSG message;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            Sleep(5);
+            continue;
+        }
+        if (message.message == WM_QUIT)
+            return static_cast<int>(message.wParam);
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return -1;
+}
+
+bool WaitUntil(bool (*done)(MainWindow*), MainWindow* window)
+{
+    for (int i = 0; i < 500 && !done(window); ++i)
+        Sleep(10);
+    return done(window);
+}
+
+RECT ScreenRect(HWND hwnd)
+{
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+} // namespace
+
+// A close from outside while a dialog of a running emulation is open waits for the dialog:
+// its handler goes on with a live core, then the program ends with exit code 0.
+TEST(MainWindowCloseTest, CloseDuringADialogEndsTheProgramAfterIt)
+{
+    const struct {
+        const char* name;
+        WPARAM answer;
+        void (*open)(MainWindow&);
+    } cases[] = {
+        {"About box", IDOK, [](MainWindow& w) { ShowAboutBox(w); }},
+        {"Save State question", IDNO, [](MainWindow& w) { ExecuteSaveState(w); }},
+        {"file dialog", IDCANCEL, [](MainWindow& w) { DriveMenu::LoadFromFile(w, 0); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramTree tree;
+        EmulatorApp app;
+        MainWindow* window = nullptr;
+        OpenMainWindow(app, window);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(window->GetMainMenu()->startItem->DispatchCommand(-1));
+        ASSERT_TRUE(WaitUntil([](MainWindow* w) { return w->core->IsLoopActive(); }, window));
+        MSG stale;  // a quit left by an earlier window would end the dialog at once
+        while (PeekMessageW(&stale, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        closer = CloseDuringDialog{};
+        closer.main = static_cast<HWND>(window->GetHandle());
+        closer.window = window;
+        closer.answer = c.answer;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, CloserTick);
+        c.open(*window);
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(closer.step, 2) << "the dialog was not closed from outside";
+        EXPECT_TRUE(closer.coreKept) << "the window went while its dialog was open";
+        EXPECT_EQ(RunToQuit(), 0);
+        EXPECT_EQ(window->core, nullptr);
+        EXPECT_EQ(window->GetHandle(), nullptr);
+        app.Exit();
+    }
+}
+
+// MOUNT typed into the console puts a cartridge in: the next refresh of the window shows
+// it in the Drives menu and on the icon, as a load through the menu does.
+TEST_F(MainWindowTest, ConsoleMountRefreshesTheDrives)
+{
+    ProgramTree::WriteBytes("prog/GAME.ROM", std::vector<u8>(0x4000, 0xC9));
+    HMENU cartridge = GetSubMenu(GetSubMenu(GetMenu(window->GetHandle()), 2), 0);
+    ASSERT_NE(cartridge, nullptr);
+    EXPECT_EQ(Caption(cartridge, 1), L"Unload");
+    window->Refresh(false);
+    EXPECT_EQ(State(cartridge, 1) + State(cartridge, 3), "-e");
+
+    window->core->ExecuteConsoleCommand(StringA("M GAME.ROM"));
+    window->Refresh(false);
+    EXPECT_EQ(State(cartridge, 1) + State(cartridge, 3), "eec");
+    DriveImage* drive = window->core->GetDrive(0);
+    ASSERT_NE(drive, nullptr);
+    auto* icon = static_cast<PictureControl*>(drive->GetIndicator());
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->Tooltip().Compare(StringW(drive->GetPath())), 0);
+    EXPECT_NE(std::string(icon->Tooltip().GetNarrow()).find("GAME.ROM"), std::string::npos);
+}
+
+// However wide the window (520 pixels at least), the cartridge icon stands whole in the
+// toolbar, beside the run buttons; the status area's end is what a narrow window cuts.
+TEST_F(MainWindowTest, CartridgeIconStaysInTheToolbarAtEveryWidth)
+{
+    DriveImage* drive = window->core->GetDrive(0);
+    ASSERT_NE(drive, nullptr);
+    auto* icon = static_cast<PictureControl*>(drive->GetIndicator());
+    ASSERT_NE(icon, nullptr);
+    const HWND main = static_cast<HWND>(window->GetHandle());
+    for (int width : {520, 600, 800, 1024}) {
+        SCOPED_TRACE(width);
+        SetWindowPos(main, nullptr, 0, 0, width, 600, SWP_NOMOVE | SWP_NOZORDER);
+        const RECT bar = ScreenRect(static_cast<HWND>(window->toolbar->GetHandle()));
+        const RECT cart = ScreenRect(static_cast<HWND>(icon->GetHandle()));
+        EXPECT_TRUE(GetWindowLongW(static_cast<HWND>(icon->GetHandle()), GWL_STYLE) & WS_VISIBLE);
+        EXPECT_GT(cart.right - cart.left, 20);
+        EXPECT_LE(cart.right, bar.right - 2) << "cut off at the toolbar's end";
+        // The run buttons take about 270 pixels, the status area 400.
+        EXPECT_LT(cart.left - bar.left, 400) << "not beside the run buttons";
+    }
 }

@@ -154,3 +154,60 @@ TEST(SettingsFileTest, FailedSaveKeepsThePreviousFile)
     EXPECT_FALSE(manager.SaveSettings());
     EXPECT_EQ(ProgramTree::Read(kUserFile), before);
 }
+
+// The save at exit writes the defaults: a file that could not be read is kept beside the
+// new one, byte for byte, and the first core's console says where.
+TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
+{
+    const struct {
+        const char* name;
+        std::vector<u8> bytes;
+        bool kept;
+    } cases[] = {
+        {"wrong head", {'K', 'U', 'V', 'I', 'N', 'X', 0, 0, 0, 0, 0xFF}, true},
+        {"cut short", {'K', 'U', 'V', 'I', 'N', 'I', 0x01}, true},
+        {"empty", {}, true},
+        {"no file", {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramTree tree;
+        if (c.kept)
+            ProgramTree::WriteBytes(kUserFile, c.bytes);
+        {
+            EmuManager manager(AddTestOutputs);
+            EXPECT_FALSE(manager.LoadSettings());
+            EXPECT_EQ(manager.GetSettingsNotice().IsEmpty(), !c.kept) << manager.GetSettingsNotice().CStr();
+            ASSERT_TRUE(manager.SaveSettings());
+        }
+        EXPECT_EQ(Text(ProgramTree::Read(kUserFile)).substr(0, 6), "KUVINI");
+        EXPECT_EQ(std::filesystem::exists(ProgramTree::Where("user/kuv.ini.bad")), c.kept);
+        if (c.kept) {
+            EXPECT_EQ(ProgramTree::Read("user/kuv.ini.bad"), c.bytes);
+        }
+    }
+
+    // A good file leaves no copy, and a bad one is named on the first core's console.
+    ProgramTree tree;
+    WriteFile(kUserFile, "No Sound", "", 1);
+    EmuManager good(AddTestOutputs);
+    EXPECT_TRUE(good.LoadSettings());
+    EXPECT_TRUE(good.GetSettingsNotice().IsEmpty());
+    EXPECT_FALSE(std::filesystem::exists(ProgramTree::Where("user/kuv.ini.bad")));
+
+    ProgramTree::WriteBytes(kUserFile, {'x'});
+    EmuManager bad(AddTestOutputs);
+    EXPECT_FALSE(bad.LoadSettings());
+    EmuCore* core = MakeColecoCore(bad);
+    ASSERT_NE(core, nullptr);
+    EXPECT_TRUE(bad.GetSettingsNotice().IsEmpty()) << "printed once";
+    CommandInterpreter& console = core->GetConsole();
+    std::string lines;
+    StringA line;
+    for (i32 i = 0; console.GetLine(i, &line, nullptr); ++i)
+        lines += std::string(line.CStr()) + "\n";
+    for (i32 i = 0; console.GetPendingLine(i, &line, nullptr); ++i)
+        lines += std::string(line.CStr()) + "\n";
+    EXPECT_NE(lines.find("Settings file \"kuv.ini\" could not be read: kept as \"kuv.ini.bad\""), std::string::npos)
+        << lines;
+}

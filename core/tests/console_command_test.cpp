@@ -171,6 +171,28 @@ TEST(ConsoleCommands, AScriptedSessionGetsEveryAnswer)
     EXPECT_EQ(rig.ConsoleLines().back(), "Version: Release (with internal debugger support)");
 }
 
+// The main window shows the drives again only when told that a file went in or out.
+TEST(ConsoleCommands, MountTellsWhenTheDrivesChanged)
+{
+    ProgramTree tree;
+    ProgramTree::WriteBytes("prog/GAME.ROM", std::vector<u8>(0x4000, 0xC9));
+    CoreRig rig(kStepProgram);
+    ASSERT_TRUE(rig.alive);
+    ASSERT_TRUE(rig.machine->GetDriveBay()->SetCartridgeCount(1));
+    const struct {
+        const char* typed;
+        bool changed;
+    } cases[] = {
+        {"MOUNT", false}, {"M missing.rom", false}, {"M fdd0 x.rom", false},
+        {"M GAME.ROM", true}, {"M cart GAME.ROM", true}, {"CPU", false},
+    };
+    for (const auto& c : cases) {
+        rig.core->ExecuteConsoleCommand(StringA(c.typed));
+        EXPECT_EQ(rig.core->TakeDrivesChanged(), c.changed) << c.typed;
+        EXPECT_FALSE(rig.core->TakeDrivesChanged()) << c.typed << ": taken once";
+    }
+}
+
 TEST(FunctionKeys, RunCommandsInConsoleModeAndOnlyBreakOutOfIt)
 {
     ProgramTree tree;
