@@ -133,6 +133,65 @@ TEST(MsxCartridge, BankSwitching)
     }
 }
 
+// A bank number past a 32 KB image wraps over it, so the register's own window stays
+// writable: the second write, into that window, switches the register back.
+TEST(MsxCartridge, BankNumbersPastTheImageWrap)
+{
+    struct Write {
+        u32 address;
+        u8 value;
+        u32 reg;
+        u32 read;   // an address the register selects
+        u8 shown;   // the 8 KB bank read there
+    };
+    const struct {
+        u32 type;
+        Write far, back;
+    } cases[] = {
+        {MsxMapper::kTypeAscii8, {0x6800, 0x41, 1, 0x6123, 1}, {0x6800, 2, 1, 0x6123, 2}},
+        {MsxMapper::kTypeAscii8, {0x6800, 0x42, 1, 0x6123, 2}, {0x6000, 3, 0, 0x4123, 3}},
+        {MsxMapper::kTypeAscii8Sram, {0x6800, 0x1D, 1, 0x6123, 1}, {0x6800, 2, 1, 0x6123, 2}},
+        {MsxMapper::kTypeAscii16, {0x6000, 0x41, 0, 0x6123, 3}, {0x6000, 0, 0, 0x6123, 1}},
+        {MsxMapper::kTypeAscii16Sram, {0x6000, 0x0F, 0, 0x4123, 2}, {0x6000, 0, 0, 0x4123, 0}},
+        {MsxMapper::kTypeKonami, {0x6000, 0x1E, 1, 0x6123, 2}, {0x6000, 1, 1, 0x6123, 1}},
+        {MsxMapper::kTypeKonami, {0xA000, 0xFF, 3, 0xA123, 3}, {0xA000, 2, 3, 0xA123, 2}},
+    };
+    for (const auto& c : cases) {
+        MsxRig rig;
+        StartKnown(rig, c.type, Image(0x8000, 13));
+        for (const Write& w : {c.far, c.back}) {
+            rig.Poke(w.address, w.value);
+            SCOPED_TRACE(testing::Message() << MsxMapper::GetTypeName(c.type) << " after " << std::hex
+                                            << w.address << "=" << u32{w.value});
+            EXPECT_EQ(rig.Mapper()->GetBankRegister(w.reg), u32{w.value});
+            EXPECT_EQ(rig.Peek(w.read), w.shown);
+        }
+    }
+}
+
+// Bank numbers that reached the reserve after the image show it as before, from a state
+// too; one past the reserve shows a bank of the image.
+TEST(MsxCartridge, StateKeepsBanksInsideTheReserve)
+{
+    std::vector<u8> image(0x8000);
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<u8>(0x80 | (i >> 13));  // the reserve reads 00
+    MsxRig rig;
+    StartKnown(rig, MsxMapper::kTypeAscii8, image);
+    rig.Poke(0x6800, 4);     // the reserve
+    rig.Poke(0x7000, 0x45);  // past it: bank 1
+    StateBuffer state;
+    ASSERT_TRUE(rig.machine->SaveComponent(state.archive));
+    rig.Poke(0x6800, 0);
+    rig.Poke(0x7000, 0);
+    state.stream.Seek(0);
+    ASSERT_TRUE(rig.machine->LoadComponent(state.archive, nullptr));
+    EXPECT_EQ(rig.Peek(0x6123), 0x00) << "the reserve, as it always showed";
+    EXPECT_EQ(rig.Peek(0x8123), 0x81);
+    rig.Poke(0x7000, 2);
+    EXPECT_EQ(rig.Peek(0x8123), 0x82);
+}
+
 TEST(MsxCartridge, BankWritesLeaveOtherSlotsAlone)
 {
     MsxRig rig;
