@@ -1,6 +1,8 @@
 // AY-3-891X tone generator: level tables, the logged records and the render.
 #include "sound/ay3891x_sound.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "emu/little_endian.h"
@@ -277,6 +279,57 @@ void Ay3891xSound::StepEnvelope()
     }
 }
 
+// A countdown that expires at its sample (at the first one when it stands at 0 or
+// below) and then restarts at length >= 1, moved on by run samples at once; answers the
+// expiries.
+i32 Ay3891xSound::AdvanceCountdown(i32& countdown, i32 length, i32 run)
+{
+    const i32 due = countdown > 0 ? countdown : 1;
+    if (run < due) {
+        countdown -= run;
+        return 0;
+    }
+    const i32 past = run - due;
+    countdown = length - past % length;
+    return 1 + past / length;
+}
+
+// Steps of the noise register at once. Over k <= 15 steps every bit a step reads (bits
+// 0 to 2 of the moved register) is still one of the register's own, so k steps feed
+// back (r ^ r >> 2) & mask into the top, and the output flips once per set bit of
+// (r ^ r >> 1) & mask: only the parity of all those bits counts.
+void Ay3891xSound::StepNoiseTimes(i32 steps)
+{
+    if (steps <= 0)
+        return;
+    State& s = st_;
+    constexpr i32 kJump = 15;
+    constexpr u32 kMask = (1u << kJump) - 1;
+    u32 r = static_cast<u32>(s.noiseRegister) & 0x1FFFFu;
+    u32 flips = 0;
+    for (; steps >= kJump; steps -= kJump) {
+        flips ^= (r ^ (r >> 1)) & kMask;
+        r = (r >> kJump) | (((r ^ (r >> 2)) & kMask) << (17 - kJump));
+    }
+    for (; steps > 0; --steps) {
+        flips ^= (r ^ (r >> 1)) & 1;
+        r = (r >> 1) | (((r ^ (r >> 2)) & 1) << 16);
+    }
+    s.noiseRegister = static_cast<i32>(r);
+    s.noiseOut ^= std::popcount(flips) & 1;
+}
+
+// An envelope holding its level: the segment is flat and its end step leads into the
+// same hold again, so every step until the next register write leaves it as it is.
+bool Ay3891xSound::EnvelopeHolds() const
+{
+    const State& s = st_;
+    if (!s.program || s.envLength <= 0 || s.segStart != s.segEnd)
+        return false;
+    const char next = s.program[(s.segIndex + 1) & 3];
+    return (next == '_' && s.segStart == 0) || (next == '\'' && s.segStart == topStep_);
+}
+
 void Ay3891xSound::RenderSamples(i32* out, i32 count)
 {
     State& s = st_;
@@ -301,23 +354,44 @@ void Ay3891xSound::RenderSamples(i32* out, i32 count)
     const i32 steadyOff = s.level0;
     const bool toneRuns = s.toneLength > 0;
     const bool noiseRuns = s.noiseLength > 0;
-    for (i32 i = 0; i < count; ++i) {
+    // The level changes only where the mixer's output can (a step of a generator it lets
+    // through, unless both of its levels are the same) or the envelope moves, so between
+    // those it is rendered as one run.
+    const bool mixerHeard = envMode || steadyOn != steadyOff;
+    const bool toneHeard = mixerHeard && toneRuns && (toneOff & 1) == 0;
+    const bool noiseHeard = mixerHeard && noiseRuns && (noiseBlock & 1) == 0;
+    i32 i = 0;
+    while (i < count) {
         const i32 mixed = (s.toneOut | toneOff) & (s.noiseOut | noiseBlock) & 1;
-        if (mixed && envMode) {
+        const bool enveloped = mixed && envMode;
+        if (enveloped && !EnvelopeHolds()) {
             // The envelope moves only while it is heard.
             const double elapsed = static_cast<double>(length - s.envCountdown) / length;
             // Rounded half up both ways, so that a falling ramp ends on step 0 as a
             // rising one ends on the top step.
             const i32 step = s.segStart + static_cast<i32>(std::floor((s.segEnd - s.segStart) * elapsed + 0.5));
-            out[i] = s.envLevels[step & envMask];
+            out[i++] = s.envLevels[step & envMask];
             if (--s.envCountdown <= 0)
                 StepEnvelope();
-        } else {
-            out[i] = mixed ? steadyOn : steadyOff;
+            if (toneRuns && --s.toneCountdown <= 0)
+                StepTone();
+            if (noiseRuns && --s.noiseCountdown <= 0)
+                StepNoise();
+            continue;
         }
-        if (toneRuns && --s.toneCountdown <= 0)
-            StepTone();
-        if (noiseRuns && --s.noiseCountdown <= 0)
-            StepNoise();
+        const i32 level = enveloped ? s.envLevels[s.segStart & envMask] : mixed ? steadyOn : steadyOff;
+        i32 run = count - i;
+        if (toneHeard && s.toneCountdown < run)
+            run = s.toneCountdown;
+        if (noiseHeard && s.noiseCountdown < run)
+            run = s.noiseCountdown;
+        std::fill_n(out + i, run, level);
+        i += run;
+        if (enveloped)
+            AdvanceCountdown(s.envCountdown, s.envLength, run);
+        if (toneRuns)
+            s.toneOut ^= AdvanceCountdown(s.toneCountdown, s.toneLength, run) & 1;
+        if (noiseRuns)
+            StepNoiseTimes(AdvanceCountdown(s.noiseCountdown, s.noiseLength, run));
     }
 }

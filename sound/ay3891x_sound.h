@@ -114,6 +114,9 @@ private:
     void StepTone();
     void StepNoise();
     void StepEnvelope();
+    void StepNoiseTimes(i32 steps);
+    bool EnvelopeHolds() const;
+    static i32 AdvanceCountdown(i32& countdown, i32 length, i32 run);
     void RestartEnvelope(i32 shape);
     void ApplyAmplitude();
 

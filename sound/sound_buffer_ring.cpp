@@ -178,7 +178,28 @@ void SoundBufferRing::FillBuffer()
     const i32 lo = minimum_;
     const i32 hi = maximum_;
     i32 last = lastValue_;
+    const i32 n = samplesPerBuffer_;
+    // A channel that rendered the whole period left every entry in range: then every
+    // entry is written as it is, in straight loops with nothing carried from one entry to
+    // the next, and only a period with a gap goes through the entry-by-entry loops below.
+    i32* const entries = source.data();
+    const u32 span = static_cast<u32>(hi) - static_cast<u32>(lo);
+    u32 outside = n > 0 && lo <= hi ? 0 : 1;
     if (sampleWidth_ == 16) {
+        for (i32 i = 0; i < n; ++i) {
+            outside |= static_cast<u32>(entries[i]) - static_cast<u32>(lo) > span;
+            StoreLe16(target + 2 * i, static_cast<u16>(entries[i]));
+        }
+    } else {
+        for (i32 i = 0; i < n; ++i) {
+            outside |= static_cast<u32>(entries[i]) - static_cast<u32>(lo) > span;
+            target[i] = static_cast<u8>(entries[i]);
+        }
+    }
+    if (!outside) {
+        last = entries[n - 1];
+        std::fill_n(entries, n, kEmptySample);
+    } else if (sampleWidth_ == 16) {
         for (i32 i = 0; i < samplesPerBuffer_; ++i) {
             i32& v = source[static_cast<size_t>(i)];
             if (v >= lo && v <= hi) {

@@ -111,6 +111,21 @@ void SquareSoundChannel::RenderSamples(i32* out, i32 count)
         EndHalfPeriod();
         return;
     }
+    // A wave whose two levels are the same (a silent channel) is one run; its half
+    // periods still count on, so that it comes back in phase.
+    const i32 high = enabled ? level1_ : restLevel_;
+    if (high == (enabled ? level0_ : restLevel_)) {
+        for (i32 i = 0; i < count; ++i)
+            out[i] = high;
+        while (count > 0) {
+            const i32 take = count < samplesLeft_ ? count : (samplesLeft_ > 0 ? samplesLeft_ : 0);
+            count -= take;
+            samplesLeft_ -= take;
+            if (samplesLeft_ <= 0)
+                EndHalfPeriod();
+        }
+        return;
+    }
     while (count > 0) {
         const i32 take = count < samplesLeft_ ? count : (samplesLeft_ > 0 ? samplesLeft_ : 0);
         const i32 level = !enabled ? restLevel_ : (phase_ & 1) ? level1_ : level0_;

@@ -346,6 +346,39 @@ TEST(Sn76489Channel, LatchThenDataWithinOneSampleIsAppliedAsOne)
     EXPECT_EQ(3, channel.GetHalfPeriod());
 }
 
+// A channel at volume 0 keeps its wave (or noise register) running as it would be heard:
+// turned up, it plays in step with one that was loud all along.
+TEST(Sn76489Channel, SilentChannelComesBackInStep)
+{
+    struct Case {
+        bool noise;
+        i32 tone;   // divider, or the noise's shift period (negative: white noise)
+    } cases[] = {{false, 254}, {false, 7}, {true, -16}, {true, 64}};
+    for (const Case& c : cases) {
+        Sn76489Channel silent(c.noise), loud(c.noise);
+        u8 payload[16];
+        for (Sn76489Channel* channel : {&silent, &loud}) {
+            channel->SetToneClock(223722);
+            channel->BuildTables(0, 255);
+            channel->ApplyRegisterEvent(nullptr, nullptr, 0, 0, 3579545, kRate);
+            SquareRecord{c.tone, channel == &loud ? 15 : 0, 1, 0}.Encode(payload);
+            channel->ApplyRegisterEvent(payload, nullptr, 0, 0, 3579545, kRate);
+        }
+        std::vector<i32> a(20000), b(20000);
+        for (i32 at = 0, n = 1; at < 10000; at += n, n = n * 3 % 997 + 1) {
+            const i32 take = std::min(n, 10000 - at);
+            silent.RenderSamples(a.data() + at, take);
+            loud.RenderSamples(b.data() + at, take);
+        }
+        EXPECT_TRUE(std::all_of(a.begin(), a.begin() + 10000, [](i32 v) { return v == kSilence; }));
+        SquareRecord{c.tone, 15, 0, 1}.Encode(payload);
+        silent.ApplyRegisterEvent(payload, nullptr, 0, 0, 3579545, kRate);
+        silent.RenderSamples(a.data() + 10000, 10000);
+        loud.RenderSamples(b.data() + 10000, 10000);
+        EXPECT_TRUE(std::equal(a.begin() + 10000, a.end(), b.begin() + 10000)) << c.noise << " " << c.tone;
+    }
+}
+
 TEST_F(Sn76489Test, StateRoundTripContinuesTheSameSound)
 {
     Write({0x8E, 0x0F, 0x90, 0xE5, 0xF3});

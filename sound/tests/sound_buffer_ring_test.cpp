@@ -128,6 +128,26 @@ TEST(SoundRingConversion, OutOfRangeAndUnrenderedEntriesRepeatTheLastValue)
     EXPECT_EQ((std::vector<u8>{20, 20, 20, 20, 20}), std::vector<u8>(next, next + 5));
 }
 
+TEST(SoundRingConversion, WhollyRenderedPeriodIsTakenAndEmptied)
+{
+    SoundBufferRing ring;
+    ASSERT_TRUE(ring.Open(250, 8, 50));   // 5 samples per buffer
+    i32* buffer = ring.FlipBuffer(nullptr, nullptr, nullptr);
+    const i32 rendered[5] = {10, 11, 12, 13, 14};
+    std::copy(rendered, rendered + 5, buffer);
+    ring.FlipBuffer(nullptr, nullptr, nullptr);
+    ring.FillBuffer();
+    const u8* out = ring.GetBuffer(0);
+    EXPECT_EQ((std::vector<u8>{10, 11, 12, 13, 14}), std::vector<u8>(out, out + 5));
+    EXPECT_EQ(14, ring.GetLastValue());
+    // The same buffer again, nothing rendered into it: the last value throughout.
+    ring.FlipBuffer(nullptr, nullptr, nullptr);
+    ring.FlipBuffer(nullptr, nullptr, nullptr);
+    ring.FillBuffer();
+    const u8* next = ring.GetBuffer(1);
+    EXPECT_EQ((std::vector<u8>{14, 14, 14, 14, 14}), std::vector<u8>(next, next + 5));
+}
+
 TEST(SoundRingConversion, SixteenBitSamplesAreLittleEndianWords)
 {
     SoundBufferRing ring;
@@ -139,6 +159,13 @@ TEST(SoundRingConversion, SixteenBitSamplesAreLittleEndianWords)
     ring.FillBuffer();
     const u8* out = ring.GetBuffer(0);
     EXPECT_EQ((std::vector<u8>{0xFE, 0xFF, 0x34, 0x12}), std::vector<u8>(out, out + 4));
+    // An entry left unrendered repeats the word before it.
+    ring.FlipBuffer(nullptr, nullptr, nullptr);
+    ring.FlipBuffer(nullptr, nullptr, nullptr);
+    buffer[0] = 0x5678;
+    ring.FillBuffer();
+    const u8* next = ring.GetBuffer(1);
+    EXPECT_EQ((std::vector<u8>{0x78, 0x56, 0x78, 0x56}), std::vector<u8>(next, next + 4));
 }
 
 TEST(SoundRingQueue, RunDownQueueIsToppedUpToFiveWithCopies)
