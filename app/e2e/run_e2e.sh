@@ -10,8 +10,9 @@
 # - F11 and Return write the machine's state file;
 # - the Sound menu's "WaveSound" plays into ALSA (pointed at a file by a HOME of the
 #   test's own); "No Sound" runs too;
-# - the Video menu's "OpenGL" renderer shows the start-up screen, and "WinGDI" then shows
-#   it again, without a restart;
+# - the Video menu's "OpenGL" renderer shows the start-up screen and takes a key, the
+#   console shows once it is stopped, and "WinGDI" then shows the start-up screen again,
+#   without a restart;
 # - a double-click on the cartridge icon opens the file dialog; the cartridge chosen there
 #   runs after Stop and Start (the screen is no longer the BIOS's);
 # - F12 and Return bring the saved moment back: the BIOS's start-up screen, running on;
@@ -189,7 +190,10 @@ pick "$video_x" 1
 start_run
 wait_for 60 matches || fail "the OpenGL renderer does not show the start-up screen (error $error)"
 echo "OpenGL renderer shows the start-up screen (error $error): $title"
+wait_for 60 synced || fail "the click and key on the OpenGL screen did not reach the machine: \"$title\""
+echo "a click and a key on the OpenGL screen reach the machine: $title"
 stop_run
+wait_for 30 differs || fail "the console does not show over the OpenGL picture once stopped"
 pick "$video_x" 0
 start_run
 wait_for 60 matches || fail "WinGDI after OpenGL does not show the start-up screen (error $error)"
