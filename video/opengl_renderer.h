@@ -38,6 +38,8 @@ public:
     bool Present() override;
     bool PrepareBuffers(bool checkWindow, bool reallocate) override;
     void ShowOutput(bool shown) override;
+    // The window the picture is presented in (null while unbound).
+    HWND GetPresentWindow() const { return cover_.GetHandle(); }
 
 private:
     using SwapIntervalSetter = BOOL(WINAPI*)(int interval);

@@ -1,5 +1,5 @@
-// ScreenCover: a borderless popup owned by the top-level window of a child window and laid
-// over the child's client area, for a renderer that must present into a top-level window
+// ScreenCover: a borderless popup owned by the top-level window of a child window (or by
+// a top-level window itself) and laid over the child's client area, for a renderer that must present into a top-level window
 // (under Wine a GL picture in a child window never reaches the screen, and a pixel format,
 // once set on a window, hides its GDI drawing for good).
 //

@@ -116,7 +116,7 @@ bool ScreenCover::Create(HWND child)
     Destroy();
     HWND root = child ? GetAncestor(child, GA_ROOT) : nullptr;
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!root || root == child || !RegisterCoverClass(instance))
+    if (!root || !RegisterCoverClass(instance))
         return false;
     HWND cover = CreateWindowExW(WS_EX_NOACTIVATE, kClassName, L"", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                                  0, 0, 1, 1, root, nullptr, instance, nullptr);

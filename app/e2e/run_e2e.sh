@@ -157,6 +157,18 @@ stopped() { read_title && [ -z "$(speed)" ]; }
 stop_run() { click_at "$stop_x" "$toolbar_y"; wait_for 30 stopped || fail "Stop did not stop: \"$title\""; }
 start_run() { click_at "$start_x" "$toolbar_y"; wait_for 60 running || fail "Start did not run: \"$title\""; }
 differs() { ! matches; }
+# The console: light text on black, so dark (mean about 0.01, the start-up screen's 0.3)
+# but not of one colour (deviation about 0.09, a renderer cleared to its border 0). Read
+# without raising the windows first: a raised OpenGL window that no longer presents would
+# show what lay over it, here the console drawn beneath it.
+console_shown() {
+  local geometry w h x y figures
+  geometry=$(win screen "$key") || return 1
+  read -r w h x y <<<"$geometry"
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$shot" 2>/dev/null || return 1
+  figures=$(convert "$shot" -colorspace gray -format '%[fx:mean] %[fx:standard_deviation]' info:) || return 1
+  awk -v f="$figures" 'BEGIN { split(f, v, " "); exit !(v[1] < 0.1 && v[2] > 0.03) }'
+}
 
 pick "$help_x" 0
 wait_for 20 dialog_open About || fail "the About box did not open"
@@ -193,18 +205,6 @@ echo "OpenGL renderer shows the start-up screen (error $error): $title"
 wait_for 60 synced || fail "the click and key on the OpenGL screen did not reach the machine: \"$title\""
 echo "a click and a key on the OpenGL screen reach the machine: $title"
 stop_run
-# The console: light text on black, so dark (mean about 0.01, the start-up screen's 0.3)
-# but not of one colour (deviation about 0.09, a renderer cleared to its border 0). Read
-# without raising the windows first: a raised OpenGL window that no longer presents would
-# show what lay over it, here the console drawn beneath it.
-console_shown() {
-  local geometry w h x y figures
-  geometry=$(win screen "$key") || return 1
-  read -r w h x y <<<"$geometry"
-  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$shot" 2>/dev/null || return 1
-  figures=$(convert "$shot" -colorspace gray -format '%[fx:mean] %[fx:standard_deviation]' info:) || return 1
-  awk -v f="$figures" 'BEGIN { split(f, v, " "); exit !(v[1] < 0.1 && v[2] > 0.03) }'
-}
 wait_for 30 console_shown || fail "the console does not show over the OpenGL picture once stopped"
 echo "the console shows once stopped under OpenGL"
 pick "$video_x" 0
