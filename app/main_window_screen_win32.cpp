@@ -94,6 +94,9 @@ void MainWindow::UpdateDisplay(bool full)
     LockedDisplaySurface* display = DisplayToShow(core);
     if (!display)
         return;
+    // A renderer with a window of its own over the screen would hide the console.
+    if (LockedDisplaySurface* renderer = core->GetRenderer())
+        renderer->ShowOutput(renderer == display);
     const WindowHandle window = ScreenHandle(this);
     display->SetWindow(&window);
     lastDisplayResult = core->UpdateDisplay(false, full);

@@ -9,7 +9,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok
 packages=(cmake g++ ninja-build googletest libgtest-dev libbenchmark-dev
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
           wine wine32:i386 xvfb x11-utils xdotool imagemagick pasmo cbios
-          libgl1-mesa-dri:i386 libgl1:i386 libglx-mesa0:i386 ccache
+          libgl1-mesa-dri:i386 libgl1:i386 libglx-mesa0:i386 libxcomposite1:i386 ccache
           clang libclang-rt-14-dev)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

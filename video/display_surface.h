@@ -138,6 +138,9 @@ public:
     virtual bool QueryTwo() { return false; }
     // The window needs repainting from scratch.
     virtual void Invalidate() = 0;
+    // Whether the bound window shows this surface or another one. Only a surface that
+    // presents in a window of its own over the bound one has anything to do: it hides it.
+    virtual void ShowOutput(bool) {}
 
     void SetBorderColor(const u32* argb);
     // Gives the surface the size of its output area; false when there is none or the

@@ -1,4 +1,6 @@
-// "OpenGL": presents the frame with glDrawPixels in a WGL context of the window.
+// "OpenGL": presents the frame with glDrawPixels in a WGL context of a window of its own,
+// a ScreenCover over the bound window's client area. The bound window never gets a pixel
+// format, so GDI drawing shows there again as soon as the cover is gone (Detach).
 //
 // The frame goes to GL as GL_BGRA_EXT bytes, which is the memory order of the surface's
 // ARGB words, zoomed by glPixelZoom (a negative y zoom draws row 0 at the top). The
@@ -6,7 +8,8 @@
 // inside the viewport and then moved to the destination's corner with an empty glBitmap,
 // because a raster position outside the viewport would be invalid and draw nothing.
 //
-// The context is made current on the thread that presents (the GUI thread); the back
+// The cover is made and destroyed on the GUI thread, which owns the bound window, and the
+// context is made current on the thread that presents (the GUI thread too); the back
 // buffer is cleared to the border colour before each frame it draws, as a swap leaves it
 // undefined.
 #pragma once
@@ -15,6 +18,7 @@
 
 #include <windows.h>
 
+#include "video/screen_cover.h"
 #include "video/win32_renderer.h"
 
 class OpenGlRenderer : public Win32Renderer {
@@ -23,7 +27,7 @@ public:
     ~OpenGlRenderer() override;
 
     bool IsSwapSynchronised() const override { return swapSynchronised_ != 0; }
-    // Pixel format, context and the GL features the presentation relies on; false when
+    // Cover, pixel format, context and the GL features the presentation relies on; false when
     // any is missing (what was obtained stays held until Detach).
     bool Attach() override;
     void Detach() override;
@@ -33,6 +37,9 @@ public:
     const char* GetName() const override { return "OpenGL"; }
     bool Present() override;
     bool PrepareBuffers(bool checkWindow, bool reallocate) override;
+    void ShowOutput(bool shown) override;
+    // The window the picture is presented in (null while unbound).
+    HWND GetPresentWindow() const { return cover_.GetHandle(); }
 
 private:
     using SwapIntervalSetter = BOOL(WINAPI*)(int interval);
@@ -44,6 +51,7 @@ private:
     void ClearToBorder();
     void LookUpSwapControl(const char* extensions);
 
+    ScreenCover cover_;
     HGLRC context_ = nullptr;
     SwapIntervalSetter setSwapInterval_ = nullptr;  // wglSwapIntervalEXT
     SwapIntervalGetter getSwapInterval_ = nullptr;  // wglGetSwapIntervalEXT

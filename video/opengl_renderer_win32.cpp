@@ -32,7 +32,9 @@ LockedDisplaySurface* OpenGlRenderer::Clone() const
 
 bool OpenGlRenderer::Attach()
 {
-    HDC dc = GetDC(ToHwnd(window_));
+    if (!cover_.Create(ToHwnd(window_)))
+        return false;
+    HDC dc = GetDC(cover_.GetHandle());
     if (!dc)
         return false;
     deviceContext_ = dc;
@@ -64,7 +66,7 @@ bool OpenGlRenderer::Attach()
 
     LookUpSwapControl(extensions);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    InvalidateRect(ToHwnd(window_), nullptr, FALSE);
+    InvalidateRect(cover_.GetHandle(), nullptr, FALSE);
     clearPending_ = 1;
     return true;
 }
@@ -91,10 +93,20 @@ void OpenGlRenderer::Detach()
     if (context_)
         wglDeleteContext(context_);
     context_ = nullptr;
-    ReleaseDeviceContext();
+    if (deviceContext_)
+        ReleaseDC(cover_.GetHandle(), static_cast<HDC>(deviceContext_));
+    deviceContext_ = nullptr;
+    cover_.Destroy();
     setSwapInterval_ = nullptr;
     getSwapInterval_ = nullptr;
     swapSynchronised_ = 1;
+}
+
+void OpenGlRenderer::ShowOutput(bool shown)
+{
+    ScopedLock surface(surfaceLock_);
+    if (!closing_)
+        cover_.SetShown(shown);
 }
 
 bool OpenGlRenderer::MakeCurrent()

@@ -85,6 +85,14 @@ HWND OpenWindow(i32 width, i32 height)
     return ::testing::AssertionSuccess();
 }
 
+// The window a renderer's picture shows in: the OpenGL renderer's own over the bound one.
+HWND PictureWindow(const Renderer& renderer, HWND bound)
+{
+    if (const auto* gl = dynamic_cast<const OpenGlRenderer*>(&renderer))
+        return gl->GetPresentWindow();
+    return bound;
+}
+
 // The worker's part of a frame (size, draw, hand over), then the GUI thread's.
 bool ShowFrame(Renderer& renderer, float aspect)
 {
@@ -165,17 +173,19 @@ protected:
         ASSERT_TRUE(renderer->SetWindow(&handle_));
         renderer->SetBorderColor(&kBorder);
 
+        const HWND shown = PictureWindow(*renderer, window_);
+        ASSERT_NE(shown, nullptr);
         ASSERT_TRUE(ShowFrame(*renderer, 1.3333334f));
-        EXPECT_TRUE(ShowsFrameAt(window_, {0, 1, 800, 598}, kBorder)) << "4:3 in 800 x 600";
+        EXPECT_TRUE(ShowsFrameAt(shown, {0, 1, 800, 598}, kBorder)) << "4:3 in 800 x 600";
         Resize(1000, 600);
         ASSERT_TRUE(renderer->EndFrame(true));
-        EXPECT_TRUE(ShowsFrameAt(window_, {98, 0, 902, 600}, kBorder)) << "4:3 in 1000 x 600";
+        EXPECT_TRUE(ShowsFrameAt(shown, {98, 0, 902, 600}, kBorder)) << "4:3 in 1000 x 600";
         Resize(800, 600);
         ASSERT_TRUE(ShowFrame(*renderer, 1.4666667f));
-        EXPECT_TRUE(ShowsFrameAt(window_, {0, 28, 800, 572}, kBorder)) << "the chip's aspect";
+        EXPECT_TRUE(ShowsFrameAt(shown, {0, 28, 800, 572}, kBorder)) << "the chip's aspect";
         renderer->SetBorderColor(&kOtherBorder);
         ASSERT_TRUE(renderer->EndFrame(false));
-        EXPECT_TRUE(ShowsFrameAt(window_, {0, 28, 800, 572}, kOtherBorder)) << "new border colour";
+        EXPECT_TRUE(ShowsFrameAt(shown, {0, 28, 800, 572}, kOtherBorder)) << "new border colour";
 
         // The mouse maps through the last fit: the picture's far corner is (256, 174).
         double x = 0, y = 0;
@@ -199,8 +209,8 @@ TEST_F(RendererWindowTest, OpenGlPresentsTheFrameFittedWithBorderBands)
     CheckLayouts(OpenGlRenderer(), "OpenGL");
 }
 
-// The debugger console draws through a second renderer of the same kind on the same
-// window; each must present with its own context and view, whichever drew last.
+// The debugger console draws through a second renderer on the same window; two of the
+// OpenGL kind each present in a window of their own, with their own context and view.
 TEST_F(RendererWindowTest, OpenGlKeepsTwoRenderersOnOneWindowApart)
 {
     SkipWithoutOpenGl();
@@ -208,18 +218,26 @@ TEST_F(RendererWindowTest, OpenGlKeepsTwoRenderersOnOneWindowApart)
     OpenGlRenderer console;
     ASSERT_TRUE(machine.SetWindow(&handle_));
     ASSERT_TRUE(console.SetWindow(&handle_));
+    // The bound window keeps no pixel format, so GDI can draw there again later.
+    HDC dc = GetDC(window_);
+    EXPECT_EQ(GetPixelFormat(dc), 0);
+    ReleaseDC(window_, dc);
+    ASSERT_NE(machine.GetPresentWindow(), console.GetPresentWindow());
     ASSERT_TRUE(ShowFrame(machine, 1.3333334f));
 
     ASSERT_TRUE(console.FitToOutputSize());
     console.FillRows(kOtherBorder, -1);
     console.BeginFrame(0, 0.0f);
     ASSERT_TRUE(console.EndFrame(true));
-    const std::vector<u32> shown = window_capture::CaptureClient(window_).data;
+    const std::vector<u32> shown = window_capture::CaptureClient(console.GetPresentWindow()).data;
     EXPECT_EQ(shown.front(), kOtherBorder & 0xFFFFFF);
     EXPECT_EQ(shown.back(), kOtherBorder & 0xFFFFFF);
 
+    // Only the surface on show keeps its window shown.
+    console.ShowOutput(false);
+    EXPECT_FALSE(IsWindowVisible(console.GetPresentWindow()));
     ASSERT_TRUE(machine.EndFrame(true));
-    EXPECT_TRUE(ShowsFrameAt(window_, {0, 1, 800, 598}, LockedDisplaySurface::kDefaultBorderColor));
+    EXPECT_TRUE(ShowsFrameAt(machine.GetPresentWindow(), {0, 1, 800, 598}, LockedDisplaySurface::kDefaultBorderColor));
 }
 
 } // namespace
