@@ -51,8 +51,9 @@ class Z80Core {
 public:
     explicit Z80Core(Z80Cpu& cpu) : cpu_(cpu) {}
 
-    // The whole of Execute (z80_execute.cpp).
-    Z80_INLINE i32 Run(i32 cycles);
+    // The whole of Execute (z80_execute.cpp). A single step (cycles 0) has a loop of its
+    // own, so that the running loop does not ask at every instruction which one it is.
+    template <bool SingleStep> Z80_INLINE i32 Run(i32 cycles);
 
 private:
     // --- hand-over with the Z80Cpu object ---
