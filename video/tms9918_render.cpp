@@ -54,6 +54,13 @@ struct LinePalette {
     }
 };
 
+// The character row of a visible line (0-23), kept inside the 32 rows a name table
+// could hold.
+inline u32 LineRow(i32 line)
+{
+    return (static_cast<u32>(line) >> 3) & 31;
+}
+
 // Eight pixels of a pattern byte, bit 7 leftmost.
 inline void Put8(u32* out, u32 pattern, u32 one, u32 zero)
 {
@@ -85,33 +92,37 @@ i32 Tms9918Vdp::SpriteSize() const
 
 void Tms9918Vdp::DrawGraphics1(i32 line, u32* row) const
 {
+    // No table runs past the end of video memory (names at most 0x3C00 + 0x3FF, colours
+    // 0x3FC0 + 31, patterns 0x3800 + 0x7FF), so the addresses need no mask per character.
     const u8* vram = vram_.get();
-    const u32 names = ((reg_[2] & 15) << 10) + static_cast<u32>(line >> 3) * 32;
-    const u32 colours = (reg_[3] << 6) & kAddressMask;
-    const u32 patterns = ((reg_[4] & 7) << 11) + static_cast<u32>(line & 7);
+    const u8* names = vram + ((reg_[2] & 15) << 10) + LineRow(line) * 32;
+    const u8* colours = vram + ((reg_[3] << 6) & kAddressMask);
+    const u8* patterns = vram + ((reg_[4] & 7) << 11) + static_cast<u32>(line & 7);
     const LinePalette palette(reg_[7]);
     for (u32 column = 0; column < 32; ++column, row += 8) {
-        const u32 name = vram[(names + column) & kAddressMask];
-        const u32 colour = vram[(colours + (name >> 3)) & kAddressMask];
-        const u32 pattern = vram[(patterns + name * 8) & kAddressMask];
+        const u32 name = names[column];
+        const u32 colour = colours[name >> 3];
+        const u32 pattern = patterns[name * 8];
         Put8(row, pattern, palette.colour[colour >> 4], palette.colour[colour & 15]);
     }
 }
 
 void Tms9918Vdp::DrawGraphics2(i32 line, u32* row) const
 {
+    // As in Graphics I, no table runs past the end of video memory (patterns and colours
+    // at most 0x2000 + 0x1FF8 + 7).
     const u8* vram = vram_.get();
-    const u32 names = ((reg_[2] & 15) << 10) + static_cast<u32>(line >> 3) * 32;
-    const u32 third = static_cast<u32>(line >> 6) << 8;
-    const u32 patternBase = ((reg_[4] & 4) << 11) + static_cast<u32>(line & 7);
-    const u32 colourBase = ((reg_[3] & 0x80) << 6) + static_cast<u32>(line & 7);
+    const u8* names = vram + ((reg_[2] & 15) << 10) + LineRow(line) * 32;
+    const u32 third = (LineRow(line) >> 3) << 8;
+    const u8* patterns = vram + ((reg_[4] & 4) << 11) + static_cast<u32>(line & 7);
+    const u8* colours = vram + ((reg_[3] & 0x80) << 6) + static_cast<u32>(line & 7);
     const u32 patternMask = ((reg_[4] & 3) << 8) | 0xFF;
     const u32 colourMask = ((reg_[3] & 0x7F) << 3) | 7;
     const LinePalette palette(reg_[7]);
     for (u32 column = 0; column < 32; ++column, row += 8) {
-        const u32 index = third | vram[(names + column) & kAddressMask];
-        const u32 pattern = vram[(patternBase + ((index & patternMask) << 3)) & kAddressMask];
-        const u32 colour = vram[(colourBase + ((index & colourMask) << 3)) & kAddressMask];
+        const u32 index = third | names[column];
+        const u32 pattern = patterns[(index & patternMask) << 3];
+        const u32 colour = colours[(index & colourMask) << 3];
         Put8(row, pattern, palette.colour[colour >> 4], palette.colour[colour & 15]);
     }
 }
