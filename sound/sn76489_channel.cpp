@@ -171,6 +171,7 @@ bool Sn76489Channel::LoadState(Archive& archive, LoadContext context)
         levels_[i] = static_cast<i32>(LoadLe32(levels + 4 * i));
     restLevel_ = levels_[0];
     noiseRegister_ = noiseRegister & 0x7FFF;
-    Retune(GetSampleRate());
+    // The stream runs on at the saved rate, whatever the rate choice is now.
+    Retune(GetStreamRate());
     return true;
 }
