@@ -27,6 +27,7 @@ bool CpuBase::Start(i32* rate)
     if (nominalFrequency_ == 0)
         return false;
     addressMask_ = 0xFFFFFFFF;
+    InvalidateDirectPages();
     iff1_ = true;
     checkInterrupts_ = true;
     interruptDelay_ = 0;
@@ -71,13 +72,38 @@ bool CpuBase::Connect(u32 flags)
             memSize_ = memory_->GetHighestAddress() + 1;
             ram_ = memory_->GetMemory();
             blocks_ = memory_->GetBlockTable();
+            mapVersion_ = memory_->GetMapVersion();
         } else {
             memSize_ = 0;
             ram_ = nullptr;
             blocks_ = nullptr;
+            mapVersion_ = &kNoMapVersion;
         }
+        InvalidateDirectPages();
     }
     return true;
+}
+
+void CpuBase::RefreshDirectPages()
+{
+    // A page maps linearly onto one block only when the mask keeps the offset bits.
+    const bool linear = blocks_ != nullptr && (addressMask_ & kMemBlockMask) == kMemBlockMask;
+    for (u32 page = 0; page < kDirectPages; ++page) {
+        fetchPages_[page] = nullptr;
+        readPages_[page] = nullptr;
+        writePages_[page] = nullptr;
+        const u32 first = (page << kMemBlockShift) & addressMask_;
+        if (!linear || first >= memSize_ || memSize_ - first < kMemBlockSize)
+            continue;
+        const MemoryBlockEntry& e = blocks_[first >> kMemBlockShift];
+        if ((e.flags & kMemReadKindMask) == kMemReadDirect)
+            fetchPages_[page] = static_cast<const u8*>(e.readContext);
+        if ((e.flags & (kMemReadable | kMemReadHandler | kMemReadAlias)) == kMemReadDirect)
+            readPages_[page] = static_cast<const u8*>(e.readContext);
+        if ((e.flags & kMemWriteKindMask) == kMemWriteDirect)
+            writePages_[page] = static_cast<u8*>(e.writeContext);
+    }
+    pagesVersion_ = *mapVersion_;
 }
 
 void CpuBase::Reset()

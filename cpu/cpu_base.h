@@ -14,8 +14,11 @@
 //
 // Memory accessors take a fast path straight into the memory space's block table for
 // plain RAM and ROM blocks (one mask, one table index, one flags test) and fall back to
-// the memory space otherwise. Every access that can reach a device checks the abort flag
-// that RequestStop raises, and then answers false: the instruction is abandoned.
+// the memory space otherwise. The interpreter goes one step shorter still: a page table
+// of direct pointers per 1 KB of its 64 KB, copied from the block table and copied again
+// whenever the memory space's map version moves on. Every access that can reach a device
+// checks the abort flag that RequestStop raises, and then answers false: the instruction
+// is abandoned.
 //
 // Saved state, after the "_DEV" block: the "_CPU" block (cpu_state.cpp).
 #pragma once
@@ -75,7 +78,11 @@ public:
                static_cast<u64>(static_cast<i64>(sliceBudget_) - static_cast<i64>(sliceLeft_));
     }
     u32 GetAddressMask() const override { return addressMask_; }
-    void SetAddressMask(u32 mask) override { addressMask_ = mask; }
+    void SetAddressMask(u32 mask) override
+    {
+        addressMask_ = mask;
+        InvalidateDirectPages();
+    }
     void CheckInterrupts() override
     {
         checkInterrupts_ = true;
@@ -160,6 +167,16 @@ protected:
     u8 SlowRead8(u32 address, bool peek);
     void SlowWrite8(u32 address, u8 value);
     void FreeEvents();
+
+    // Direct pages: the interpreter's copy of what the block table maps for the 64 KB
+    // that 16-bit addresses reach, one entry per 1 KB page: the page's bytes when every
+    // address in it would take the direct path for a fetch, a data read or a write, else
+    // null (the access then goes the long way, as before). Stale as soon as the memory
+    // space's map version moves on, or the table, the size or the address mask changes.
+    static constexpr u32 kDirectPages = 64;
+    bool AreDirectPagesCurrent() const { return pagesVersion_ == *mapVersion_; }
+    void InvalidateDirectPages() { pagesVersion_ = *mapVersion_ - 1; }
+    void RefreshDirectPages();
     // Every change of the NMI request, the interrupt check, IFF1 or the boundary request
     // goes through here, so that the processor tests one flag per instruction.
     void UpdateAttention() { attention_ = nmiPending_ || (checkInterrupts_ && iff1_) || boundaryRequest_; }
@@ -197,4 +214,12 @@ protected:
     CpuEvent* freeEvents_ = nullptr;
     bool attention_ = false;        // NMI pending, interrupt check raised with IFF1 set, or a boundary request
     bool boundaryRequest_ = false;  // the processor's own: one look at the next instruction boundary
+    const u8* fetchPages_[kDirectPages] = {};
+    const u8* readPages_[kDirectPages] = {};
+    u8* writePages_[kDirectPages] = {};
+    const u32* mapVersion_ = &kNoMapVersion;  // the memory space's, while connected to one
+    u32 pagesVersion_ = kNoMapVersion - 1;    // the map version the pages were copied at
+
+private:
+    static constexpr u32 kNoMapVersion = 0;
 };

@@ -8,7 +8,8 @@
 //
 // Hand-over with the Z80Cpu object:
 //   memory handlers and the memory space   time only (slice counter, instruction start):
-//                                          what a device may ask of the clock
+//                                          what a device may ask of the clock; after the
+//                                          call the direct pages are brought up to date
 //   port handlers, interrupt entry          every register (SaveRegs / LoadRegs)
 //   end of Execute                          every register
 // R counts in rCount_ and is folded into IR at each hand-over.
@@ -50,8 +51,9 @@ class Z80Core {
 public:
     explicit Z80Core(Z80Cpu& cpu) : cpu_(cpu) {}
 
-    // The whole of Execute (z80_execute.cpp).
-    Z80_INLINE i32 Run(i32 cycles);
+    // The whole of Execute (z80_execute.cpp). A single step (cycles 0) has a loop of its
+    // own, so that the running loop does not ask at every instruction which one it is.
+    template <bool SingleStep> Z80_INLINE i32 Run(i32 cycles);
 
 private:
     // --- hand-over with the Z80Cpu object ---
@@ -60,6 +62,8 @@ private:
         blocks_ = cpu_.blocks_;
         memSize_ = cpu_.memSize_;
         amask_ = cpu_.addressMask_;
+        if (Z80_UNLIKELY(!cpu_.AreDirectPagesCurrent()))
+            cpu_.RefreshDirectPages();
     }
     // Before a call that may reach a device: what the clock answers from inside it. The
     // running instruction's cycles are charged up front, so the device is shown the time
@@ -151,9 +155,19 @@ private:
         value = v;
         return true;
     }
+    // The direct page of an address, null when the access goes the long way; a word
+    // also needs both bytes in the page.
+    static Z80_INLINE u32 PageOf(u32 address) { return static_cast<u16>(address) >> kMemBlockShift; }
+    static Z80_INLINE u32 OffsetOf(u32 address) { return address & kMemBlockMask; }
+    static Z80_INLINE bool WordFits(u32 address) { return OffsetOf(address) != kMemBlockMask; }
     // Instruction bytes test the fetch kind (0x55), data the read kind (0x15).
     Z80_INLINE bool Fetch8(u8& value)
     {
+        if (const u8* page = cpu_.fetchPages_[PageOf(pc)]) {
+            value = page[OffsetOf(pc)];
+            ++pc;
+            return true;
+        }
         if (!ReadAny(static_cast<u16>(pc), value, kMemReadKindMask))
             return false;
         ++pc;
@@ -161,6 +175,11 @@ private:
     }
     Z80_INLINE bool Fetch16(u16& value)
     {
+        if (const u8* page = cpu_.fetchPages_[PageOf(pc)]; page && WordFits(pc)) {
+            std::memcpy(&value, page + OffsetOf(pc), 2);
+            pc += 2;
+            return true;
+        }
         const u32 m = pc & amask_;
         if (const MemoryBlockEntry* e = DirectWord(m, kMemReadKindMask, kMemReadDirect)) {
             std::memcpy(&value, static_cast<const u8*>(e->readContext) + (m & kMemBlockMask), 2);
@@ -175,9 +194,20 @@ private:
         pc += 2;
         return true;
     }
-    Z80_INLINE bool Read8(u16 address, u8& value) { return ReadAny(address, value, kDataReadMask); }
+    Z80_INLINE bool Read8(u16 address, u8& value)
+    {
+        if (const u8* page = cpu_.readPages_[PageOf(address)]) {
+            value = page[OffsetOf(address)];
+            return true;
+        }
+        return ReadAny(address, value, kDataReadMask);
+    }
     Z80_INLINE bool Read16(u16 address, u16& value)
     {
+        if (const u8* page = cpu_.readPages_[PageOf(address)]; page && WordFits(address)) {
+            std::memcpy(&value, page + OffsetOf(address), 2);
+            return true;
+        }
         const u32 m = address & amask_;
         if (const MemoryBlockEntry* e = DirectWord(m, kDataReadMask, kMemReadDirect)) {
             std::memcpy(&value, static_cast<const u8*>(e->readContext) + (m & kMemBlockMask), 2);
@@ -191,6 +221,10 @@ private:
     }
     Z80_INLINE bool Write8(u16 address, u8 value)
     {
+        if (u8* page = cpu_.writePages_[PageOf(address)]) {
+            page[OffsetOf(address)] = value;
+            return true;
+        }
         const u32 m = address & amask_;
         if (const MemoryBlockEntry* e = Direct(m, kMemWriteKindMask, kMemWriteDirect)) {
             static_cast<u8*>(e->writeContext)[m & kMemBlockMask] = value;
@@ -203,6 +237,10 @@ private:
     }
     Z80_INLINE bool Write16(u16 address, u16 value)
     {
+        if (u8* page = cpu_.writePages_[PageOf(address)]; page && WordFits(address)) {
+            std::memcpy(page + OffsetOf(address), &value, 2);
+            return true;
+        }
         const u32 m = address & amask_;
         if (const MemoryBlockEntry* e = DirectWord(m, kMemWriteKindMask, kMemWriteDirect)) {
             std::memcpy(static_cast<u8*>(e->writeContext) + (m & kMemBlockMask), &value, 2);

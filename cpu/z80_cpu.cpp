@@ -35,7 +35,7 @@ bool Z80Cpu::Start(i32* rate)
 {
     if (!CpuBase::Start(rate))
         return false;
-    addressMask_ = 0xFFFF;
+    SetAddressMask(0xFFFF);
     fmsk_[0] = 0xFF;
     return true;
 }

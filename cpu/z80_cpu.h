@@ -82,7 +82,7 @@ public:
     i32 GetCpuKind() const override { return 2; }
     void ResetProgramCounter() override;
     u32 GetPC() const override { return inExecute_ ? instructionStart_ : regs_.PC; }
-    void SetAddressMask(u32 mask) override { addressMask_ = mask & 0xFFFF; }
+    void SetAddressMask(u32 mask) override { CpuBase::SetAddressMask(mask & 0xFFFF); }
 
     // --- execution (z80_execute.cpp) ---
     i32 Execute(i32 cycles) override;

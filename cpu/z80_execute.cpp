@@ -7,7 +7,7 @@
 #include "cpu/z80_ops_prefixed.h"
 #include "emu/port_space.h"
 
-Z80_INLINE i32 Z80Core::Run(i32 cycles)
+template <bool SingleStep> Z80_INLINE i32 Z80Core::Run(i32 cycles)
 {
     Z80Cpu& c = cpu_;
     c.inExecute_ = true;
@@ -16,8 +16,7 @@ Z80_INLINE i32 Z80Core::Run(i32 cycles)
     // slice counters room for a resumed instruction's credit and an end-of-slice request;
     // the run loop simply asks again for the rest.
     constexpr i32 kMaxBudget = 0x7FFFFFFF - (1 << 20);
-    const bool singleStep = cycles == 0;
-    const i32 budget = singleStep ? 1 : std::min(cycles, kMaxBudget);
+    const i32 budget = SingleStep ? 1 : std::min(cycles, kMaxBudget);
     c.sliceBudget_ = budget;
     c.sliceLeft_ = budget;
     LoadRegs();
@@ -62,7 +61,7 @@ Z80_INLINE i32 Z80Core::Run(i32 cycles)
         cost_ = z80::kMainCycles[op];
         left_ -= cost_;
         if (Z80_UNLIKELY(left_ < 0)) {
-            if (!singleStep) {
+            if constexpr (!SingleStep) {
                 // Does not fit: pay what is left now and the rest in a later slice. PC
                 // shows the instruction meanwhile.
                 left_ += cost_;
@@ -117,7 +116,7 @@ Z80_INLINE i32 Z80Core::Finish()
 i32 Z80Cpu::Execute(i32 cycles)
 {
     Z80Core core(*this);
-    return core.Run(cycles);
+    return cycles == 0 ? core.Run<true>(0) : core.Run<false>(cycles);
 }
 
 // The slice ends after the current instruction; what it executed so far still counts.

@@ -107,6 +107,7 @@ void MemorySpace::ResetRecords()
 
 void MemorySpace::MakeDefaultEntry(u32 block)
 {
+    ++mapVersion_;
     MemoryBlockEntry& e = table_[block];
     u8* first = BlockBytes(block);
     e.flags = kMemReadable | kMemWritable;
@@ -128,6 +129,7 @@ u32 MemorySpace::ClampCount(u32 first, u32 count) const
 
 void MemorySpace::TellCpu(u32 block)
 {
+    ++mapVersion_;
     if (!system_)
         return;
     if (ClockInterface* cpu = system_->GetMainCpu())
@@ -136,6 +138,7 @@ void MemorySpace::TellCpu(u32 block)
 
 void MemorySpace::Free()
 {
+    ++mapVersion_;
     delete[] memory_;
     delete[] table_;
     memory_ = nullptr;

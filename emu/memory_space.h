@@ -9,7 +9,9 @@
 //
 // What the CPU relies on (see memory_block_entry.h): on Connect with flag 0x02 it copies
 // GetHighestAddress() + 1, GetMemory() and GetBlockTable(); addresses at or past that
-// size, and every block that is not plainly direct, go through Read8 / Write8 here.
+// size, and every block that is not plainly direct, go through Read8 / Write8 here. A CPU
+// that keeps its own copy of what the table maps compares GetMapVersion() with the value
+// it copied at.
 // Allocate asks the system to Connect with 0x02 so that the copy is never stale.
 //
 // Fall-backs: a refused read of a mapped block yields the backing byte, an unmapped one
@@ -38,8 +40,12 @@ public:
     u32 GetHighestAddress() const { return highest_; }    // last address inside memory
     u8* GetMemory() const { return memory_; }
     MemoryBlockEntry* GetBlockTable() const { return table_; }
+    // Moves on whenever an entry of the block table changes (or the table is made anew),
+    // so that a CPU keeping a copy of what the table maps can tell that it is stale.
+    const u32* GetMapVersion() const { return &mapVersion_; }
 
 protected:
+    u32 mapVersion_ = 0;
     u32 size_ = 0;
     u32 blockCount_ = 0;
     u32 highest_ = 0;
@@ -126,6 +132,7 @@ private:
     void MakeDefaultEntry(u32 block);
     // Clamps [first, first + count) to the table; answers the number of blocks inside.
     u32 ClampCount(u32 first, u32 count) const;
+    // After every change of an entry: moves the map version on and tells the main CPU.
     void TellCpu(u32 block);
     u8* BlockBytes(u32 block) const { return memory_ + static_cast<size_t>(block) * kMemBlockSize; }
 

@@ -133,12 +133,14 @@ bool ColecoVisionMachine::MapMemory()
     // to overwrite its own image (nor carry the damage into a saved state).
     if (!memory_->SetAccess(kAccessRead, 0, kBlockCount))
         return false;
-    // The RAM decoder ignores A10-A12: every KB of 0x6000-0x7FFF is the same RAM.
+    // The RAM decoder ignores A10-A12: every KB of 0x6000-0x7FFF is the same RAM. Each
+    // mirror is served from the RAM block's bytes rather than aliased to it, so that the
+    // CPU reads and writes all of them on its direct path (the stack lives in a mirror).
+    u8* ram = memory_->GetMemory() + static_cast<size_t>(kRamBlock) * kMemBlockSize;
     for (u32 b = kRamBlock; b < kRamMirrorEnd; ++b) {
         if (!memory_->SetAccess(kAccessReadWrite, b, 1))
             return false;
-        memory_->AliasRead(b, kRamBlock, 1);
-        memory_->AliasWrite(b, kRamBlock, 1);
+        memory_->MapBuffer(b, 1, ram);
     }
     return true;
 }

@@ -10,6 +10,7 @@
 //   sprites    attributes (R5 & 127) << 7, patterns (R6 & 7) << 11
 #include <array>
 #include <bit>
+#include <cstring>
 
 #include "video/tms9918.h"
 
@@ -29,11 +30,48 @@ constexpr auto kDoubled = [] {
     return table;
 }();
 
+// Per pattern byte, one all-ones word for each set bit, bit 7 leftmost: a pixel is then
+// zero ^ ((one ^ zero) & mask), the same operations for all eight, which the compiler
+// turns into a few vector instructions instead of a test per pixel.
+alignas(32) constexpr auto kBitMasks = [] {
+    std::array<std::array<u32, 8>, 256> table{};
+    for (u32 byte = 0; byte < 256; ++byte)
+        for (u32 i = 0; i < 8; ++i)
+            table[byte][i] = (byte & (0x80u >> i)) ? 0xFFFFFFFFu : 0;
+    return table;
+}();
+
+// The colours of one line: the palette with code 0 (transparent) showing the backdrop.
+// Taken once per line, so that the pixel stores in between need not reload the register.
+struct LinePalette {
+    u32 colour[16];
+
+    explicit LinePalette(u32 backdropCode)
+    {
+        for (u32 code = 0; code < 16; ++code)
+            colour[code] = Tms9918Vdp::kPalette[code];
+        colour[0] = Tms9918Vdp::kPalette[backdropCode & 15];
+    }
+};
+
+// The character row of a visible line (0-23), kept inside the 32 rows a name table
+// could hold.
+inline u32 LineRow(i32 line)
+{
+    return (static_cast<u32>(line) >> 3) & 31;
+}
+
 // Eight pixels of a pattern byte, bit 7 leftmost.
 inline void Put8(u32* out, u32 pattern, u32 one, u32 zero)
 {
-    for (int bit = 7; bit >= 0; --bit)
-        *out++ = ((pattern >> bit) & 1) ? one : zero;
+    const u32 differ = one ^ zero;
+    const u32* mask = kBitMasks[pattern & 0xFF].data();
+    // Computed apart from the stores: the row could otherwise overlap the table for all
+    // the compiler knows, and it would keep to one pixel at a time.
+    u32 pixels[8];
+    for (int i = 0; i < 8; ++i)
+        pixels[i] = zero ^ (differ & mask[i]);
+    std::memcpy(out, pixels, sizeof(pixels));
 }
 
 } // namespace
@@ -54,32 +92,38 @@ i32 Tms9918Vdp::SpriteSize() const
 
 void Tms9918Vdp::DrawGraphics1(i32 line, u32* row) const
 {
+    // No table runs past the end of video memory (names at most 0x3C00 + 0x3FF, colours
+    // 0x3FC0 + 31, patterns 0x3800 + 0x7FF), so the addresses need no mask per character.
     const u8* vram = vram_.get();
-    const u32 names = ((reg_[2] & 15) << 10) + static_cast<u32>(line >> 3) * 32;
-    const u32 colours = (reg_[3] << 6) & kAddressMask;
-    const u32 patterns = ((reg_[4] & 7) << 11) + static_cast<u32>(line & 7);
+    const u8* names = vram + ((reg_[2] & 15) << 10) + LineRow(line) * 32;
+    const u8* colours = vram + ((reg_[3] << 6) & kAddressMask);
+    const u8* patterns = vram + ((reg_[4] & 7) << 11) + static_cast<u32>(line & 7);
+    const LinePalette palette(reg_[7]);
     for (u32 column = 0; column < 32; ++column, row += 8) {
-        const u32 name = vram[(names + column) & kAddressMask];
-        const u32 colour = vram[(colours + (name >> 3)) & kAddressMask];
-        const u32 pattern = vram[(patterns + name * 8) & kAddressMask];
-        Put8(row, pattern, Colour(colour >> 4), Colour(colour & 15));
+        const u32 name = names[column];
+        const u32 colour = colours[name >> 3];
+        const u32 pattern = patterns[name * 8];
+        Put8(row, pattern, palette.colour[colour >> 4], palette.colour[colour & 15]);
     }
 }
 
 void Tms9918Vdp::DrawGraphics2(i32 line, u32* row) const
 {
+    // As in Graphics I, no table runs past the end of video memory (patterns and colours
+    // at most 0x2000 + 0x1FF8 + 7).
     const u8* vram = vram_.get();
-    const u32 names = ((reg_[2] & 15) << 10) + static_cast<u32>(line >> 3) * 32;
-    const u32 third = static_cast<u32>(line >> 6) << 8;
-    const u32 patternBase = ((reg_[4] & 4) << 11) + static_cast<u32>(line & 7);
-    const u32 colourBase = ((reg_[3] & 0x80) << 6) + static_cast<u32>(line & 7);
+    const u8* names = vram + ((reg_[2] & 15) << 10) + LineRow(line) * 32;
+    const u32 third = (LineRow(line) >> 3) << 8;
+    const u8* patterns = vram + ((reg_[4] & 4) << 11) + static_cast<u32>(line & 7);
+    const u8* colours = vram + ((reg_[3] & 0x80) << 6) + static_cast<u32>(line & 7);
     const u32 patternMask = ((reg_[4] & 3) << 8) | 0xFF;
     const u32 colourMask = ((reg_[3] & 0x7F) << 3) | 7;
+    const LinePalette palette(reg_[7]);
     for (u32 column = 0; column < 32; ++column, row += 8) {
-        const u32 index = third | vram[(names + column) & kAddressMask];
-        const u32 pattern = vram[(patternBase + ((index & patternMask) << 3)) & kAddressMask];
-        const u32 colour = vram[(colourBase + ((index & colourMask) << 3)) & kAddressMask];
-        Put8(row, pattern, Colour(colour >> 4), Colour(colour & 15));
+        const u32 index = third | names[column];
+        const u32 pattern = patterns[(index & patternMask) << 3];
+        const u32 colour = colours[(index & colourMask) << 3];
+        Put8(row, pattern, palette.colour[colour >> 4], palette.colour[colour & 15]);
     }
 }
 

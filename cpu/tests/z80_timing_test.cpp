@@ -307,4 +307,54 @@ TEST(Z80Access, WordsCrossingABlockEdgeAreSplit)
     EXPECT_EQ(0xCA, rig.Peek(0x0800));
 }
 
+// Write handler recording the address and byte of every write in the rig's port list.
+bool RecordingWrite(void* context, u32 address, i32, const u8* buffer)
+{
+    static_cast<Z80Rig*>(context)->portWrites.emplace_back(static_cast<u16>(address), *buffer);
+    return true;
+}
+
+// A device that changes the memory map from inside an instruction: the very next accesses,
+// in the same slice, must follow the new map (the interpreter keeps a copy of it).
+TEST(Z80Access, MapChangedInsideASliceIsFollowedAtOnce)
+{
+    Z80Rig rig;
+    rig.HookPort(0x10);
+    rig.Load(0x0000, {0xD3, 0x10,          // OUT (10h),A: remaps 0800h and 0C00h
+                      0x3A, 0x10, 0x08,    // LD A,(0810h)
+                      0x32, 0x10, 0x0C,    // LD (0C10h),A
+                      0x2A, 0x20, 0x08,    // LD HL,(0820h)
+                      0x22, 0x20, 0x0C,    // LD (0C20h),HL
+                      0xC3, 0x00, 0x08});  // JP 0800h
+    rig.Load(0x0800, {0x76});              // HALT, unless the new map shows
+    rig.Load(0x2000, {0x3E, 0x77, 0x76});  // LD A,77h; HALT
+    rig.Load(0x2010, {0x5A});
+    rig.Load(0x2020, {0x34, 0x12});
+    rig.onPortWrite = [](Z80Rig& r) {
+        r.memory.MapBuffer(0x0800 >> 10, 1, r.memory.GetMemory() + 0x2000);
+        r.memory.SetWriteHandler(0x0C00 >> 10, 1, &r, &RecordingWrite, false);
+    };
+    rig.cpu.Execute(100);
+    EXPECT_EQ(0x77, rig.R().A) << "code fetched from the new page";
+    EXPECT_EQ(0x1234, rig.R().HL) << "word read from the new page";
+    const std::vector<std::pair<u16, u8>> writes = {{0x10, 0x00}, {0x0C10, 0x5A}, {0x0C20, 0x34}, {0x0C21, 0x12}};
+    EXPECT_EQ(writes, rig.portWrites) << "the OUT, then byte and word writes reaching the new handler";
+    EXPECT_EQ(0x00, rig.Peek(0x0C10));
+}
+
+// The address mask, changed between slices, applies to the next access.
+TEST(Z80Access, AddressMaskChangeAppliesToTheNextSlice)
+{
+    Z80Rig rig;
+    rig.Load(0x0000, {0x3A, 0x10, 0x18, 0x76});   // LD A,(1810h); HALT
+    rig.Load(0x0810, {0xAB});
+    rig.Load(0x1810, {0xCD});
+    rig.cpu.Execute(20);
+    EXPECT_EQ(0xCD, rig.R().A);
+    rig.cpu.SetAddressMask(0x0FFF);
+    rig.R().PC = 0x0000;
+    rig.cpu.Execute(20);
+    EXPECT_EQ(0xAB, rig.R().A) << "1810h seen through the mask as 0810h";
+}
+
 } // namespace
