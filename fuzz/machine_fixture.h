@@ -158,14 +158,13 @@ inline void WriteStateSeeds(const MachineKind& kind, const std::filesystem::path
     }
 }
 
-// As the core loads a state into a machine that has run; what the load leaves must hold
+// As the core loads a state into a started machine; what the load leaves must hold
 // (machines/tests/state_check.h), else the input is reported as a finding.
 inline int LoadMachineState(const MachineKind& kind, const u8* data, size_t size)
 {
     FuzzMachine m(kind);
     if (!m.InsertMedia() || !m.Start())
         return 0;
-    m.RunCycles(FrameCycles(m));
     const std::string fault = state_check::CheckStateLoad(m.Machine(), data, size, [&kind](const state_check::Bytes& state) {
         FuzzMachine fresh(kind);
         return fresh.InsertMedia() && fresh.Start() && state_check::Load(fresh.Machine(), state.data(), state.size());

@@ -12,6 +12,7 @@
 // so that the fuzz targets of the machines' states and the unit tests share it.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "cpu/cpu_base.h"
 #include "emu/computer.h"
 #include "emu/event_bus.h"
+#include "emu/memory_space.h"
 #include "emu/tests/machine_run.h"
 #include "video/tms9918.h"
 
