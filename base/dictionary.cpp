@@ -31,11 +31,6 @@ bool WriteByte(StreamInterface& stream, u8 byte)
     return stream.Write(&byte, 1) == 1;
 }
 
-bool WriteText(StreamInterface& stream, const char* text)
-{
-    return !text || WriteExactly(stream, text, std::strlen(text));
-}
-
 // A raw text at the head or tail of a file must be there byte for byte.
 bool ExpectText(StreamInterface& stream, const char* text)
 {
@@ -164,7 +159,7 @@ Dictionary* Dictionary::FindChild(const StringA& name) const
 
 bool Dictionary::Save(StreamInterface& stream, const char* head, const char* tail) const
 {
-    return WriteText(stream, head) && SaveNode(stream) && WriteText(stream, tail);
+    return WriteRawText(stream, head) && SaveNode(stream) && WriteRawText(stream, tail);
 }
 
 bool Dictionary::SaveNode(StreamInterface& stream) const

@@ -1,5 +1,7 @@
 #include "base/stream_interface.h"
 
+#include <cstring>
+
 u64 StreamInterface::ReadAt(void* buffer, u64 offset, u64 count) {
     if (!Seek(offset)) return 0;
     return Read(buffer, count);
@@ -16,4 +18,8 @@ bool ReadExactly(StreamInterface& stream, void* data, u64 size) {
 
 bool WriteExactly(StreamInterface& stream, const void* data, u64 size) {
     return size == 0 || stream.Write(data, size) == size;
+}
+
+bool WriteRawText(StreamInterface& stream, const char* text) {
+    return text == nullptr || WriteExactly(stream, text, std::strlen(text));
 }

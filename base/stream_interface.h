@@ -36,3 +36,6 @@ protected:
 // moved (at once for 0, without calling the stream).
 bool ReadExactly(StreamInterface& stream, void* data, u64 size);
 bool WriteExactly(StreamInterface& stream, const void* data, u64 size);
+// The characters of text, without terminator or header (the magic of a settings file);
+// true only when all were written. Null or "" writes nothing and is true.
+bool WriteRawText(StreamInterface& stream, const char* text);

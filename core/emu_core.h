@@ -246,6 +246,13 @@ public:
         frameHook_ = hook;
         frameHookContext_ = context;
     }
+    // Called on the worker as a run ends, after it counts as stopped and before it no
+    // longer counts as started.
+    void SetRunEndHook(FrameHook hook, void* context)
+    {
+        runEndHook_ = hook;
+        runEndHookContext_ = context;
+    }
     // The CPU interface has no maximum-speed query: without one every run takes the
     // normal-speed loop.
     void SetMaxSpeedQuery(MaxSpeedQuery query) { maxSpeedQuery_ = query; }
@@ -371,6 +378,8 @@ private:
     HostClock* clock_;
     FrameHook frameHook_ = nullptr;
     void* frameHookContext_ = nullptr;
+    FrameHook runEndHook_ = nullptr;
+    void* runEndHookContext_ = nullptr;
     MaxSpeedQuery maxSpeedQuery_ = nullptr;
 
     // --- locks and the worker ---

@@ -69,7 +69,8 @@ bool EmuCore::Start(bool breakFirst, bool showConsole)
         thread_.Resume();
         SleepMs(1);
     }
-    if (loopActive_.load()) {
+    const bool began = loopActive_.load();
+    if (began) {
         {
             // The loop holds the run lock until it has finished starting.
             ScopedLock run(runLock_);
@@ -77,8 +78,13 @@ bool EmuCore::Start(bool breakFirst, bool showConsole)
         // The run begins held: the console view and a first break are in place before
         // the machine executes anything. The loop's first request check answers at once.
         WaitWhile([this] { return loopActive_.load() && !pauseAck_.load(); }, kStartLimitMs);
+    } else {
+        // Stopped before its loop began: the run failed (or never came). Its end marks
+        // it stopped before it no longer counts as started; the answer waits for that
+        // end to finish, so that the next Start finds the worker idle.
+        WaitWhile([this] { return started_.load(); }, kStartLimitMs);
     }
-    if (!started_.load()) {
+    if (!began || !started_.load()) {
         coreLock_.Leave();
         ReleasePause();
         return false;

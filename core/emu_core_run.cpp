@@ -95,6 +95,9 @@ void EmuCore::EndRun()
     cpu_ = nullptr;
     wake_.store(true);
     stopped_.store(true);
+    if (runEndHook_)
+        runEndHook_(runEndHookContext_);
+    // Last: Stop waits for it, so a run that no longer counts as started is over.
     started_.store(false);
     statusChanged_.store(true);
 }

@@ -7,13 +7,13 @@
 // Flags: S 0x80, Z 0x40, (bit 5), H 0x10, (bit 3), P/V 0x04, N 0x02, C 0x01.
 //
 // Emulated: every documented instruction, the undocumented IXH/IXL/IYH/IYL forms, SLL,
-// the DD CB / FD CB register copies, IN F,(C) and OUT (C),0, exact T-states per
+// the DD CB / FD CB register copies, IN F,(C) and OUT (C),0, the ED mirrors of NEG, RETN
+// and IM (the other undefined ED codes are 8 T-state no-operations), exact T-states per
 // instruction, R counting its low 7 bits at every opcode fetch (prefixes and interrupt
 // acceptance included), NMI and interrupt modes 0, 1 and 2 with the EI delay.
 // Not emulated: flag bits 5 and 3 follow the result only in DAA; elsewhere they are kept
-// by the instructions that keep flags and cleared by the others. Undocumented ED mirrors
-// (NEG, RETN, IM) are not decoded. Memory contention and the M1 wait of some machines are
-// not modelled.
+// by the instructions that keep flags and cleared by the others. Memory contention and
+// the M1 wait of some machines are not modelled.
 //
 // Slices: Execute runs whole instructions; an unprefixed instruction that does not fit
 // the rest of the slice is suspended with the cycles paid so far (PCYCL, "PEOP", "PEPC")

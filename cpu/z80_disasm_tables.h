@@ -182,12 +182,15 @@ constexpr std::array<EdOp, 256> BuildEdOps() {
         t[0x43 + 16 * p] = {"LD (nn),R16", Arg::Word, EdTrace::None};
         t[0x4B + 16 * p] = {"LD R16,(nn)", Arg::Word, EdTrace::None};
     }
-    t[0x44] = {"NEG A", Arg::None, EdTrace::None};
-    t[0x45] = {"RETN", Arg::None, EdTrace::None};
+    // Columns 4, 5 and 6 of rows 40-7F: NEG, RETN and IM at every code, as the CPU runs
+    // them (4D is RETI; IM by bits 4-3).
+    constexpr const char* kIm[4] = {"IM 0", "IM 0", "IM 1", "IM 2"};
+    for (int y = 0; y < 8; ++y) {
+        t[0x44 + 8 * y] = {"NEG A", Arg::None, EdTrace::None};
+        t[0x45 + 8 * y] = {"RETN", Arg::None, EdTrace::None};
+        t[0x46 + 8 * y] = {kIm[y & 3], Arg::None, EdTrace::None};
+    }
     t[0x4D] = {"RETI", Arg::None, EdTrace::None};
-    t[0x46] = {"IM 0", Arg::None, EdTrace::None};
-    t[0x56] = {"IM 1", Arg::None, EdTrace::None};
-    t[0x5E] = {"IM 2", Arg::None, EdTrace::None};
     t[0x47] = {"LD I,A", Arg::None, EdTrace::None};
     t[0x4F] = {"LD R,A", Arg::None, EdTrace::None};
     t[0x57] = {"LD A,I", Arg::None, EdTrace::None};

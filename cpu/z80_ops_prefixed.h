@@ -217,21 +217,24 @@ Z80_INLINE bool Z80Core::ExecuteED()
     case 0x5B: return Fetch16Indirect(de);
     case 0x6B: return Fetch16Indirect(hl);
     case 0x7B: return Fetch16Indirect(sp);
-    case 0x44: {                                                     // NEG
+    // NEG, RETN and IM answer at every code of their columns (see kEdCycles).
+    case 0x44: case 0x4C: case 0x54: case 0x5C:                      // NEG
+    case 0x64: case 0x6C: case 0x74: case 0x7C: {
         u8 r = 0;
         f = SubFlags(r, a, 0);
         a = r;
         return true;
     }
-    case 0x45: case 0x4D:                                            // RETN, RETI
+    case 0x45: case 0x4D: case 0x55: case 0x5D:                      // RETN, RETI (4D)
+    case 0x65: case 0x6D: case 0x75: case 0x7D:
         if (!PopPC())
             return false;
         cpu_.iff1_ = regs.IFF2;
         cpu_.UpdateAttention();
         return true;
-    case 0x46: regs.IM = 0; return true;
-    case 0x56: regs.IM = 1; return true;
-    case 0x5E: regs.IM = 2; return true;
+    case 0x46: case 0x4E: case 0x66: case 0x6E: regs.IM = 0; return true;
+    case 0x56: case 0x76: regs.IM = 1; return true;
+    case 0x5E: case 0x7E: regs.IM = 2; return true;
     case 0x47:                                                       // LD I,A
         regs.IR = static_cast<u16>((regs.IR & 0x00FF) | (a << 8));
         return true;
@@ -281,11 +284,7 @@ Z80_INLINE bool Z80Core::ExecuteED()
     case 0xAB: return OUTxx<-1, false>();
     case 0xB3: return OUTxx<1, true>();
     case 0xBB: return OUTxx<-1, true>();
-    default:
-        // Undecoded: a second byte of 0x40-0x7F runs again as an instruction of its own,
-        // any other is consumed with the prefix.
-        if (op >= 0x40 && op < 0x80)
-            return StepBack();
+    default:                                                         // undefined: a no-operation
         Charge(kEdUndefinedCycles);
         return true;
     }

@@ -104,9 +104,14 @@ inline constexpr std::array<u8, 256> kEdCycles = [] {
         t[0x43 + 16 * p] = 20;  // LD (nn),rr
         t[0x4B + 16 * p] = 20;  // LD rr,(nn)
     }
-    t[0x44] = 8;                // NEG
-    t[0x45] = t[0x4D] = 14;     // RETN, RETI
-    t[0x46] = t[0x56] = t[0x5E] = 8;                 // IM 0, 1, 2
+    // In columns 4, 5 and 6 of rows 40-7F the chip ignores bits 5-3, or bit 5 for IM:
+    // every code of column 4 is NEG, of column 5 RETN (4D is RETI, which acts the
+    // same), of column 6 IM by bits 4-3 (IM 0, 0, 1, 2).
+    for (int y = 0; y < 8; ++y) {
+        t[0x44 + 8 * y] = 8;    // NEG
+        t[0x45 + 8 * y] = 14;   // RETN, RETI
+        t[0x46 + 8 * y] = 8;    // IM
+    }
     t[0x47] = t[0x4F] = t[0x57] = t[0x5F] = 9;       // LD I,A / R,A / A,I / A,R
     t[0x67] = t[0x6F] = 18;     // RRD, RLD
     for (int row = 0xA0; row <= 0xB8; row += 8)
@@ -161,8 +166,9 @@ inline constexpr std::array<u8, 256> kIndexCbCycles = [] {
     return t;
 }();
 
-// T-states of an undefined ED code outside 0x40-0x7F: both bytes are consumed, as two
-// instruction fetches.
+// T-states of an undefined ED code (77, 7F, and the codes below 40 or from 80 up outside
+// the block instructions): both bytes are consumed, as two instruction fetches, and
+// nothing else happens.
 inline constexpr int kEdUndefinedCycles = 8;
 
 } // namespace z80

@@ -44,6 +44,8 @@ public:
     virtual Computer* Clone() const { return nullptr; }
     // The next prototype in a chain of variants; every machine ends it at once.
     virtual Computer* GetNextVariant() const { return nullptr; }
+    // A second id beside the model id; no machine has one.
+    virtual const char* GetAuxId() const { return nullptr; }
     // Model id ("msx_1", "coleco_v"): the machine's identity and data-file folder.
     virtual const char* GetId() const { return nullptr; }
     // Names the drive file and the data-file folders ("msx").

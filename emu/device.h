@@ -76,6 +76,8 @@ public:
     // The system's wiring changed (flags above). Base: passes the flags to every enabled
     // child device in order; the first false stops the pass and is answered.
     virtual bool Connect(u32 flags);
+    // Reserved: answers false; no device overrides it.
+    virtual bool ReservedConnect(u32, u32, u32, u32, u32, u32, u32, u32) { return false; }
     virtual bool IsSelectable() const { return false; }
     // Appends the device's register lines; full asks for the debugger's register panel.
     // Base: adds nothing and answers false.
@@ -106,6 +108,11 @@ public:
     static bool LoadChildSettings(void* device, StreamInterface& stream, const StringA& name, bool& changed);
     static bool LoadChildSettingsTracked(void* device, StreamInterface& stream, const StringA& name,
                                          bool& changed);
+    // Child loaders that load the node into the device itself when the node bears the
+    // device's own name (case counts), for a dictionary bound to the device's parent.
+    static bool LoadOwnSettings(void* device, StreamInterface& stream, const StringA& name, bool& changed);
+    static bool LoadOwnSettingsTracked(void* device, StreamInterface& stream, const StringA& name,
+                                       bool& changed);
     static bool ValidateAllHook(void* device, const StringA* childName);
     static bool ValidateEnabledHook(void* device, const StringA* childName);
 
@@ -173,5 +180,6 @@ protected:
 private:
     static bool LoadChild(void* device, StreamInterface& stream, const StringA& name, bool& changed,
                           bool tracked);
+    static bool LoadOwn(void* device, StreamInterface& stream, const StringA& name, bool& changed, bool tracked);
     static bool Validate(void* device, const StringA* childName, bool enabledOnly);
 };

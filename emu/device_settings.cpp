@@ -1,6 +1,7 @@
 // The settings walk of a device tree: one dictionary node per device that has settings,
 // nested like the devices, for the machine settings files and the configuration snapshot
 // of saved states.
+#include <cstring>
 #include <memory>
 
 #include "base/dictionary.h"
@@ -64,6 +65,26 @@ bool Device::LoadChildSettings(void* device, StreamInterface& stream, const Stri
 bool Device::LoadChildSettingsTracked(void* device, StreamInterface& stream, const StringA& name, bool& changed)
 {
     return LoadChild(device, stream, name, changed, true);
+}
+
+bool Device::LoadOwn(void* device, StreamInterface& stream, const StringA& name, bool& changed, bool tracked)
+{
+    if (device == nullptr)
+        return false;
+    Device* self = static_cast<Device*>(device);
+    if (std::strcmp(self->GetName(), name.CStr()) != 0)
+        return false;
+    return self->LoadSettingsTree(stream, tracked, &changed);
+}
+
+bool Device::LoadOwnSettings(void* device, StreamInterface& stream, const StringA& name, bool& changed)
+{
+    return LoadOwn(device, stream, name, changed, false);
+}
+
+bool Device::LoadOwnSettingsTracked(void* device, StreamInterface& stream, const StringA& name, bool& changed)
+{
+    return LoadOwn(device, stream, name, changed, true);
 }
 
 bool Device::Validate(void* device, const StringA* childName, bool enabledOnly)

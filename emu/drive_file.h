@@ -17,6 +17,10 @@ public:
 
     virtual bool Open(const PathString& path) = 0;
     virtual void Close() = 0;
+    // Reserved: no medium answers anything but 0, and nothing calls them.
+    virtual u32 ReservedQuery(u32, u32, u32, u32) { return 0; }
+    virtual u64 ReservedRead(u32, u32, u32, u32, u32, u32, u32, u32, u32) { return 0; }
+    virtual u64 ReservedWrite(u32, u32, u32, u32, u32, u32, u32, u32, u32) { return 0; }
 };
 
 class DriveFileProxy : public DriveFile {

@@ -39,7 +39,7 @@ void DriveImage::Notify(bool before)
         owner_->OnDriveChange(this, before);
 }
 
-bool DriveImage::InsertFile(const PathString& path)
+bool DriveImage::InsertFile(const PathString& path, u32 /*reserved1*/, u32 /*reserved2*/)
 {
     if (!path.IsEmpty() && owner_)
         owner_->SetLastPath(FolderOf(path));

@@ -37,9 +37,10 @@ public:
 
     // Opens path in the empty drive. The bay's last path moves to the path's folder
     // first, whatever the outcome. False when the drive holds a file or the file does
-    // not open; then the drive is unchanged.
-    bool InsertFile(const PathString& path);
-    bool OpenFile(const PathString& path) { return InsertFile(path); }
+    // not open; then the drive is unchanged. Callers pass 0 for the two further
+    // arguments, which change nothing.
+    bool InsertFile(const PathString& path, u32 reserved1 = 0, u32 reserved2 = 0);
+    bool OpenFile(const PathString& path) { return InsertFile(path, 0, 0); }
     // Closes the file and clears the path and status flags (the latch stays).
     void Eject();
     void SetLatch(bool latch);

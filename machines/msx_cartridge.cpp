@@ -1,5 +1,7 @@
 // MSX mapper: cartridge identification (fingerprint, known-ROM table, size rules) and the
 // bank switching of the mapper types.
+#include <bit>
+
 #include "base/sha1.h"
 #include "emu/drive_file.h"
 #include "emu/drive_image.h"
@@ -84,6 +86,25 @@ const BankWindow* FindWindow(const BankWindow (&windows)[N], u32 address)
             return &w;
     }
     return nullptr;
+}
+
+// The KB of the cartridge that bank number shows at offset KB into a bank of bankKB, with
+// reservedKB reserved for the image. A number reaching past the reservation wraps over the
+// image: the cartridge does not wire the bank number's bits above those its ROM needs
+// (bits still above the image when its bank count is no power of two fold back once), so
+// no register can map its own window away. Numbers within the reservation show what they
+// always showed, the reserve's zero bytes included.
+u32 CartridgeKB(u32 number, u32 bankKB, u32 offset, u32 reservedKB)
+{
+    const u32 kb = number * bankKB + offset;
+    if (kb < reservedKB)
+        return kb;
+    const u32 imageKB = reservedKB > kReserve / kKB ? reservedKB - kReserve / kKB : 1;
+    const u32 banks = (imageKB + bankKB - 1) / bankKB;
+    u32 wrapped = number & (std::bit_ceil(banks) - 1);
+    if (wrapped >= banks)
+        wrapped -= banks;
+    return wrapped * bankKB + offset;
 }
 
 // Whether the primary slot register puts cartridge A (slot 1) at this 1 KB CPU page.
@@ -233,7 +254,7 @@ bool MsxMapper::MapCartridgePage(u32 page, u32 cartridge)
     case kTypeAscii8:
     case kTypeKonamiScc:
         if (banked)
-            bank = reg((page - 16) >> 3) * 8 + (page & 7);
+            bank = CartridgeKB(reg((page - 16) >> 3), 8, page & 7, cart.sizeKB);
         break;
     case kTypeAscii8Sram:
         if (banked) {
@@ -241,12 +262,12 @@ bool MsxMapper::MapCartridgePage(u32 page, u32 cartridge)
             if (r >= 32)
                 sram = page & 7;
             else
-                bank = r * 8 + (page & 7);
+                bank = CartridgeKB(r, 8, page & 7, cart.sizeKB);
         }
         break;
     case kTypeAscii16:
         if (banked)
-            bank = reg((page - 16) >> 4) * 16 + (page & 15);
+            bank = CartridgeKB(reg((page - 16) >> 4), 16, page & 15, cart.sizeKB);
         break;
     case kTypeAscii16Sram:
         if (banked) {
@@ -255,12 +276,13 @@ bool MsxMapper::MapCartridgePage(u32 page, u32 cartridge)
             if (r >= 16)
                 sram = page & 1;
             else
-                bank = r * 16 + (page & 15);
+                bank = CartridgeKB(r, 16, page & 15, cart.sizeKB);
         }
         break;
     case kTypeKonami:
+        // The register's five low bits select the 8 KB bank.
         if (banked)
-            bank = ((reg((page - 16) >> 3) * 8) & 0xFF) + (page & 7);
+            bank = CartridgeKB(reg((page - 16) >> 3) & 31, 8, page & 7, cart.sizeKB);
         break;
     default:
         break;

@@ -128,7 +128,8 @@ public:
     // Reads the image into the cartridge area and identifies its mapper type.
     bool LoadRom(u32 slot, DriveImage* drive, u32 firstKB, u32 sizeKB, RomExtra* extra) override;
     // Points CPU page at the cartridge's bank (or the empty page outside the type's
-    // range); false when that cartridge is not loaded.
+    // range; a bank number past the image and its reserve wraps over the image); false
+    // when that cartridge is not loaded.
     bool MapCartridgePage(u32 page, u32 cartridge);
     // Write hook of every cartridge block: bank switching; the byte is always dropped.
     static bool OnCartridgeBankWrite(void* mapper, u32 address, i32 size, const u8* buffer);

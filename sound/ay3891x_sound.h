@@ -41,8 +41,8 @@
 // "NDTO", "NDVL", "NDDI", "NDML", "ENVP", "ENVS", "ENCN", "ENTO", "ENFL", "ENTL",
 // "ENSP", "ENAC" i32; "ENSH" i32 program (the shape index, 16 for none); "VDVA",
 // "VDL0", "VDL1" i32; "LVLD" 192-byte blob (16 fixed and 32 envelope levels, i32 LE).
-// A state is taken only whole: counts, indices and lengths are checked first, and a
-// missing program is rebuilt from the shape.
+// A state is taken only whole: counts, indices and lengths are checked first. A missing
+// program stays missing until the envelope's next step takes the shape's.
 #pragma once
 
 #include "base/types.h"

@@ -85,8 +85,8 @@ bool Ay3891xSound::LoadState(Archive& archive, LoadContext context)
         s.fixedLevels[i] = static_cast<i32>(LoadLe32(levels + 4 * i));
     for (i32 i = 0; i < 32; ++i)
         s.envLevels[i] = static_cast<i32>(LoadLe32(levels + 64 + 4 * i));
-    // A state saved before the first envelope restart has no program, and the channel
-    // keeps none: its next step takes the shape's own, as it would have.
+    // A state saved before the first envelope restart has none, and keeps none: the next
+    // step takes the shape's own, and a save before it gives back the same state.
     s.program = program == kNoProgram ? nullptr : ShapeName(program);
     st_ = s;
     return true;

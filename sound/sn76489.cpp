@@ -1,7 +1,9 @@
 // SN76489: construction, settings, start and the register decoder.
 #include "sound/sn76489.h"
 
+#include "base/archive.h"
 #include "base/dictionary.h"
+#include "base/stream_interface.h"
 #include "base/string_a.h"
 #include "base/value.h"
 #include "emu/param_set.h"
@@ -55,6 +57,33 @@ bool Sn76489Psg::Start(i32* rate)
 bool Sn76489Psg::SetToneClock(i32 hz)
 {
     return SoundDevice::SetToneClock(DivideBy16(hz));
+}
+
+bool Sn76489Psg::SaveState(Archive& archive)
+{
+    u8 latch = static_cast<u8>(latch_);
+    return SoundDevice::SaveState(archive) && archive.WriteUInt8(&latch, "LTCH");
+}
+
+bool Sn76489Psg::LoadState(Archive& archive, LoadContext context)
+{
+    if (!SoundDevice::LoadState(archive, context))
+        return false;
+    // States saved before the latch was kept go on with the channels: the failed read
+    // is taken back and the latch is none.
+    StreamInterface* stream = archive.GetStream();
+    if (!stream)
+        return false;
+    const u64 position = stream->GetPosition();
+    u8 latch = 0;
+    if (!archive.ReadUInt8(&latch, "LTCH")) {
+        latch_ = 0;
+        return stream->Seek(position);
+    }
+    if (latch != 0 && !(latch & 0x80))
+        return false;
+    latch_ = latch;
+    return true;
 }
 
 void Sn76489Psg::Write(u8 value)

@@ -28,9 +28,10 @@
 // (the ColecoVision's 3579545 Hz) and hands every byte written to the chip's port to
 // Write; or binds the write-only port group "PORTS" with AttachPort.
 //
-// State: the sound device's "_SNDD"; each channel, after its square-wave blocks, "VER"
-// u8 0, "LVLD" 64-byte blob (16 levels, i32 LE), "NOIS" bool, "NOIW" bool, "NOIC" i32.
-// The latch is not saved.
+// State: the sound device's "_SNDD", then "LTCH" u8 the latch (0 before the first latch
+// byte; a state without it loads with none, and a data byte then goes to channel 0's
+// tone); each channel, after its square-wave blocks, "VER" u8 0, "LVLD" 64-byte blob
+// (16 levels, i32 LE), "NOIS" bool, "NOIW" bool, "NOIC" i32.
 #pragma once
 
 #include "base/types.h"
@@ -110,6 +111,9 @@ public:
     bool Start(i32* rate) override;
     // The chip's input clock in Hz; the channels count against clock / 16, rounded.
     bool SetToneClock(i32 hz) override;
+    // The device's block and the latch; a latch byte without bit 7 is refused.
+    bool SaveState(Archive& archive) override;
+    bool LoadState(Archive& archive, LoadContext context) override;
     // One byte written to the chip's port. A break drops it.
     void Write(u8 value);
     // The write-only port group "PORTS": count ports from base, each decoding as Write.
@@ -129,5 +133,5 @@ private:
     u8 traceWriteReg_[kRegisters] = {};
     u8 breakWriteReg_[kRegisters] = {};
     i64 portBase_ = 0;   // first port of "PORTS"
-    u32 latch_ = 0;      // the last latch byte that took effect
+    u32 latch_ = 0;      // [LTCH] the last latch byte that took effect
 };

@@ -98,8 +98,9 @@ bool SoundChannel::Start(i32* rate)
     tableMax_ = 0;
     pending_ = 0;
 
+    streamRate_ = GetSampleRate();
     EventBus* bus = GetEventBus();
-    if (!bus || !bus->AddTimerWithCallback(static_cast<u32>(GetSampleRate()), static_cast<u32>(sampleBits_),
+    if (!bus || !bus->AddTimerWithCallback(static_cast<u32>(streamRate_), static_cast<u32>(sampleBits_),
                                            &SoundChannel::FillCallback, this, "SoundEvent", 0, 0))
         return false;
     stopped_ = 0;

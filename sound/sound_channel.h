@@ -108,6 +108,9 @@ public:
     // Samples per second the channel asks its output for: by the device's "SoundFreq"
     // index 1 = 44100, 2 = 22050, 3 = 16000, else 48000; 44100 without a device.
     i32 GetSampleRate() const;
+    // Samples per second of the stream the channel renders into: the choice above as it
+    // started, a loaded state's own rate after a load (the bus reopens the stream at it).
+    i32 GetStreamRate() const { return streamRate_; }
 
     // --- inspection ---
     bool IsStopped() const { return stopped_ != 0; }
@@ -166,6 +169,7 @@ private:
     u8* enableRef_ = &ownEnable_;   // the device's "EnableSound"
     u8 enableChannel_ = 1;          // "EnableChannel"
     const i32* rateIndexRef_ = nullptr; // the device's "SoundFreq" index
+    i32 streamRate_ = 44100;        // the running stream's sample rate
     i32 toneClock_ = 1;             // [BFRQ] chip tone clock in Hz
     u32 minPayload_ = 0;            // the chip's record size
 };

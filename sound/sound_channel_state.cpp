@@ -63,9 +63,10 @@ bool SoundChannel::SaveState(Archive& archive)
            StateBlock::Close(archive, kBlock);
 }
 
-// The event bus has made this channel's stream anew before the devices load. The period
-// that was running at the save goes into the buffer that stream converts next, as it
-// would have gone into the old one; without a stream the next period is not heard.
+// The event bus has made this channel's stream anew, at the saved rate, before the devices
+// load. The period that was running at the save goes into the buffer that stream converts
+// next, as it would have gone into the old one; without a stream the next period is not
+// heard.
 void SoundChannel::TakeUpMixingBuffer()
 {
     writePos_ = nullptr;
@@ -74,6 +75,8 @@ void SoundChannel::TakeUpMixingBuffer()
     for (const BusTimer* timer = bus ? bus->GetFirstTimer() : nullptr; timer; timer = timer->next) {
         if (timer->kind != BusTimer::kStream || timer->streamTarget != this || !timer->stream)
             continue;
+        if (timer->streamParams[0] > 0)
+            streamRate_ = static_cast<i32>(timer->streamParams[0]);
         i32 count = 0;
         i32 minimum = 0;
         i32 maximum = 0;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -40,6 +42,70 @@ std::string RunEntries(HMENU emulation)
     return State(emulation, 0) + " " + State(emulation, 1) + " " + State(emulation, 3) + " " +
            State(emulation, 5);
 }
+
+// The names created in or renamed into a folder, in the order the file system saw them.
+class FolderWatch {
+public:
+    explicit FolderWatch(const std::wstring& folder)
+    {
+        handle_ = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+        event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        armed_ = Arm();
+    }
+    ~FolderWatch()
+    {
+        if (armed_) {
+            CancelIo(handle_);
+            DWORD bytes = 0;
+            GetOverlappedResult(handle_, &overlapped_, &bytes, TRUE);
+        }
+        CloseHandle(event_);
+        CloseHandle(handle_);
+    }
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+
+    // Collects names until last has come (or nothing more came for ten seconds).
+    std::vector<std::wstring> NamesUntil(const std::wstring& last)
+    {
+        std::vector<std::wstring> names;
+        while (armed_ && std::find(names.begin(), names.end(), last) == names.end()) {
+            DWORD bytes = 0;
+            if (WaitForSingleObject(event_, 10000) != WAIT_OBJECT_0 ||
+                !GetOverlappedResult(handle_, &overlapped_, &bytes, FALSE)) {
+                break;
+            }
+            for (DWORD at = 0; bytes != 0;) {
+                const auto* entry = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer_ + at);
+                if (entry->Action == FILE_ACTION_ADDED || entry->Action == FILE_ACTION_RENAMED_NEW_NAME)
+                    names.emplace_back(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+                if (entry->NextEntryOffset == 0)
+                    break;
+                at += entry->NextEntryOffset;
+            }
+            armed_ = Arm();
+        }
+        return names;
+    }
+
+private:
+    bool Arm()
+    {
+        ResetEvent(event_);
+        overlapped_ = {};
+        overlapped_.hEvent = event_;
+        return ReadDirectoryChangesW(handle_, buffer_, sizeof buffer_, FALSE,
+                                     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME, nullptr,
+                                     &overlapped_, nullptr) != 0;
+    }
+
+    HANDLE handle_;
+    HANDLE event_;
+    OVERLAPPED overlapped_ = {};
+    bool armed_ = false;
+    alignas(DWORD) BYTE buffer_[16384];
+};
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -120,11 +186,22 @@ TEST_F(MainWindowTest, MenuBarAndRunEntriesFollowTheEmulation)
 
 TEST_F(MainWindowTest, ClosingSavesTheSettingsAfterTheCoreIsGone)
 {
+    // The worker's last act is to write the machine's settings, into a "settings" folder
+    // it makes: the application settings file must appear in the data folder after it.
+    std::filesystem::create_directories(ProgramTree::Where("user/kuv.ini").parent_path());
+    ASSERT_FALSE(std::filesystem::exists(ProgramTree::Where("user/settings")));
+    FolderWatch watch(ProgramTree::Where("user/kuv.ini").parent_path().wstring());
     ASSERT_TRUE(window->GetMainMenu()->startItem->DispatchCommand(-1));
     SendMessageW(window->GetHandle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(window->core, nullptr);
-    const std::vector<u8> file = ProgramTree::Read("user/kuv.ini");
-    const std::string text(file.begin(), file.end());
+    const std::vector<std::wstring> names = watch.NamesUntil(L"kuv.ini");
+    const auto settings = std::find(names.begin(), names.end(), L"settings");
+    const auto file = std::find(names.begin(), names.end(), L"kuv.ini");
+    ASSERT_NE(file, names.end());
+    EXPECT_LT(settings, file) << "the settings file was written while the worker ran";
+
+    const std::vector<u8> bytes = ProgramTree::Read("user/kuv.ini");
+    const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(text.substr(0, 6), "KUVINI");
     EXPECT_NE(text.find("msx_1"), std::string::npos);
 }

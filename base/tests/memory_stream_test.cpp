@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "base/memory_stream.h"
@@ -69,6 +70,30 @@ TEST(MemoryStream, AttachedBufferCutsWritesAtItsEnd) {
     EXPECT_FALSE(m.SetSize(32));
     m.Free();  // forgets the buffer, does not free it
     EXPECT_EQ(outside[0], 1);
+}
+
+// The raw magic of a settings file goes in without its terminator, and a cut write
+// is a failure.
+TEST(MemoryStream, RawTextIsWrittenWholeOrFails) {
+    struct Case {
+        const char* text;
+        u64 room;
+        bool written;
+        std::string after;  // the room afterwards; '.' stands for an untouched byte
+    };
+    const Case cases[] = {
+        {"KUVINI", 8, true, "KUVINI.."},
+        {"KUVINI", 4, false, "KUVI"},
+        {"", 4, true, "...."},
+        {nullptr, 4, true, "...."},
+    };
+    for (const Case& c : cases) {
+        std::vector<char> room(c.room, '.');
+        MemoryStream m;
+        ASSERT_TRUE(m.Attach(room.data(), room.size()));
+        EXPECT_EQ(WriteRawText(m, c.text), c.written) << (c.text ? c.text : "null") << " into " << c.room;
+        EXPECT_EQ(std::string(room.begin(), room.end()), c.after) << (c.text ? c.text : "null");
+    }
 }
 
 TEST(MemoryStream, SeekReadAndOffsetsPastTheEnd) {

@@ -1,7 +1,10 @@
 // The worker's life, starting and stopping runs, and the control operations around them.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 #include "base/string_w.h"
 #include "core/tests/core_rig.h"
@@ -165,6 +168,36 @@ TEST(Worker, AnErrorWhileTheMachineStartsEndsTheRun)
     EXPECT_TRUE(WaitFor([&] { return rig.Frames() >= 2; }));
     rig.core->Stop();
     EXPECT_FALSE(rig.core->IsStarted());
+}
+
+// A run that fails to start while its end is slow to finish (5 ms between marking it
+// stopped and no longer started): Start answers false every time, by either way of failing.
+TEST(Worker, StartAnswersFalseForARunThatFailsWhileItsEndIsSlow)
+{
+    struct Case {
+        const char* what;
+        i32 cpus;
+        bool throws;
+    };
+    const Case cases[] = {{"two CPUs", 2, false}, {"the machine's start throws", 1, true}};
+    for (const Case& c : cases) {
+        CoreRig rig({}, c.cpus);
+        ASSERT_TRUE(rig.alive);
+        if (c.throws)
+            rig.machine->onStart = [](TestMachine&) { throw std::runtime_error("no BIOS"); };
+        std::atomic<i32> ends{0};
+        rig.core->SetRunEndHook(
+            [](void* context) {
+                static_cast<std::atomic<i32>*>(context)->fetch_add(1);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            },
+            &ends);
+        for (i32 i = 0; i < 5; ++i) {
+            EXPECT_FALSE(rig.core->Start(false, false)) << c.what << ", start " << i;
+            EXPECT_FALSE(rig.core->IsStarted()) << c.what;
+        }
+        EXPECT_EQ(ends.load(), 5) << c.what;
+    }
 }
 
 // A worker held in a frame for as long as the test wants: it answers no request.

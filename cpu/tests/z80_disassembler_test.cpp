@@ -92,6 +92,14 @@ TEST(Z80Disassembler, MnemonicsOfEverySet)
         {{0xED, 0x71}, "OUT (BC),0", "ED71", 2, 0},
         {{0xED, 0x43, 0x34, 0x12}, "LD (nn),R16", "ED433412", 4, 0},
         {{0xED, 0x4D}, "RETI", "ED4D", 2, 0},
+        {{0xED, 0x4C}, "NEG A", "ED4C", 2, 0},  // the mirrors, named as the CPU runs them
+        {{0xED, 0x7C}, "NEG A", "ED7C", 2, 0},
+        {{0xED, 0x55}, "RETN", "ED55", 2, 0},
+        {{0xED, 0x7D}, "RETN", "ED7D", 2, 0},
+        {{0xED, 0x4E}, "IM 0", "ED4E", 2, 0},
+        {{0xED, 0x6E}, "IM 0", "ED6E", 2, 0},
+        {{0xED, 0x76}, "IM 1", "ED76", 2, 0},
+        {{0xED, 0x7E}, "IM 2", "ED7E", 2, 0},
         {{0xED, 0xAA}, "IND", "EDAA", 2, 0},
         {{0xED, 0xBB}, "OTDR", "EDBB", 2, 0},
         // DD, FD: patterns as they stand, operands counted
@@ -113,8 +121,8 @@ TEST(Z80Disassembler, MnemonicsOfEverySet)
 TEST(Z80Disassembler, UndecodedAndIgnoredPrefixes)
 {
     DisasmRig rig;
-    for (auto bytes : {std::vector<u8>{0xED, 0x4C}, {0xED, 0x00}, {0xED, 0xFF}, {0xDD, 0x00},
-                       {0xDD, 0xDD}, {0xFD, 0xED}, {0xDD, 0x76}}) {
+    for (auto bytes : {std::vector<u8>{0xED, 0x77}, {0xED, 0x7F}, {0xED, 0x00}, {0xED, 0xFF},
+                       {0xDD, 0x00}, {0xDD, 0xDD}, {0xFD, 0xED}, {0xDD, 0x76}}) {
         rig.Load(0x2000, {bytes[0], bytes[1], 0x00, 0x00});
         rig.cpu.Regs().PC = 0x2000;
         const DisasmLine l = rig.Run();

@@ -3,6 +3,8 @@
 // large; these pin what it does not check.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "cpu/tests/z80_test_rig.h"
 
 namespace {
@@ -203,18 +205,56 @@ TEST(Z80Prefixed, HalfRegistersCostNine)
     EXPECT_EQ(0x04, rig.R().A);
 }
 
-TEST(Z80Prefixed, UndecodedEdCodes)
+// NEG, RETN and IM at every code of their ED columns, as the chip runs them, and the
+// undefined codes beside them as no-operations. Each code runs once from 0000h with A = 01h,
+// F = 41h, IM 1 (IM 2 before the IM 1 codes), IFF1 clear and IFF2 set, 1234h on the stack,
+// and (HL) = 5Ah, which ED 77 leaves (77 alone is LD (HL),A).
+TEST(Z80Prefixed, EdMirrorsAndUndefinedCodes)
 {
-    Z80Rig rig;
-    rig.Load(0, {0xED, 0x00,    // undecoded: both bytes consumed
-                 0xED, 0x4C});  // undecoded: ED costs 4, then 4C runs as LD C,H
-    rig.R().HL = 0x9900;
-    EXPECT_GT(Step(rig, 1), 0);
-    EXPECT_EQ(0x0002, rig.R().PC);
-    EXPECT_EQ(4, Step(rig, 1));
-    EXPECT_EQ(0x0003, rig.R().PC);
-    EXPECT_EQ(4, Step(rig, 1));
-    EXPECT_EQ(0x99, rig.R().BC & 0xFF);
+    struct Case {
+        u8 op;
+        i32 t;
+        u8 a, f, im;
+        u16 pc, sp;
+        bool iff1;
+    };
+    constexpr u8 kA = 0x01, kF = 0x41;
+    std::vector<Case> cases;
+    for (u8 op : {0x44, 0x4C, 0x54, 0x5C, 0x64, 0x6C, 0x74, 0x7C})  // NEG: 0 - 01h
+        cases.push_back({op, 8, 0xFF, 0x93, 1, 0x0002, 0xEFFE, false});
+    for (u8 op : {0x45, 0x4D, 0x55, 0x5D, 0x65, 0x6D, 0x75, 0x7D})  // RETN (4D RETI)
+        cases.push_back({op, 14, kA, kF, 1, 0x1234, 0xF000, true});
+    for (u8 op : {0x46, 0x4E, 0x66, 0x6E})                          // IM 0
+        cases.push_back({op, 8, kA, kF, 0, 0x0002, 0xEFFE, false});
+    for (u8 op : {0x56, 0x76})                                      // IM 1
+        cases.push_back({op, 8, kA, kF, 1, 0x0002, 0xEFFE, false});
+    for (u8 op : {0x5E, 0x7E})                                      // IM 2
+        cases.push_back({op, 8, kA, kF, 2, 0x0002, 0xEFFE, false});
+    for (u8 op : {0x77, 0x7F, 0x00, 0x3F, 0x80, 0xA4, 0xFF})        // undefined
+        cases.push_back({op, 8, kA, kF, 1, 0x0002, 0xEFFE, false});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "ED " << std::hex << int(c.op));
+        Z80Rig rig;
+        rig.Load(0, {0xED, c.op, 0x00});
+        rig.Load(0xEFFE, {0x34, 0x12});
+        rig.Load(0x4000, {0x5A});
+        rig.R().A = kA;
+        rig.R().F = kF;
+        rig.R().HL = 0x4000;
+        rig.R().SP = 0xEFFE;
+        rig.R().IM = (c.op == 0x56 || c.op == 0x76) ? 2 : 1;
+        rig.R().IFF2 = true;
+        rig.R().IR = 0x0010;
+        EXPECT_EQ(c.t, Step(rig, 1));
+        EXPECT_EQ(c.pc, rig.R().PC);
+        EXPECT_EQ(c.a, rig.R().A);
+        EXPECT_EQ(c.f, rig.R().F);
+        EXPECT_EQ(c.im, rig.R().IM);
+        EXPECT_EQ(c.sp, rig.R().SP);
+        EXPECT_EQ(c.iff1, rig.cpu.AreInterruptsEnabled());
+        EXPECT_EQ(0x12, rig.cpu.GetR()) << "R counts the prefix and the code";
+        EXPECT_EQ(0x5A, rig.Peek(0x4000));
+    }
 }
 
 TEST(Z80Prefixed, OutZeroAndRetiRestoresIff1)

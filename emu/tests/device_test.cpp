@@ -178,6 +178,40 @@ TEST(DeviceSettings, DamagedSettingsAreRefusedWithoutHarm)
     EXPECT_TRUE(machine.LoadSettingsTree(in.stream, false, nullptr));
 }
 
+// A device whose parent's node is read through its own-settings loader takes the node
+// that bears its exact name and lets the others be skipped.
+TEST(DeviceSettings, OwnLoaderTakesOnlyTheNodeOfItsExactName)
+{
+    struct Case {
+        Dictionary::ChildLoader loader;
+        const char* name;
+        u8 setting;    // after the load
+        bool changed;  // reported by the tracked loader
+    };
+    const Case cases[] = {
+        {&Device::LoadOwnSettings, "CPU", 4, false},
+        {&Device::LoadOwnSettingsTracked, "CPU", 4, true},
+        {&Device::LoadOwnSettings, "cpu", 0, false},
+        {&Device::LoadOwnSettings, "CP", 0, false},
+        {&Device::LoadOwnSettingsTracked, "CPUS", 0, false},
+    };
+    SettingsTree saved;
+    saved.cpu->setting = 4;
+    const ByteVec bytes = saved.Save();
+    for (const Case& c : cases) {
+        Chip chip("Speed");
+        chip.SetName(c.name);
+        Dictionary parent;
+        parent.SetHookContext(static_cast<Device*>(&chip));
+        parent.SetChildLoader(c.loader);
+        StateBuffer in(bytes);
+        bool changed = false;
+        ASSERT_TRUE(parent.LoadEx(in.stream, changed)) << c.name;
+        EXPECT_EQ(chip.setting, c.setting) << c.name;
+        EXPECT_EQ(changed, c.changed) << c.name;
+    }
+}
+
 // --- debugger menu ---
 
 class MenuChip : public Device {

@@ -102,8 +102,27 @@ TEST(MsxCartridge, SizeRulesAtTheirBoundaries)
 
 TEST(MsxCartridge, FingerprintRowsNameTheMapper)
 {
+    // Expected values worked out outside the program: the image written to a file, its
+    // digest taken with sha1sum, split into five big-endian words h0..h4 and folded by
+    // hand as ((h2 ^ h3) << 32 | (h0 ^ h1)) | h4 << 16, the low byte then replaced by the
+    // size in KB modulo 128.
+    struct Known {
+        size_t size;
+        u32 shift;
+        u64 fingerprint;
+    };
+    const Known known[] = {
+        // sha1 85c4ea56 20f81ff3 1d59da1a 43ad2830 9ef6b464; low byte 16 (KB)
+        {0x4000, 10, 0x5EF4FEFEB57CF510ull},
+        // sha1 04a83949 8b978fc9 46cde17d 13f2b5bc 6902faf8; 128 KB leaves a low byte of 0
+        {0x20000, 13, 0x553F7DC3FFFFB600ull},
+    };
+    for (const Known& k : known) {
+        const std::vector<u8> bytes = Image(k.size, k.shift);
+        EXPECT_EQ(MsxMapper::Fingerprint(bytes.data(), static_cast<u32>(k.size)), k.fingerprint) << k.size;
+    }
+
     const std::vector<u8> image = Image(0x4000, 10);
-    EXPECT_EQ(MsxMapper::Fingerprint(image.data(), 0x4000) & 0xFF, 16u) << "the low byte is the size in KB";
     {
         MsxRig rig;
         StartKnown(rig, MsxMapper::kTypeNormal16At8000, image);
@@ -131,6 +150,65 @@ TEST(MsxCartridge, BankSwitching)
                     << MsxMapper::GetTypeName(c.type) << " after " << std::hex << step.address << "=" << u32{step.value};
         }
     }
+}
+
+// A bank number past a 32 KB image wraps over it, so the register's own window stays
+// writable: the second write, into that window, switches the register back.
+TEST(MsxCartridge, BankNumbersPastTheImageWrap)
+{
+    struct Write {
+        u32 address;
+        u8 value;
+        u32 reg;
+        u32 read;   // an address the register selects
+        u8 shown;   // the 8 KB bank read there
+    };
+    const struct {
+        u32 type;
+        Write far, back;
+    } cases[] = {
+        {MsxMapper::kTypeAscii8, {0x6800, 0x41, 1, 0x6123, 1}, {0x6800, 2, 1, 0x6123, 2}},
+        {MsxMapper::kTypeAscii8, {0x6800, 0x42, 1, 0x6123, 2}, {0x6000, 3, 0, 0x4123, 3}},
+        {MsxMapper::kTypeAscii8Sram, {0x6800, 0x1D, 1, 0x6123, 1}, {0x6800, 2, 1, 0x6123, 2}},
+        {MsxMapper::kTypeAscii16, {0x6000, 0x41, 0, 0x6123, 3}, {0x6000, 0, 0, 0x6123, 1}},
+        {MsxMapper::kTypeAscii16Sram, {0x6000, 0x0F, 0, 0x4123, 2}, {0x6000, 0, 0, 0x4123, 0}},
+        {MsxMapper::kTypeKonami, {0x6000, 0x1E, 1, 0x6123, 2}, {0x6000, 1, 1, 0x6123, 1}},
+        {MsxMapper::kTypeKonami, {0xA000, 0xFF, 3, 0xA123, 3}, {0xA000, 2, 3, 0xA123, 2}},
+    };
+    for (const auto& c : cases) {
+        MsxRig rig;
+        StartKnown(rig, c.type, Image(0x8000, 13));
+        for (const Write& w : {c.far, c.back}) {
+            rig.Poke(w.address, w.value);
+            SCOPED_TRACE(testing::Message() << MsxMapper::GetTypeName(c.type) << " after " << std::hex
+                                            << w.address << "=" << u32{w.value});
+            EXPECT_EQ(rig.Mapper()->GetBankRegister(w.reg), u32{w.value});
+            EXPECT_EQ(rig.Peek(w.read), w.shown);
+        }
+    }
+}
+
+// Bank numbers that reached the reserve after the image show it as before, from a state
+// too; one past the reserve shows a bank of the image.
+TEST(MsxCartridge, StateKeepsBanksInsideTheReserve)
+{
+    std::vector<u8> image(0x8000);
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<u8>(0x80 | (i >> 13));  // the reserve reads 00
+    MsxRig rig;
+    StartKnown(rig, MsxMapper::kTypeAscii8, image);
+    rig.Poke(0x6800, 4);     // the reserve
+    rig.Poke(0x7000, 0x45);  // past it: bank 1
+    StateBuffer state;
+    ASSERT_TRUE(rig.machine->SaveComponent(state.archive));
+    rig.Poke(0x6800, 0);
+    rig.Poke(0x7000, 0);
+    state.stream.Seek(0);
+    ASSERT_TRUE(rig.machine->LoadComponent(state.archive, nullptr));
+    EXPECT_EQ(rig.Peek(0x6123), 0x00) << "the reserve, as it always showed";
+    EXPECT_EQ(rig.Peek(0x8123), 0x81);
+    rig.Poke(0x7000, 2);
+    EXPECT_EQ(rig.Peek(0x8123), 0x82);
 }
 
 TEST(MsxCartridge, BankWritesLeaveOtherSlotsAlone)

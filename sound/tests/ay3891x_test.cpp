@@ -373,7 +373,7 @@ TEST_F(Ay3891xTest, StateRoundTripsAndDamagedStatesAreRefused)
     };
     const Damage cases[] = {
         {"REGI", 15, true}, {"REGI", 16, false}, {"REGI", -1, false},
-        {"ENSH", 16, true},   // no program: rebuilt from the shape
+        {"ENSH", 16, true},   // no program: the next step takes the shape's
         {"ENSH", 17, false},  {"ENVS", 16, false}, {"ENSP", 4, false},
         {"ENTO", -5, false},  {"TDCN", -1, false}, {"NDML", 0x20000, false},
         {"ENFL", 32, false},

@@ -368,6 +368,82 @@ TEST_F(Sn76489Test, StateRoundTripContinuesTheSameSound)
     EXPECT_EQ(psg->GetPsgChannel(3)->GetNoiseRegister(), copy->GetPsgChannel(3)->GetNoiseRegister());
 }
 
+// A save between a latch byte and its data byte: after the load the data byte goes to
+// the latched register. A state saved before the latch was kept loads with none, and a
+// latch without bit 7 is no latch byte.
+TEST_F(Sn76489Test, LatchGoesOnInALoadedState)
+{
+    Write({0xA5});   // channel 1's tone, low bits 5
+    ArchiveBuffer saved;
+    ASSERT_TRUE(rig.machine.SaveComponent(saved.archive));
+    const std::vector<u8> bytes = saved.Bytes();
+    const u8 key[] = {'L', 'T', 'C', 'H'};
+    const auto at = std::search(bytes.begin(), bytes.end(), std::begin(key), std::end(key));
+    ASSERT_NE(at, bytes.end());
+    // The record: F8, the key's string record (4 bytes of head), the type byte, the value.
+    const size_t record = static_cast<size_t>(at - bytes.begin()) - 5;
+    ASSERT_EQ(bytes[record], 0xF8);
+    const size_t value = record + 5 + sizeof key + 1;
+    ASSERT_EQ(bytes[value], 0xA5);
+    std::vector<u8> older = bytes;
+    older.erase(older.begin() + static_cast<long>(record), older.begin() + static_cast<long>(value + 1));
+    std::vector<u8> noLatchByte = bytes;
+    noLatchByte[value] = 0x25;
+
+    struct Case {
+        const char* what;
+        const std::vector<u8>& state;
+        bool loads;
+        i32 tone0;   // after the data byte 0x02
+        i32 tone1;
+    };
+    const Case cases[] = {
+        {"the latch saved", bytes, true, 0x000, 0x025},
+        {"an older state", older, true, 0x020, 0x005},
+        {"a latch without bit 7", noLatchByte, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SoundRig other;
+        auto* copy = other.Add(new Sn76489Psg);
+        copy->SetToneClock(3579545);
+        ASSERT_TRUE(other.Start());
+        ArchiveBuffer state;
+        state.stream.Write(c.state.data(), c.state.size());
+        state.Rewind();
+        ASSERT_EQ(c.loads, other.machine.LoadComponent(state.archive, nullptr)) << c.what;
+        if (!c.loads)
+            continue;
+        copy->Write(0x02);
+        EXPECT_EQ(c.tone0, copy->GetPsgChannel(0)->GetTone()) << c.what;
+        EXPECT_EQ(c.tone1, copy->GetPsgChannel(1)->GetTone()) << c.what;
+    }
+}
+
+// Saved at 48000 Hz and loaded while 22050 Hz is chosen: the stream goes on at the saved
+// rate, and so does the tone's pitch (divider 254, 440.4 Hz).
+TEST(Sn76489Pitch, ToneKeepsItsPitchInAStateLoadedWhileAnotherRateIsChosen)
+{
+    RatedChip chip(0, {0x8E, 0x0F, 0x90});
+    ASSERT_EQ(48000, chip.rate);
+    ArchiveBuffer saved;
+    ASSERT_TRUE(chip.rig.machine.SaveComponent(saved.archive));
+
+    SoundRig other;
+    auto* copy = other.Add(new Sn76489Psg);
+    copy->SetToneClock(static_cast<i32>(kChipClock));
+    copy->RateIndex() = 2;
+    ASSERT_TRUE(other.Start());
+    other.cpu->AddCycles(static_cast<i32>(chip.rig.cpu->GetCycleCount()));
+    saved.Rewind();
+    ASSERT_TRUE(other.machine.LoadComponent(saved.archive, nullptr));
+    other.RunSeconds(1.5);
+    // The streams opened by the load follow the four of the start.
+    ASSERT_EQ(8u, other.sink.streams.size());
+    const std::vector<u8>& pcm = other.Stream(4);
+    ASSERT_GT(pcm.size(), static_cast<size_t>(kRate));
+    EXPECT_NEAR(0.0, Cents(RisingFrequency(pcm, pcm.size() - kRate, kRate), kChipClock / (32.0 * 254)), 5.0);
+}
+
 TEST_F(Sn76489Test, StateOfAnotherChannelKindIsRefused)
 {
     ArchiveBuffer saved;
