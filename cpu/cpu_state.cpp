@@ -11,6 +11,7 @@
 //
 // Event record (little-endian): reserved A u32, reserved B u32, due u64, reserved C u32,
 // reserved D u32, period i32, user word 0 u32, user word 1 u32.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -62,6 +63,29 @@ template <typename Event, typename Visit> void VisitEventRecord(Event& e, Visit 
 bool IsClock(i64 hz)
 {
     return hz > 0 && hz <= INT32_MAX;
+}
+
+// Overrun of a slice past an event's due cycle (its last instruction, cycles added
+// between slices) that a save may catch before the event fires.
+constexpr i64 kOverrunSlack = 1024;
+
+// A running event is due within its next period (four of them after the off-frequency
+// catch-up) and overdue by no more than an overrun: a due beyond would silence it for
+// that long, one long past would fire it in a burst. period: the converted one.
+bool DueFitsClock(const CpuEvent& e, u64 now, i32 period)
+{
+    const i64 p = std::max(period, 1);
+    const i64 d = static_cast<i64>(e.due - now);
+    return d >= -p - kOverrunSlack && d <= 4 * p + kOverrunSlack;
+}
+
+// Cycles from now to the nearest due event, at least 0; kNothingPending without events.
+i32 NearestEvent(const CpuEvent* e, u64 now)
+{
+    i64 nearest = ClockInterface::kNothingPending;
+    for (; e; e = e->next)
+        nearest = std::min(nearest, std::max<i64>(static_cast<i64>(e->due - now), 0));
+    return static_cast<i32>(nearest);
 }
 
 StringA IndexedKey(const char* pattern, u32 index)
@@ -137,6 +161,10 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
     // refused and the one used is computed here (a few ulps may differ between hosts).
     if (!IsClock(freq) || !IsClock(currentFreq))
         return false;
+    // The nominal clock is the machine's own (its configuration restarts it first): another
+    // one would convert every event period at the wrong ratio.
+    if (freq != nominalFrequency_)
+        return false;
     const u64 periodBits = LoadLe64(period);
     double loadedPeriod;
     std::memcpy(&loadedPeriod, &periodBits, 8);
@@ -149,6 +177,10 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
     if (!archive.ReadBool(&iffreq_, "IFFREQ") || !archive.ReadInt32(&sliceBudget_, "MCYCL") ||
         !archive.ReadInt32(&sliceLeft_, "ECYCL") || !archive.ReadInt32(&addedCycles_, "SCYCL") ||
         !archive.ReadInt32(&owedCycles_, "PCYCL") || !archive.ReadUInt64(&mask, "AMSK"))
+        return false;
+    // A state is saved between slices, where the slice counters stand level; counters
+    // apart would move the clock when the next slice sets them, away from every event.
+    if (sliceBudget_ != sliceLeft_)
         return false;
     SetAddressMask(static_cast<u32>(mask));
     if (!archive.ReadUInt64(&memSize, "MESZ") || memSize != memSize_)
@@ -188,6 +220,14 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
                       saved.userWords[1]))
             return false;
         VisitEventRecord(*eventTail_, load);
+        if (eventsStarted_ && !DueFitsClock(*eventTail_, GetCycleCount(), ConvertCycles(eventTail_->period)))
+            return false;
     }
-    return archive.ReadInt32(&cyclesToNextEvent_, "CBEVT") && StateBlock::Leave(archive, kBlock);
+    i32 toNext = 0;
+    if (!archive.ReadInt32(&toNext, "CBEVT"))
+        return false;
+    // The run loop slices up to this count: one beyond the nearest event would hold every
+    // event back that long, so the nearer of the two is taken.
+    cyclesToNextEvent_ = eventsStarted_ ? std::min(toNext, NearestEvent(eventHead_, GetCycleCount())) : toNext;
+    return StateBlock::Leave(archive, kBlock);
 }

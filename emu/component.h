@@ -9,7 +9,8 @@
 // Component record, the framing of one node in a saved state (archive encodings):
 //   F0, name                      open marker and the node's name as a string record
 //   "_VER" u8 0                   the only version there is
-//   "_ENBL" one byte              1 when enabled
+//   "_ENBL" one byte              1 when enabled; a load refuses a flag other than
+//                                 the node's own (the settings decide, not the state)
 //   ...                           the node's own state (SaveState)
 //   ...                           groups: the records of the enabled children, in order
 //   FF, name                      close marker and the name again

@@ -33,12 +33,11 @@ bool Component::LoadRecordHead(Archive& archive)
     u8 version = 0xFF;
     if (!archive.ReadUInt8(&version, StringA(kVersionKey)) || version != 0)
         return false;
-    // Read into a scratch so that a record cut short leaves the flag alone.
+    // The machine's settings fix which nodes are enabled, and a state's configuration
+    // restarts the machine with its own first; a record that says otherwise is damaged.
+    // Taking its flag would silently switch a CPU or a service off for every later run.
     bool enabled = enabled_;
-    if (!archive.ReadBool(&enabled, StringA(kEnabledKey)))
-        return false;
-    enabled_ = enabled;
-    return true;
+    return archive.ReadBool(&enabled, StringA(kEnabledKey)) && enabled == enabled_;
 }
 
 bool Component::LoadRecordTail(Archive& archive)

@@ -19,7 +19,8 @@
 // refused or cross a block edge split into byte accesses, low part first.
 //
 // Saved state "_MEMS": only the backing memory, in runs of saved blocks; the mapping is
-// rebuilt by the machine at every start.
+// rebuilt by the machine at every start, so a state of another size is refused unless
+// the machine lays its map out from the state (SetStateSized).
 #pragma once
 
 #include "base/types.h"
@@ -109,6 +110,13 @@ public:
     // Reads items of itemSize bytes straight into the backing memory, address += step.
     bool LoadFromStream(StreamInterface& stream, u32 address, i32 itemSize, u32 step);
 
+    // Whether a loaded state may make the memory anew at its own size and limit, which
+    // resets every mapping: only for a machine whose devices lay the map out again from
+    // the state (a cartridge area sized by the saved cartridges). Otherwise a state of
+    // another size or limit is refused, unless the space holds no memory yet. Kept
+    // across starts; off at construction.
+    void SetStateSized(bool on) { stateSized_ = on; }
+
     // --- component operations ---
     bool Start(i32* rate) override;
     void Stop() override;
@@ -155,4 +163,5 @@ private:
     ReadAccess unmappedRead_{};
     WriteAccess unmappedWrite_{};
     SystemBase* system_ = nullptr;
+    bool stateSized_ = false;
 };

@@ -10,7 +10,8 @@
 //     "MDTA<n>" blob the run's bytes
 //   "MDT<n+1>" bool false
 //   FF "_MEMS"
-// Only the backing memory is saved; the machine rebuilds the mapping at every start.
+// Only the backing memory is saved; the machine rebuilds the mapping at every start
+// (a machine sized by its state, SetStateSized, also after a load).
 #include "base/archive.h"
 #include "base/string_a.h"
 #include "emu/memory_space.h"
@@ -72,8 +73,10 @@ bool MemorySpace::LoadState(Archive& archive, LoadContext)
         return false;
     if (highest != 0 && highest >= size)
         return false;
+    // Making the memory anew wipes the map, which most machines make only at their start
+    // (and a state's configuration restarts the machine first, at the state's size).
     if (size != size_ || highest != highest_) {
-        if (!Allocate(static_cast<u32>(size), static_cast<u32>(highest)))
+        if ((memory_ && !stateSized_) || !Allocate(static_cast<u32>(size), static_cast<u32>(highest)))
             return false;
     }
     for (i32 run = 0;; ++run) {

@@ -177,6 +177,9 @@ bool MsxMachine::SetupRoms()
 {
     if (memory_ == nullptr)
         return false;
+    // The cartridge area follows the saved cartridges: a state sizes the memory, and the
+    // mapper lays the map out again from it.
+    memory_->SetStateSized(true);
     const StringA description("System BIOS (w/BASIC)");
     switch (machineType_) {
     case kTypeMsx1:

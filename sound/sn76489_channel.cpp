@@ -171,7 +171,10 @@ bool Sn76489Channel::LoadState(Archive& archive, LoadContext context)
         levels_[i] = static_cast<i32>(LoadLe32(levels + 4 * i));
     restLevel_ = levels_[0];
     noiseRegister_ = noiseRegister & 0x7FFF;
-    // The stream runs on at the saved rate, whatever the rate choice is now.
-    Retune(GetStreamRate());
+    // The stream runs on at the saved rate, whatever the rate choice is now; the half
+    // period's fraction is worked out again from the tone. A channel that no write has
+    // tuned since its start stays untuned, as it was saved.
+    if (halfPeriod_ > 0)
+        Retune(GetStreamRate());
     return true;
 }

@@ -103,6 +103,10 @@ bool VideoProcessor::Connect(u32 flags)
 {
     if (!VideoMemory::Connect(flags))
         return false;
+    // A loaded state whose render event does not carry the generation in force would
+    // have that event drop itself at its next firing, and the chip would never run again.
+    if (flags == kConnectStateLoaded && timingState_ == 0 && frameRate_ > 0 && !HasCurrentRenderEvent())
+        return false;
     // Changed parameters or a loaded state: draw everything again.
     if ((flags & kConnectParams) != 0 && display_)
         display_->InvalidateDrawnLines();

@@ -113,6 +113,8 @@ public:
     static bool OnFrRenderEvent(Component* target, u64* fireCount, u32* userWords);
     static bool OnLoRenderEvent(Component* target, u64* fireCount, u32* userWords);
     static bool OnHiRenderEvent(Component* target, i32* period, u32* userWords, ClockInterface* clock);
+    // Whether the bus or the main CPU holds a render event of this generation.
+    bool HasCurrentRenderEvent() const;
 
     // --- rarely used parts of the base (video_processor_pages.cpp) ---
     // A second memory page (a new VideoMemory when page is null); -1 while running or when

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "cpu/clock_interface.h"
+#include "cpu/cpu_base.h"
 #include "emu/event_bus.h"
 #include "emu/system_interface.h"
 #include "video/display_surface.h"
@@ -77,6 +78,22 @@ bool VideoProcessor::IsCurrentEvent(const u32* userWords) const
         return false;
     const u64 identity = static_cast<u64>(userWords[0]) | (static_cast<u64>(userWords[1]) << 32);
     return identity == renderGeneration_;
+}
+
+bool VideoProcessor::HasCurrentRenderEvent() const
+{
+    const Component* self = this;
+    for (const BusTimer* t = bus_ ? bus_->GetFirstTimer() : nullptr; t; t = t->next) {
+        if (t->kind == BusTimer::kTimer && t->user == self &&
+            (t->callback == OnFrRenderEvent || t->callback == OnLoRenderEvent) && IsCurrentEvent(t->userWords))
+            return true;
+    }
+    const auto* cpu = host_ ? dynamic_cast<const CpuBase*>(host_->GetMainCpu()) : nullptr;
+    for (const CpuEvent* e = cpu ? cpu->GetFirstEvent() : nullptr; e; e = e->next) {
+        if (e->target == self && e->callback == OnHiRenderEvent && IsCurrentEvent(e->userWords))
+            return true;
+    }
+    return false;
 }
 
 bool VideoProcessor::DrawLine(i32 line, bool redrawOnly)

@@ -172,6 +172,9 @@ bool VideoProcessor::LoadState(Archive& archive, LoadContext context)
         if (!Remaining(archive, static_cast<u64>(frameSize)) || !frameData_.SetSize(static_cast<u64>(frameSize)) ||
             !archive.ReadBlob(frameData_.GetBuffer(), static_cast<u64>(frameSize), "FDAT"))
             return false;
+    } else if (!frameData_.SetSize(0)) {
+        // A state without frame data leaves none from an earlier load.
+        return false;
     }
     if (!StateBlock::Leave(archive, kBlock))
         return false;

@@ -197,4 +197,15 @@ TEST(CpuEvents, LoadRefusesAnotherMemoryLayout)
     EXPECT_TRUE(Load(same.cpu, state));
 }
 
+// The clock is the machine's: events saved at another one would fire at the wrong ratio.
+TEST(CpuEvents, LoadRefusesAnotherNominalClock)
+{
+    Z80Rig first;
+    MemoryStream state;
+    Save(first.cpu, state);
+    Z80Rig faster;
+    faster.cpu.SetFrequency(first.cpu.GetNominalFrequency() + 1);
+    EXPECT_FALSE(Load(faster.cpu, state));
+}
+
 } // namespace

@@ -3,7 +3,10 @@
 // a damaged state is refused without touching the machine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <string>
 
 #include "machines/tests/state_run.h"
 
@@ -24,15 +27,42 @@ struct ColecoCore : StateCore<ColecoVisionMachine> {
 };
 
 // Offset of the value byte of keyed value `key` (a key record: type, check, 16-bit
-// length, the text; then the value's type byte).
-size_t ValueOffset(const std::vector<u8>& state, const char* key)
+// length, the text; then the value's type byte), the first one at or after `from`.
+size_t ValueOffset(const std::vector<u8>& state, const char* key, size_t from = 0)
 {
     const size_t length = std::strlen(key);
-    for (size_t i = 4; i + length + 1 < state.size(); ++i) {
+    for (size_t i = std::max<size_t>(from, 4); i + length + 1 < state.size(); ++i) {
         if (state[i - 2] == length && state[i - 1] == 0 && std::memcmp(&state[i], key, length) == 0)
             return i + length + 1;
     }
     return 0;
+}
+
+// Offset just past the first occurrence of text.
+size_t After(const std::vector<u8>& state, const std::string& text, size_t from = 0)
+{
+    const auto at = std::search(state.begin() + static_cast<std::ptrdiff_t>(from), state.end(), text.begin(), text.end());
+    return at == state.end() ? 0 : static_cast<size_t>(at - state.begin()) + text.size();
+}
+
+// The open marker of a component record named name (narrow string record).
+std::string OpenRecord(const std::string& name)
+{
+    const u8 length = static_cast<u8>(name.size());
+    return std::string{'\xF0', '\x81', static_cast<char>(0x81 ^ length), static_cast<char>(length), '\0'} + name;
+}
+
+// Patches that add delta to the little-endian u64 at offset.
+std::vector<std::pair<size_t, u8>> AddToU64(const std::vector<u8>& state, size_t offset, i64 delta)
+{
+    u64 value = 0;
+    for (int i = 0; i < 8; ++i)
+        value |= static_cast<u64>(state[offset + i]) << (8 * i);
+    value += static_cast<u64>(delta);
+    std::vector<std::pair<size_t, u8>> patches;
+    for (int i = 0; i < 8; ++i)
+        patches.push_back({offset + i, static_cast<u8>(value >> (8 * i))});
+    return patches;
 }
 
 } // namespace
@@ -103,6 +133,28 @@ TEST(ColecoState, DamagedStatesAreRefusedAndTheRunningMachineIsKept)
         if (std::memcmp(&good[i], "ColecoVision", 12) == 0)
             cases[4].patches.push_back({i + 11, 'M'});  // the machine's record under another name
     }
+    // A memory of another size or limit would be made anew without the map that only
+    // the start makes (the BIOS and cartridge read-only, the RAM mirrored).
+    const size_t size = ValueOffset(good, "MSZ"), limit = ValueOffset(good, "MLM");
+    ASSERT_EQ(good[size], 0x00);
+    cases.push_back({"memory one block larger", AddToU64(good, size, 1024), bad});
+    cases.push_back({"memory limit one lower", AddToU64(good, limit, -1), bad});
+    // The settings decide which parts run; a record's flag cannot switch one off.
+    for (const std::string name : {"CPU Z80", "_BUS", "_MEM", "_PORT", "_INTR"}) {
+        const size_t flag = ValueOffset(good, "_ENBL", After(good, OpenRecord(name)));
+        ASSERT_EQ(good[flag], 1) << name;
+        cases.push_back({name + " switched off", {{flag, 0}}, bad});
+    }
+    // A render generation the video's frame event does not carry: that event would drop
+    // itself at its next firing and the video would never run again.
+    const size_t generation = ValueOffset(good, "RNDT");
+    cases.push_back({"render generation changed", {{generation, static_cast<u8>(good[generation] ^ 1)}}, bad});
+    size_t record = After(good, "DTEVT", After(good, "_FrRenderEvent0"));  // "DTEVT<n>", type, u32 length
+    while (std::isdigit(good[record]))
+        ++record;
+    ASSERT_EQ(good[record], Archive::kTypeBlob);
+    const size_t userWord = record + 1 + 4 + 32;
+    cases.push_back({"frame event's user word changed", {{userWord, static_cast<u8>(good[userWord] ^ 1)}}, bad});
     // Cut short anywhere: every length up to 64, then a spread over the rest.
     for (size_t length = 1; length < good.size(); length += length < 64 ? 1 : good.size() / 40 + 1)
         cases.push_back({"cut to " + std::to_string(length), {}, bad, length});

@@ -436,6 +436,19 @@ TEST_F(Ay3891xTest, StateRoundTripsAndDamagedStatesAreRefused)
         {"ENTO", -5, false},  {"TDCN", -1, false}, {"NDML", 0x20000, false},
         {"ENFL", 32, false},
     };
+    // Saved before its first envelope restart, a channel has no program; loaded, it keeps
+    // none (its next step takes the shape's), so it saves the state it took.
+    std::vector<u8> noProgram = bytes;
+    const std::vector<u8> key = {'E', 'N', 'S', 'H', Archive::kTypeInt32};
+    for (auto at = noProgram.begin(); (at = std::search(at, noProgram.end(), key.begin(), key.end())) != noProgram.end();) {
+        at += static_cast<long>(key.size());
+        std::fill(at, at + 4, u8{0});
+        *at = 16;
+    }
+    const Loaded none = load(noProgram);
+    EXPECT_TRUE(none.ok);
+    EXPECT_TRUE(none.again == noProgram) << "the loaded channels saved a program";
+
     for (const Damage& d : cases) {
         const Loaded r = patched(d.key, d.value);
         EXPECT_EQ(d.accepted, r.ok) << d.key << " = " << d.value;
