@@ -28,6 +28,8 @@ TEST(StateFile, AFailedSaveKeepsThePreviousFile)
     auto* machine = new FileMachine(kCounting);
     auto owner = std::make_unique<EmuCore>(nullptr, machine, nullptr, nullptr, nullptr, &clock);
     EmuCore& core = *owner;
+    std::atomic<i32> frames{0};
+    core.SetFrameHook([](void* n) { ++*static_cast<std::atomic<i32>*>(n); }, &frames);
     ASSERT_TRUE(core.Run());
     ASSERT_TRUE(core.Start(false, false));
     core.Break(false);
@@ -35,8 +37,9 @@ TEST(StateFile, AFailedSaveKeepsThePreviousFile)
     const std::vector<u8> first = ProgramTree::Read("user/states/test_pc.sav");
     ASSERT_GT(first.size(), 100u);
 
+    const i32 held = frames.load();
     core.Continue();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(WaitFor([&] { return frames.load() > held; })) << "the machine runs on";
     core.Break(false);
     machine->failSave = true;  // the machine's record fails after everything before it was written
     EXPECT_FALSE(core.SaveStateToFile(PathString(), false));
