@@ -73,8 +73,8 @@ public:
     void ApplyRegisterEvent(const u8* payload, const u8* nextPayload, u64 time, u64 nextTime, i64 cpuFrequency,
                             i32 sampleRate) override;
 
-    // The noise channel's phase step: shifts the register once.
-    static void NoiseStep(SquareSoundChannel* channel, i32* phase);
+    // The noise channel's phase step: shifts the register steps times.
+    static void NoiseStep(SquareSoundChannel* channel, i32* phase, u32 steps);
 
     bool IsNoise() const { return noise_; }
     bool IsWhite() const { return white_; }

@@ -133,13 +133,20 @@ void Sn76489Channel::ApplyRegisterEvent(const u8* payload, const u8* nextPayload
     Recompute(sampleRate);
 }
 
-void Sn76489Channel::NoiseStep(SquareSoundChannel* channel, i32* phase)
+void Sn76489Channel::NoiseStep(SquareSoundChannel* channel, i32* phase, u32 steps)
 {
     auto* self = static_cast<Sn76489Channel*>(channel);
-    const i32 r = self->noiseRegister_ & 0x7FFF;
-    const i32 feedback = self->white_ ? ((r ^ (r >> 1)) & 1) : (r & 1);
-    self->noiseRegister_ = (feedback << 14) | (r >> 1);
-    *phase = (self->noiseRegister_ & 1) ? 0 : 1;
+    u32 r = static_cast<u32>(self->noiseRegister_) & 0x7FFF;
+    if (self->white_) {
+        for (u32 i = 0; i < steps; ++i)
+            r = (((r ^ (r >> 1)) & 1) << 14) | (r >> 1);
+    } else {
+        // Periodic noise feeds bit 0 back into bit 14: the 15 bits rotate right.
+        const u32 n = steps % 15;
+        r = ((r >> n) | (r << (15 - n))) & 0x7FFF;
+    }
+    self->noiseRegister_ = static_cast<i32>(r);
+    *phase = (r & 1) ? 0 : 1;
 }
 
 bool Sn76489Channel::SaveState(Archive& archive)

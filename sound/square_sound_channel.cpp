@@ -88,9 +88,44 @@ void SquareSoundChannel::EndHalfPeriod()
     if (fractionPhase_ < carried && samplesLeft_ < INT32_MAX)
         ++samplesLeft_;
     if (phaseStep_)
-        phaseStep_(this, &phase_);
+        phaseStep_(this, &phase_, 1);
     else
         phase_ ^= 1;
+}
+
+u32 SquareSoundChannel::CountHalfPeriods(i32 count)
+{
+    if (count <= 0)
+        return 0;
+    u32 ends = 0;
+    if (samplesLeft_ <= 0) {
+        samplesLeft_ = 0;   // ends at once, as a take of nothing would
+    } else if (count < samplesLeft_) {
+        samplesLeft_ -= count;
+        return 0;
+    }
+    if (halfPeriodFraction_ == 0) {
+        // Whole half periods: the first ends after what was left, every later one after
+        // halfPeriod_ samples, and the last restarts the count.
+        const i32 rest = count - samplesLeft_;
+        ends = 1 + static_cast<u32>(rest / halfPeriod_);
+        samplesLeft_ = halfPeriod_ - rest % halfPeriod_;
+        return ends;
+    }
+    while (count > 0) {
+        const i32 take = count < samplesLeft_ ? count : (samplesLeft_ > 0 ? samplesLeft_ : 0);
+        count -= take;
+        samplesLeft_ -= take;
+        if (samplesLeft_ <= 0) {
+            samplesLeft_ = halfPeriod_;
+            const u32 carried = fractionPhase_;
+            fractionPhase_ += halfPeriodFraction_;
+            if (fractionPhase_ < carried && samplesLeft_ < INT32_MAX)
+                ++samplesLeft_;
+            ++ends;
+        }
+    }
+    return ends;
 }
 
 void SquareSoundChannel::RenderSamples(i32* out, i32 count)
@@ -117,12 +152,12 @@ void SquareSoundChannel::RenderSamples(i32* out, i32 count)
     if (high == (enabled ? level0_ : restLevel_)) {
         for (i32 i = 0; i < count; ++i)
             out[i] = high;
-        while (count > 0) {
-            const i32 take = count < samplesLeft_ ? count : (samplesLeft_ > 0 ? samplesLeft_ : 0);
-            count -= take;
-            samplesLeft_ -= take;
-            if (samplesLeft_ <= 0)
-                EndHalfPeriod();
+        // Nothing looks at the phase meanwhile: it takes all its steps at the end.
+        if (const u32 ends = CountHalfPeriods(count); ends != 0) {
+            if (phaseStep_)
+                phaseStep_(this, &phase_, ends);
+            else
+                phase_ ^= static_cast<i32>(ends & 1);
         }
         return;
     }

@@ -32,8 +32,9 @@
 
 class SquareSoundChannel;
 
-// Called at the end of every half period instead of toggling the phase.
-using PhaseStep = void (*)(SquareSoundChannel* channel, i32* phase);
+// Called instead of toggling the phase at the end of half periods: steps (at least 1) of
+// them, all at once while the channel is silent, whose wave is not looked at meanwhile.
+using PhaseStep = void (*)(SquareSoundChannel* channel, i32* phase, u32 steps);
 
 // The logged record.
 struct SquareRecord {
@@ -94,5 +95,8 @@ protected:
 
 private:
     void EndHalfPeriod();
+    // The half periods that end within count samples of a silent wave: the count left
+    // and the fractions carried move on as EndHalfPeriod moves them; the phase is left.
+    u32 CountHalfPeriods(i32 count);
     template <typename Visit> bool VisitState(Visit visit);
 };

@@ -353,7 +353,9 @@ TEST(Sn76489Channel, SilentChannelComesBackInStep)
     struct Case {
         bool noise;
         i32 tone;   // divider, or the noise's shift period (negative: white noise)
-    } cases[] = {{false, 254}, {false, 7}, {true, -16}, {true, 64}};
+    } cases[] = {{false, 254}, {false, 7}, {true, -16}, {true, 64},
+                 // a shift every sample, and one every sample and a half
+                 {true, 2}, {true, -3}, {true, 7}, {true, -7}};
     for (const Case& c : cases) {
         Sn76489Channel silent(c.noise), loud(c.noise);
         u8 payload[16];
@@ -371,6 +373,8 @@ TEST(Sn76489Channel, SilentChannelComesBackInStep)
             loud.RenderSamples(b.data() + at, take);
         }
         EXPECT_TRUE(std::all_of(a.begin(), a.begin() + 10000, [](i32 v) { return v == kSilence; }));
+        EXPECT_EQ(loud.GetNoiseRegister(), silent.GetNoiseRegister()) << c.noise << " " << c.tone;
+        EXPECT_EQ(loud.GetPhase(), silent.GetPhase()) << c.noise << " " << c.tone;
         SquareRecord{c.tone, 15, 0, 1}.Encode(payload);
         silent.ApplyRegisterEvent(payload, nullptr, 0, 0, 3579545, kRate);
         silent.RenderSamples(a.data() + 10000, 10000);
