@@ -71,7 +71,7 @@ private:
     Z80_INLINE void TimeOut()
     {
         cpu_.sliceLeft_ = left_ + cost_;
-        cpu_.instructionStart_ = start_;
+        cpu_.instructionStart_ = static_cast<u16>(start_);
     }
     // After it: AddCycles, EndSlice and RequestStop work on the slice counter, and the
     // device may have changed the memory map.
@@ -471,7 +471,7 @@ private:
     u32 rFolded_ = 0;           // the part of rCount_ already added to R
     i32 left_ = 0;              // ECYCL while running, the running instruction already charged
     i32 cost_ = 0;              // what the running instruction has been charged so far
-    u16 start_ = 0;             // address of the instruction being executed
+    u32 start_ = 0;             // address of the instruction being executed, counted as pc is
     i32 resumedOwed_ = 0;       // cycles a resumed instruction had paid in earlier slices
     i32 clockCredit_ = 0;       // the part of them still credited to the slice's length
     bool reachedBoundary_ = false;  // an interrupt check or a stopped opcode fetch in this call

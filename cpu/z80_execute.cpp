@@ -20,7 +20,7 @@ template <bool SingleStep> Z80_INLINE i32 Z80Core::Run(i32 cycles)
     c.sliceBudget_ = budget;
     c.sliceLeft_ = budget;
     LoadRegs();
-    start_ = static_cast<u16>(pc);
+    start_ = pc;
 
     u8 op = 0;
     if (c.owedCycles_ != 0 && left_ > 0) {
@@ -44,7 +44,7 @@ template <bool SingleStep> Z80_INLINE i32 Z80Core::Run(i32 cycles)
     }
 
     while (left_ > 0) {
-        start_ = static_cast<u16>(pc);
+        start_ = pc;
         if (Z80_UNLIKELY(c.attention_)) {
             const int taken = Boundary();
             if (taken < 0)
@@ -107,7 +107,7 @@ Z80_INLINE i32 Z80Core::Finish()
     if (c.abort_) {
         // The abandoned instruction runs again in full next time.
         c.abort_ = false;
-        c.regs_.PC = start_;
+        c.regs_.PC = static_cast<u16>(start_);
     }
     c.inExecute_ = false;
     return executed;
