@@ -61,17 +61,15 @@ inline u32 LineRow(i32 line)
     return (static_cast<u32>(line) >> 3) & 31;
 }
 
-// Eight pixels of a pattern byte, bit 7 leftmost.
-inline void Put8(u32* out, u32 pattern, u32 one, u32 zero)
+// Eight pixels of a pattern byte, bit 7 leftmost. The row never overlaps the table: said
+// so, the compiler computes all eight at once instead of one pixel at a time, and keeps
+// no copy of them.
+inline void Put8(u32* __restrict out, u32 pattern, u32 one, u32 zero)
 {
     const u32 differ = one ^ zero;
-    const u32* mask = kBitMasks[pattern & 0xFF].data();
-    // Computed apart from the stores: the row could otherwise overlap the table for all
-    // the compiler knows, and it would keep to one pixel at a time.
-    u32 pixels[8];
+    const u32* __restrict mask = kBitMasks[pattern & 0xFF].data();
     for (int i = 0; i < 8; ++i)
-        pixels[i] = zero ^ (differ & mask[i]);
-    std::memcpy(out, pixels, sizeof(pixels));
+        out[i] = zero ^ (differ & mask[i]);
 }
 
 } // namespace
