@@ -192,19 +192,21 @@ i32 Tms9918Vdp::FindSprites(i32 line, SpriteOnLine* found, bool updateStatus)
     const bool large = (reg_[1] & 2) != 0;
     // A 16 x 16 pattern is four 8 x 8 blocks from a name with its low two bits cleared.
     const u32 nameMask = large ? 0xFC : 0xFF;
-    const u32 attributes = (reg_[5] & 127) << 7;
+    // The attribute table (at most 0x3F80 + 127) never runs past the end of video memory.
+    const u8* table = vram + ((reg_[5] & 127) << 7);
     const u32 patterns = (reg_[6] & 7) << 11;
+    // The first row shows on the line after Y; counted in 8 bits, a sprite running past
+    // line 255 comes in again at the top.
+    const u32 above = static_cast<u32>(line - 1);
     i32 count = 0;
     i32 fifth = -1;
     i32 sprite = 0;
     for (; sprite < kSpriteCount; ++sprite) {
-        const u32 entry = attributes + static_cast<u32>(sprite) * 4;
-        const i32 y = vram[entry & kAddressMask];
+        const u8* entry = table + sprite * 4;
+        const u32 y = entry[0];
         if (y == kTerminator)
             break;
-        // The first row shows on the line after Y; counted in 8 bits, a sprite running
-        // past line 255 comes in again at the top.
-        i32 patternRow = (line - y - 1) & 0xFF;
+        i32 patternRow = static_cast<i32>((above - y) & 0xFF);
         if (patternRow >= size)
             continue;
         if (count == kSpritesPerLine) {
@@ -213,9 +215,9 @@ i32 Tms9918Vdp::FindSprites(i32 line, SpriteOnLine* found, bool updateStatus)
         }
         if (magnified)
             patternRow >>= 1;
-        const u32 x = vram[(entry + 1) & kAddressMask];
-        const u32 name = vram[(entry + 2) & kAddressMask] & nameMask;
-        const u32 colour = vram[(entry + 3) & kAddressMask];
+        const u32 x = entry[1];
+        const u32 name = entry[2] & nameMask;
+        const u32 colour = entry[3];
         const u32 at = patterns + name * 8 + static_cast<u32>(patternRow);
         const u32 leftHalf = vram[at & kAddressMask];
         const u32 rightHalf = large ? vram[(at + 16) & kAddressMask] : 0;
