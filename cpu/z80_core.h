@@ -20,6 +20,7 @@
 #pragma once
 
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "cpu/z80_alu.h"
@@ -79,6 +80,15 @@ private:
     {
         left_ = cpu_.sliceLeft_ - cost_;
         LoadMemoryCache();
+        WatchAttention();
+    }
+    // The CPU's attention flag moves only inside calls (followed by TimeIn) and in the
+    // instructions that change IFF1 (Attend): the loop then tests one local bound.
+    Z80_INLINE void WatchAttention() { attentionBound_ = cpu_.attention_ ? INT32_MAX : 0; }
+    Z80_INLINE void Attend()
+    {
+        cpu_.UpdateAttention();
+        WatchAttention();
     }
     // The instruction's own T-states (a prefixed set's table entry), charged as soon as
     // they are known.
@@ -471,6 +481,8 @@ private:
     u32 rFolded_ = 0;           // the part of rCount_ already added to R
     i32 left_ = 0;              // ECYCL while running, the running instruction already charged
     i32 cost_ = 0;              // what the running instruction has been charged so far
+    i32 attentionBound_ = 0;    // left_ at or below it leaves the fast path: 0, or INT32_MAX
+                                // while the CPU's attention flag is raised
     u32 start_ = 0;             // address of the instruction being executed, counted as pc is
     i32 resumedOwed_ = 0;       // cycles a resumed instruction had paid in earlier slices
     i32 clockCredit_ = 0;       // the part of them still credited to the slice's length

@@ -37,15 +37,18 @@ template <bool SingleStep> Z80_INLINE i32 Z80Core::Run(i32 cycles)
         c.sliceBudget_ += resumedOwed_;
         clockCredit_ = resumedOwed_;
         c.boundaryRequest_ = true;
-        c.UpdateAttention();
+        Attend();
         op = c.regs_.pendingOpcode;
         pc = c.regs_.pendingPC;
         goto resume;
     }
 
-    while (left_ > 0) {
+    for (;;) {
         start_ = pc;
-        if (Z80_UNLIKELY(c.attention_)) {
+        // One test for both the end of the slice and the attention flag.
+        if (Z80_UNLIKELY(left_ <= attentionBound_)) {
+            if (left_ <= 0)
+                break;
             const int taken = Boundary();
             if (taken < 0)
                 break;

@@ -255,13 +255,13 @@ Z80_INLINE bool Z80Core::Main()
             } else if constexpr (y == 6) {     // DI
                 cpu_.iff1_ = false;
                 cpu_.regs_.IFF2 = false;
-                cpu_.UpdateAttention();
+                Attend();
                 return true;
             } else {                            // EI: the next instruction runs first
                 cpu_.iff1_ = true;
                 cpu_.regs_.IFF2 = true;
                 cpu_.interruptDelay_ = 1;
-                cpu_.UpdateAttention();
+                Attend();
                 return true;
             }
         } else if constexpr (z == 4) {         // CALL cc,nn

@@ -230,7 +230,7 @@ Z80_INLINE bool Z80Core::ExecuteED()
         if (!PopPC())
             return false;
         cpu_.iff1_ = regs.IFF2;
-        cpu_.UpdateAttention();
+        Attend();
         return true;
     case 0x46: case 0x4E: case 0x66: case 0x6E: regs.IM = 0; return true;
     case 0x56: case 0x76: regs.IM = 1; return true;
