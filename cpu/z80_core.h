@@ -462,6 +462,7 @@ private:
         i32 cycles = 0;
         const int result = cpu_.ServiceInterrupts(&cycles);
         LoadRegs();
+        WatchAttention();   // an interrupt taken or a request served lowers the flag
         if (result > 0)
             left_ -= cycles;
         return result;
