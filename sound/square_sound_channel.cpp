@@ -80,13 +80,18 @@ void SquareSoundChannel::SetVolume(i32 value, i32 trigger, bool force)
     LogRecord();
 }
 
-void SquareSoundChannel::EndHalfPeriod()
+void SquareSoundChannel::RestartHalfPeriod()
 {
     samplesLeft_ = halfPeriod_;
     const u32 carried = fractionPhase_;
     fractionPhase_ += halfPeriodFraction_;
     if (fractionPhase_ < carried && samplesLeft_ < INT32_MAX)
         ++samplesLeft_;
+}
+
+void SquareSoundChannel::EndHalfPeriod()
+{
+    RestartHalfPeriod();
     if (phaseStep_)
         phaseStep_(this, &phase_, 1);
     else
@@ -117,11 +122,7 @@ u32 SquareSoundChannel::CountHalfPeriods(i32 count)
         count -= take;
         samplesLeft_ -= take;
         if (samplesLeft_ <= 0) {
-            samplesLeft_ = halfPeriod_;
-            const u32 carried = fractionPhase_;
-            fractionPhase_ += halfPeriodFraction_;
-            if (fractionPhase_ < carried && samplesLeft_ < INT32_MAX)
-                ++samplesLeft_;
+            RestartHalfPeriod();
             ++ends;
         }
     }

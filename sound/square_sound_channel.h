@@ -95,6 +95,8 @@ protected:
 
 private:
     void EndHalfPeriod();
+    // The next half period's length, with the fraction carried from the last.
+    void RestartHalfPeriod();
     // The half periods that end within count samples of a silent wave: the count left
     // and the fractions carried move on as EndHalfPeriod moves them; the phase is left.
     u32 CountHalfPeriods(i32 count);
