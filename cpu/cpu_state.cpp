@@ -182,7 +182,16 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
     // apart would move the clock when the next slice sets them, away from every event.
     if (sliceBudget_ != sliceLeft_)
         return false;
+    // The mask is kept in 32 bits, and a CPU may narrow it further (the Z80 to 16): one
+    // that would not come back as read is refused, or the next save would differ from it.
+    if (mask > UINT32_MAX)
+        return false;
+    const u32 keptMask = addressMask_;
     SetAddressMask(static_cast<u32>(mask));
+    if (addressMask_ != mask) {
+        SetAddressMask(keptMask);
+        return false;
+    }
     if (!archive.ReadUInt64(&memSize, "MESZ") || memSize != memSize_)
         return false;   // saved by a machine with another memory layout
     if (!archive.ReadBool(&nmiPending_, "NMI") || !archive.ReadUInt32(&crid_, "CRID") ||

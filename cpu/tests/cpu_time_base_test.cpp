@@ -165,4 +165,19 @@ TEST(CpuTimeBase, LoadRefusesClocksThatAreNotClocks)
     EXPECT_TRUE(refused(ClockState::kPeriod, std::numeric_limits<double>::quiet_NaN()));
 }
 
+// "AMSK" is read in 64 bits and kept in the CPU's own width: a mask that would not come
+// back as read is refused, and the CPU keeps its own.
+TEST(CpuState, LoadRefusesAnAddressMaskTheCpuWouldNotKeep)
+{
+    const u64 rows[] = {(u64{1} << 32) | 0xFFFF,   // beyond 32 bits
+                        0x10000};                  // beyond the Z80's 16
+    for (const u64 mask : rows) {
+        ClockState state;
+        state.Replace(u64{0xFFFF}, mask);
+        Z80Rig rig;
+        EXPECT_FALSE(state.LoadInto(rig.cpu)) << mask;
+        EXPECT_EQ(0xFFFFu, rig.cpu.GetAddressMask()) << mask;
+    }
+}
+
 } // namespace
