@@ -51,6 +51,19 @@ class CpuBase : public Device, public ClockInterface {
 public:
     static constexpr i32 kNanosecondsPerSecond = 1000000000;
 
+    // Where a pending event of a saved state may be due, in cycles from the saved count,
+    // for its (converted) period p of at least 1. The program itself saves an event due
+    // within its next period, or overdue by a slice's overrun past its due cycle (the last
+    // instruction, cycles added between slices); after the off-frequency catch-up (and a
+    // return to the nominal clock, which scales what is left) up to four periods ahead.
+    // Loads refuse events outside the window, so a damaged due never silences an event
+    // for longer, nor fires it in a longer burst; the first firing after a load lies
+    // anywhere inside it.
+    static constexpr i64 kDueOverrun = 1024;
+    static constexpr i64 kDuePeriodsAhead = 4;
+    static constexpr i64 EarliestDue(i64 p) { return -p - kDueOverrun; }
+    static constexpr i64 LatestDue(i64 p) { return kDuePeriodsAhead * p + kDueOverrun; }
+
     CpuBase();
     ~CpuBase() override;
 

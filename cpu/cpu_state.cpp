@@ -65,18 +65,13 @@ bool IsClock(i64 hz)
     return hz > 0 && hz <= INT32_MAX;
 }
 
-// Overrun of a slice past an event's due cycle (its last instruction, cycles added
-// between slices) that a save may catch before the event fires.
-constexpr i64 kOverrunSlack = 1024;
-
-// A running event is due within its next period (four of them after the off-frequency
-// catch-up) and overdue by no more than an overrun: a due beyond would silence it for
-// that long, one long past would fire it in a burst. period: the converted one.
+// A running event is due within the window of a saved state (cpu_base.h). period: the
+// converted one.
 bool DueFitsClock(const CpuEvent& e, u64 now, i32 period)
 {
     const i64 p = std::max(period, 1);
     const i64 d = static_cast<i64>(e.due - now);
-    return d >= -p - kOverrunSlack && d <= 4 * p + kOverrunSlack;
+    return d >= CpuBase::EarliestDue(p) && d <= CpuBase::LatestDue(p);
 }
 
 // Cycles from now to the nearest due event, at least 0; kNothingPending without events.
@@ -181,6 +176,10 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
     // A state is saved between slices, where the slice counters stand level; counters
     // apart would move the clock when the next slice sets them, away from every event.
     if (sliceBudget_ != sliceLeft_)
+        return false;
+    // Time is the cycles since the last re-base times the period, converted to 64 bits: a
+    // base past the count, or a distance whose time leaves 63 bits, has no time.
+    if (!(static_cast<double>(GetCycleCount() - baseCycles_) * period_ < 0x1p63))
         return false;
     // The mask is kept in 32 bits, and a CPU may narrow it further (the Z80 to 16): one
     // that would not come back as read is refused, or the next save would differ from it.

@@ -19,6 +19,8 @@ const char* const Tms9918Vdp::kRegisterNames[8] = {
     "FG/BG (border) colors",
 };
 
+static_assert(VideoProcessor::IsAspect(22.0f / 15.0f), "a saved default aspect loads again");
+
 Tms9918Vdp::Tms9918Vdp()
 {
     SetName("VDP TMS9918");

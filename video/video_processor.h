@@ -48,6 +48,11 @@ public:
         static_cast<float>(4.9 / 3),
     };
     static constexpr float kDefaultAspect = static_cast<float>(4.4 / 3);   // 1.4666667
+    // Every aspect the program sets lies in the table's range (a chip's own default too);
+    // a saved aspect outside it is damage.
+    static constexpr float kMinAspect = kAspectTable[1];
+    static constexpr float kMaxAspect = kAspectTable[kAspectCount - 1];
+    static constexpr bool IsAspect(float aspect) { return aspect >= kMinAspect && aspect <= kMaxAspect; }
     // Largest picture width, height and lines a frame (the surface tracks 2048 lines).
     static constexpr i32 kMaxPictureSize = 2048;
 
@@ -207,3 +212,5 @@ protected:
     i32 frameDataMin_ = -1;                   // -1 = no limit
     i32 frameDataMax_ = -1;
 };
+
+static_assert(VideoProcessor::IsAspect(VideoProcessor::kDefaultAspect), "a saved default aspect loads again");

@@ -15,6 +15,7 @@
 // restores from its own state matching, and a later SetRenderTiming with the same lines
 // and rate schedules nothing new.
 #include <cstring>
+#include <limits>
 
 #include "base/archive.h"
 #include "base/stream_interface.h"
@@ -131,12 +132,17 @@ bool VideoProcessor::LoadState(Archive& archive, LoadContext context)
     u8 aspectBytes[8];
     if (!archive.ReadBlob(aspectBytes, sizeof(aspectBytes), "APCT"))
         return false;
-    const double aspect = UnpackDouble(aspectBytes);
-    if (!(aspect > 0))
+    // The aspect is kept as a float: the value checked is the one converted, and only
+    // within the float's range is the conversion defined (NaN fails the test too).
+    const double savedAspect = UnpackDouble(aspectBytes);
+    if (!(savedAspect > 0 && savedAspect <= std::numeric_limits<float>::max()))
+        return false;
+    const float aspect = static_cast<float>(savedAspect);
+    if (!IsAspect(aspect))
         return false;
     // A chosen aspect index wins over the saved aspect; the default follows the state.
     if (*aspectIndex_ == 0)
-        aspect_ = static_cast<float>(aspect);
+        aspect_ = aspect;
     if (!archive.ReadBool(&displayEnabled_, "ENBL") || !archive.ReadBool(&graphicsMode_, "GMOD"))
         return false;
 

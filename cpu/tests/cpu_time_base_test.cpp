@@ -180,4 +180,32 @@ TEST(CpuState, LoadRefusesAnAddressMaskTheCpuWouldNotKeep)
     }
 }
 
+// The time base "LCYCL" lies at or before the cycle count, within 2^63 ns of it: a base
+// past the count, or a count centuries on, would turn the time's conversion undefined.
+TEST(CpuState, LoadRefusesACycleCountThatHasNoTime)
+{
+    Z80Rig saved;
+    saved.RunLoop(123457);
+    saved.cpu.ChangeFrequency(7159090);
+    const u64 base = saved.cpu.GetCycleCount();
+    saved.RunLoop(1000);
+    const u64 count = saved.cpu.GetCycleCount();
+    MemoryStream stream;
+    ASSERT_TRUE(stream.Allocate(0, 4096));
+    Archive out(&stream);
+    ASSERT_TRUE(saved.cpu.SaveState(out));
+    ClockState state;
+    state.bytes.assign(stream.GetBuffer(), stream.GetBuffer() + stream.GetSize());
+    const struct {
+        u64 from, to;
+    } rows[] = {{base, count + 1}, {base, ~u64{0}}, {count, u64{1} << 62}, {count, count}};
+    for (const auto& row : rows) {
+        ClockState damaged = state;
+        damaged.Replace(row.from, row.to);
+        Z80Rig rig;
+        EXPECT_EQ(damaged.LoadInto(rig.cpu), row.to == count) << row.from << " -> " << row.to;
+        EXPECT_LT(rig.cpu.GetTime(), u64{1} << 63);
+    }
+}
+
 } // namespace
