@@ -35,6 +35,13 @@ u16 ToBcd(u16 value)
                             (value % 10));
 }
 
+// The count left of a running period. Only a start time past now (a damaged state's)
+// gives more than the 16 bits hold: it reads as the full range, never converted out of it.
+u16 CountLeft(double value)
+{
+    return value < 0xFFFF ? static_cast<u16>(value) : u16{0xFFFF};
+}
+
 } // namespace
 
 PitChannel::PitChannel()
@@ -331,7 +338,7 @@ bool PitChannel::CountMode0(double now, u16* count)
         period_ = 0;
         return true;
     }
-    *count = static_cast<u16>(value);
+    *count = CountLeft(value);
     return false;
 }
 
@@ -349,7 +356,7 @@ bool PitChannel::CountMode1(double now, u16* count)
     }
     const double value = std::ceil((1 - Elapsed(now)) * cru_);
     if (value > 0) {
-        *count = static_cast<u16>(value);
+        *count = CountLeft(value);
         return false;
     }
     *count = 0;
@@ -406,7 +413,7 @@ bool PitChannel::CountPeriodic(double now, u16* count, u32* periods, bool square
         *count = 1;
         return false;
     }
-    *count = static_cast<u16>(value);
+    *count = CountLeft(value);
     // Mode 3 reads N down to 1 once per period, high for the first part of it.
     return square ? firstHigh_ >= frac : value != 1;
 }
@@ -434,7 +441,7 @@ bool PitChannel::CountStrobe(double now, u16* count, bool hardware)
     }
     const double value = std::ceil((1 - Elapsed(now)) * cru_);
     if (value >= 0) {
-        *count = static_cast<u16>(value);
+        *count = CountLeft(value);
         return value != 0;
     }
     *count = 0;
