@@ -51,31 +51,37 @@ bool EmuManager::LoadSettings()
     settingsLoaded_ = true;
 
     const PathString userPath = SettingsPath(false);
-    PathString path = userPath;
     const bool userFile = FileReadable(userPath);
-    if (!userFile) {
-        if (FileExists(userPath))
-            KeepUnreadableSettings(userPath);
-        path = JoinPath(ProgramFolder(), StringW(), ProgramName(), StringW("ini"));
-    }
+    const bool userUnreadable = !userFile && FileExists(userPath);
+    const PathString path =
+        userFile ? userPath : JoinPath(ProgramFolder(), StringW(), ProgramName(), StringW("ini"));
+    // The fields hold the defaults until the load: taken tells that a value read differs.
+    bool complete = false;
+    bool taken = false;
     FileStream file;
-    if (!file.Open(path, false))
-        return false;
-    std::unique_ptr<Dictionary> map(BuildSettingsMap());
-    if (!map)
-        return false;
-    const bool complete = map->Load(file, kSettingsFileHead);
-    map.reset();
-    SettleChoices();
+    std::unique_ptr<Dictionary> map(file.Open(path, false) ? BuildSettingsMap() : nullptr);
+    if (map) {
+        complete = map->LoadEx(file, taken, kSettingsFileHead);
+        map.reset();
+        SettleChoices();
+    }
     file.Close();
-    if (!complete && userFile)
-        KeepUnreadableSettings(userPath);
+    // A load that fails part way keeps the values read before the damage.
+    const char* used = "the defaults are used.";
+    if (userUnreadable && complete)
+        used = "the program folder's settings are used.";
+    else if (userUnreadable && taken)
+        used = "the program folder's settings read before the damage are used, the defaults for the rest.";
+    else if (taken)
+        used = "the values read before the damage are used, the defaults for the rest.";
+    if (userUnreadable || (userFile && !complete))
+        KeepUnreadableSettings(userPath, used);
     return complete;
 }
 
-// The save at exit writes the defaults over a file that could not be read: the user's
-// file is kept beside it, and the user is told.
-void EmuManager::KeepUnreadableSettings(const PathString& path)
+// The save at exit writes over a file that could not be read: the user's file is kept
+// beside it, and the user is told which settings are in use instead.
+void EmuManager::KeepUnreadableSettings(const PathString& path, const char* used)
 {
     PathString kept(path);
     kept.Append(".bad");
@@ -83,11 +89,10 @@ void EmuManager::KeepUnreadableSettings(const PathString& path)
     fs::copy_file(NativePath(path), NativePath(kept), fs::copy_options::overwrite_existing, error);
     const StringA name(GetFileNamePart(path).GetNarrow());
     if (error)
-        settingsNotice_.Format("Settings file \"%s\" could not be read nor kept: the defaults are used.",
-                               name.CStr());
+        settingsNotice_.Format("Settings file \"%s\" could not be read nor kept: %s", name.CStr(), used);
     else
-        settingsNotice_.Format("Settings file \"%s\" could not be read: kept as \"%s.bad\", the defaults are used.",
-                               name.CStr(), name.CStr());
+        settingsNotice_.Format("Settings file \"%s\" could not be read: kept as \"%s.bad\", %s", name.CStr(),
+                               name.CStr(), used);
 }
 
 bool EmuManager::SaveSettings()

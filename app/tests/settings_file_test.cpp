@@ -2,6 +2,12 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
 #include "app/tests/manager_rig.h"
 #include "base/dictionary.h"
 #include "base/string_w.h"
@@ -155,34 +161,78 @@ TEST(SettingsFileTest, FailedSaveKeepsThePreviousFile)
     EXPECT_EQ(ProgramTree::Read(kUserFile), before);
 }
 
-// The save at exit writes the defaults: a file that could not be read is kept beside the
-// new one, byte for byte, and the first core's console says where.
+// The save at exit writes over a file that could not be read: it is kept beside the new
+// one, byte for byte, and the first core's console says where and which settings are used.
 TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
 {
+    std::vector<u8> whole;
+    {
+        ProgramTree tree;
+        WriteFile(kUserFile, "No Sound", "", 1);
+        whole = ProgramTree::Read(kUserFile);
+    }
+    const std::vector<u8> cut(whole.begin(), whole.end() - 1);  // every value read, the end tag lost
+    const std::string kept = "Settings file \"kuv.ini\" could not be read: kept as \"kuv.ini.bad\", ";
+    const std::string lost = "Settings file \"kuv.ini\" could not be read nor kept: ";
+    const std::string defaults = "the defaults are used.";
+    const std::string before = "the values read before the damage are used, the defaults for the rest.";
+    const std::string program = "the program folder's settings are used.";
+    const std::string programBefore =
+        "the program folder's settings read before the damage are used, the defaults for the rest.";
+    enum User { kWritten, kNoFile, kCopyRefused, kUnopenable };
     const struct {
         const char* name;
-        std::vector<u8> bytes;
-        bool kept;
+        User user;
+        std::vector<u8> bytes;    // the user's file
+        std::vector<u8> shipped;  // the program folder's file, none when empty
+        std::string notice;
+        i32 soundIndex;           // 0 when the file's "No Sound" was taken
     } cases[] = {
-        {"wrong head", {'K', 'U', 'V', 'I', 'N', 'X', 0, 0, 0, 0, 0xFF}, true},
-        {"cut short", {'K', 'U', 'V', 'I', 'N', 'I', 0x01}, true},
-        {"empty", {}, true},
-        {"no file", {}, false},
+        {"wrong head", kWritten, {'K', 'U', 'V', 'I', 'N', 'X', 0, 0, 0, 0, 0xFF}, {}, kept + defaults, 1},
+        {"cut short", kWritten, {'K', 'U', 'V', 'I', 'N', 'I', 0x01}, {}, kept + defaults, 1},
+        {"empty, program file beside", kWritten, {}, whole, kept + defaults, 1},
+        {"cut after its values", kWritten, cut, {}, kept + before, 0},
+        {"cut, copy refused", kCopyRefused, cut, {}, lost + before, 0},
+        {"no file", kNoFile, {}, {}, "", 1},
+#ifndef _WIN32
+        {"unopenable", kUnopenable, {}, {}, lost + defaults, 1},
+        {"unopenable, program file", kUnopenable, {}, whole, lost + program, 0},
+        {"unopenable, program file cut", kUnopenable, {}, cut, lost + programBefore, 0},
+#endif
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ProgramTree tree;
-        if (c.kept)
+        if (c.user == kWritten || c.user == kCopyRefused)
             ProgramTree::WriteBytes(kUserFile, c.bytes);
+        if (c.user == kCopyRefused)
+            std::filesystem::create_directories(ProgramTree::Where("user/kuv.ini.bad"));
+        if (!c.shipped.empty())
+            ProgramTree::WriteBytes(kProgramFile, c.shipped);
+#ifndef _WIN32
+        // A socket is a file that exists and that nobody can open or copy, even as root.
+        const int unopenable = c.user == kUnopenable ? socket(AF_UNIX, SOCK_STREAM, 0) : -1;
+        if (unopenable >= 0) {
+            std::filesystem::create_directories(ProgramTree::Where(kUserFile).parent_path());
+            sockaddr_un address = {};
+            address.sun_family = AF_UNIX;
+            const std::string where = ProgramTree::Where(kUserFile).string();
+            where.copy(address.sun_path, sizeof address.sun_path - 1);
+            const int bound = bind(unopenable, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            close(unopenable);
+            ASSERT_TRUE(where.size() < sizeof address.sun_path && bound == 0) << where;
+        }
+#endif
         {
             EmuManager manager(AddTestOutputs);
-            EXPECT_FALSE(manager.LoadSettings());
-            EXPECT_EQ(manager.GetSettingsNotice().IsEmpty(), !c.kept) << manager.GetSettingsNotice().CStr();
+            EXPECT_EQ(manager.LoadSettings(), c.notice == lost + program);
+            EXPECT_EQ(manager.GetSettingsNotice().CStr(), c.notice);
+            EXPECT_EQ(manager.soundIndex, c.soundIndex);
             ASSERT_TRUE(manager.SaveSettings());
         }
         EXPECT_EQ(Text(ProgramTree::Read(kUserFile)).substr(0, 6), "KUVINI");
-        EXPECT_EQ(std::filesystem::exists(ProgramTree::Where("user/kuv.ini.bad")), c.kept);
-        if (c.kept) {
+        EXPECT_EQ(std::filesystem::is_regular_file(ProgramTree::Where("user/kuv.ini.bad")), c.user == kWritten);
+        if (c.user == kWritten) {
             EXPECT_EQ(ProgramTree::Read("user/kuv.ini.bad"), c.bytes);
         }
     }
