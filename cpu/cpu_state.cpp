@@ -179,7 +179,7 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
         return false;
     // Time is the cycles since the last re-base times the period, converted to 64 bits: a
     // base past the count, or a distance whose time leaves 63 bits, has no time.
-    if (!(static_cast<double>(GetCycleCount() - baseCycles_) * period_ < 0x1p63))
+    if (baseCycles_ > GetCycleCount() || !(static_cast<double>(GetCycleCount() - baseCycles_) * period_ < 0x1p63))
         return false;
     // The mask is kept in 32 bits, and a CPU may narrow it further (the Z80 to 16): one
     // that would not come back as read is refused, or the next save would differ from it.

@@ -402,7 +402,7 @@ bool PitChannel::CountPeriodic(double now, u16* count, u32* periods, bool square
     const double elapsed = Elapsed(now);
     const double whole = std::trunc(elapsed);
     const double frac = elapsed - whole;
-    const i64 wholePeriods = whole < 9.0e18 ? static_cast<i64>(whole) : INT64_MAX;
+    const i64 wholePeriods = whole < 1 ? 0 : whole < 9.0e18 ? static_cast<i64>(whole) : INT64_MAX;
     if (wholePeriods > periodsCounted_) {
         const i64 ended = wholePeriods - periodsCounted_;
         *periods = ended > 0xFFFF ? 0xFFFF : static_cast<u32>(ended);

@@ -204,7 +204,6 @@ TEST(CpuState, LoadRefusesACycleCountThatHasNoTime)
         damaged.Replace(row.from, row.to);
         Z80Rig rig;
         EXPECT_EQ(damaged.LoadInto(rig.cpu), row.to == count) << row.from << " -> " << row.to;
-        EXPECT_LT(rig.cpu.GetTime(), u64{1} << 63);
     }
 }
 

@@ -212,6 +212,9 @@ TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)
     Mode(0x36);
     Data(0, 0x10);
     Data(0, 0x27);
+    Mode(0x70);   // counter 1 in mode 0
+    Data(1, 0x10);
+    Data(1, 0x27);
     Clocks(1234);
     ArchiveBuffer saved;
     ASSERT_TRUE(rig.machine.SaveComponent(saved.archive));
@@ -227,7 +230,8 @@ TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)
         in.stream.Write(state.data(), state.size());
         in.Rewind();
         const bool ok = other.machine.LoadComponent(in.archive, nullptr);
-        copy->GetChannel(0)->Update();
+        for (i32 i = 0; i < 3; ++i)
+            copy->GetChannel(i)->Update();
         *count = copy->GetChannel(0)->GetCountingElement();
         return ok;
     };
@@ -236,11 +240,14 @@ TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)
     ASSERT_TRUE(load(bytes, &count));
     EXPECT_EQ(pit->GetChannel(0)->GetCountingElement(), count);
 
-    auto patched = [&](const char* key, u8 type, const void* value, size_t size) {
+    // Patches the value of the counter-th counter (its first record of key).
+    auto patched = [&](const char* key, u8 type, const void* value, size_t size, i32 counter = 0) {
         std::vector<u8> b = bytes;
         std::vector<u8> pattern(key, key + std::strlen(key));
         pattern.push_back(type);
-        const auto at = std::search(b.begin(), b.end(), pattern.begin(), pattern.end());
+        auto at = std::search(b.begin(), b.end(), pattern.begin(), pattern.end());
+        for (i32 n = 0; n < counter && at != b.end(); ++n)
+            at = std::search(at + 1, b.end(), pattern.begin(), pattern.end());
         EXPECT_NE(at, b.end()) << key;
         // A blob's value follows its 4-byte length.
         const long skip = static_cast<long>(pattern.size()) + (type == Archive::kTypeBlob ? 4 : 0);
@@ -257,10 +264,12 @@ TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)
     EXPECT_FALSE(patched("CETM", Archive::kTypeBlob, &notANumber, 8));
     EXPECT_FALSE(patched("CETM", Archive::kTypeBlob, &negative, 8));
     EXPECT_FALSE(patched("SNDG", Archive::kTypeBool, &sound, 1));
-    // A start time far past the loading machine's clock: the count read of it stays in its
-    // 16 bits (the sanitizers catch a conversion out of range).
+    // A start time far past the loading machine's clock, in the periodic mode and in mode 0:
+    // the count read of it stays in its 16 bits (the sanitizers catch a conversion out of
+    // range).
     const double future = 1e300;
-    EXPECT_TRUE(patched("STTM", Archive::kTypeBlob, &future, 8));
+    EXPECT_TRUE(patched("STTM", Archive::kTypeBlob, &future, 8, 0));
+    EXPECT_TRUE(patched("STTM", Archive::kTypeBlob, &future, 8, 1));
 }
 
 } // namespace
