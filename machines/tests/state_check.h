@@ -158,7 +158,8 @@ inline std::string CheckRuns(Computer& machine)
             return "the video's frame event fired " + std::to_string(firings) + " times in frame " +
                    std::to_string(frame + 1);
     }
-    const bool level = (vdp->GetStatus() & Tms9918Vdp::kStatusVBlank) != 0 && (vdp->GetRegister(1) & Tms9918Vdp::kInterruptEnable) != 0;
+    const bool level = (vdp->GetStatus() & Tms9918Vdp::kStatusVBlank) != 0 &&
+                       (vdp->GetRegister(1) & Tms9918Vdp::kInterruptEnable) != 0;
     if (vdp->IsInterruptAsserted() != level)
         return "the video's interrupt output does not follow its status and enable";
     return "";

@@ -96,21 +96,6 @@ inline std::vector<Change> Changes(const Layout& layout, bool full, size_t sampl
     return sample;
 }
 
-// The offset of the bytes of the first value saved under key, 0 when there is none.
-inline size_t FindValue(const Bytes& s, const char* key)
-{
-    const Layout layout = Walk(s);
-    const size_t length = std::strlen(key);
-    for (const auto& [first, end] : layout.values) {
-        // The key's characters end just before the type byte (and a blob's length).
-        for (size_t back : {size_t{1}, size_t{5}}) {
-            if (first >= back + length && std::memcmp(&s[first - back - length], key, length) == 0)
-                return first;
-        }
-    }
-    return 0;
-}
-
 // Loads each change of good into machine (started, of the kind fresh makes); the first
 // fault found, "" when every change was refused cleanly or ran.
 inline std::string Sweep(Computer& machine, const Bytes& good, const std::vector<Change>& changes,
