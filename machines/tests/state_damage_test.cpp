@@ -86,6 +86,8 @@ struct Msx : Started<Msx1Machine> {
         memory->Write8(0x7800, 1);
         memory->Write8(0x6800, 32);
         machine_run::RunFrames(machine->GetZ80(), machine->GetEventBus(), 2);
+        EXPECT_NE(memory->Read8(0xE012, true) | memory->Read8(0xE013, true), 0) << "the cartridge's loop runs";
+        EXPECT_EQ(memory->Read8(0x6010, true), 0x99) << "the SRAM shows at 0x6000";
         return state_check::Save(*machine);
     }
 };
