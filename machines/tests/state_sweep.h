@@ -101,10 +101,12 @@ inline std::vector<Change> Changes(const Layout& layout, bool full, size_t sampl
 inline std::string Sweep(Computer& machine, const Bytes& good, const std::vector<Change>& changes,
                          const state_check::FreshLoad& fresh)
 {
+    // One copy for all the changes, each undone after its load (a load only reads it).
+    Bytes bad = good;
     for (const auto& [at, bits] : changes) {
-        Bytes bad = good;
         bad[at] ^= bits;
         const std::string fault = state_check::CheckStateLoad(machine, bad.data(), bad.size(), fresh);
+        bad[at] ^= bits;
         if (!fault.empty())
             return "byte " + std::to_string(at) + " changed by " + std::to_string(bits) + ": " + fault;
     }
