@@ -115,7 +115,6 @@ public:
 
 private:
     void SettleChoices();
-    void KeepUnreadableSettings(const PathString& path, const char* used);
     void PushCoreSettings();
     void PullCoreSettings();
 

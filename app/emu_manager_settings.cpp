@@ -1,23 +1,20 @@
 // The application settings file: "<program name>.ini" in the per-user folder, a settings
 // tree whose root node holds ten values bound to the manager's fields. The same key map
 // serves load and save, so a key cannot be read without being written back.
-#include <filesystem>
 #include <memory>
-#include <system_error>
+#include <vector>
 
 #include "app/emu_manager.h"
 #include "base/dictionary.h"
 #include "base/file_stream.h"
 #include "base/file_system.h"
-#include "base/native_path.h"
 #include "base/path_text.h"
 #include "base/program_folders.h"
 #include "emu/device.h"
 #include "emu/safe_file_write.h"
+#include "emu/settings_file_notice.h"
 #include "sound/sound_buffer_ring.h"
 #include "video/display_surface.h"
-
-namespace fs = std::filesystem;
 
 PathString EmuManager::SettingsPath(bool createFolder)
 {
@@ -52,47 +49,29 @@ bool EmuManager::LoadSettings()
 
     const PathString userPath = SettingsPath(false);
     const bool userFile = FileReadable(userPath);
-    const bool userUnreadable = !userFile && FileExists(userPath);
+    const bool userUnreadable = SettingsFileUnreadable(userPath);
     const PathString path =
         userFile ? userPath : JoinPath(ProgramFolder(), StringW(), ProgramName(), StringW("ini"));
-    // The fields hold the defaults until the load: taken tells that a value read differs.
     bool complete = false;
     bool taken = false;
     FileStream file;
     std::unique_ptr<Dictionary> map(file.Open(path, false) ? BuildSettingsMap() : nullptr);
     if (map) {
-        complete = map->LoadEx(file, taken, kSettingsFileHead);
-        map.reset();
+        // Whether a value read is in use is judged once the choices have settled: a name
+        // no output has goes back to the default.
         SettleChoices();
+        const std::vector<u8> defaults = SettingsBytes(*map);
+        complete = map->Load(file, kSettingsFileHead);
+        SettleChoices();
+        taken = SettingsBytes(*map) != defaults;
+        map.reset();
     }
     file.Close();
-    // A load that fails part way keeps the values read before the damage.
-    const char* used = "the defaults are used.";
-    if (userUnreadable && complete)
-        used = "the program folder's settings are used.";
-    else if (userUnreadable && taken)
-        used = "the program folder's settings read before the damage are used, the defaults for the rest.";
-    else if (taken)
-        used = "the values read before the damage are used, the defaults for the rest.";
+    // A load that fails part way keeps the values read before the damage. The save at
+    // exit writes over a file that could not be read: it is kept beside it first.
     if (userUnreadable || (userFile && !complete))
-        KeepUnreadableSettings(userPath, used);
+        settingsNotice_ = KeepUnreadableSettingsFile(userPath, SettingsUsedText(userUnreadable, complete, taken));
     return complete;
-}
-
-// The save at exit writes over a file that could not be read: the user's file is kept
-// beside it, and the user is told which settings are in use instead.
-void EmuManager::KeepUnreadableSettings(const PathString& path, const char* used)
-{
-    PathString kept(path);
-    kept.Append(".bad");
-    std::error_code error;
-    fs::copy_file(NativePath(path), NativePath(kept), fs::copy_options::overwrite_existing, error);
-    const StringA name(GetFileNamePart(path).GetNarrow());
-    if (error)
-        settingsNotice_.Format("Settings file \"%s\" could not be read nor kept: %s", name.CStr(), used);
-    else
-        settingsNotice_.Format("Settings file \"%s\" could not be read: kept as \"%s.bad\", %s", name.CStr(),
-                               name.CStr(), used);
 }
 
 bool EmuManager::SaveSettings()

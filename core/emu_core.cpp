@@ -56,8 +56,11 @@ EmuCore::EmuCore(EmuCoreSettings* settings, Computer* machine, LockedDisplaySurf
         AttachMachine();
         if (!machine_->CreateDevices())
             machine_->ClearMachine();
-        machine_->LoadMachineSettings();
+        ObjectList notices;
+        machine_->LoadMachineSettings(&notices);
         PrintDescription(true);
+        for (i32 i = 0; i < notices.Count(); ++i)
+            console_.PrintColored(*notices.At(i), ReportColor::kError);
     }
 
     for (i32 i = 0; i < 6; ++i) {

@@ -9,6 +9,7 @@
 #include "emu/computer.h"
 #include "emu/drive_bay.h"
 #include "emu/sound_stream.h"
+#include "emu/trace_report.h"
 #include "video/display_surface.h"
 #include "video/null_display.h"
 
@@ -269,8 +270,11 @@ bool EmuCore::SetMachine(Computer* machine)
         console_.SetCentred(true);
     if (!machine_->CreateDevices())
         machine_->ClearMachine();
-    machine_->LoadMachineSettings();
+    ObjectList notices;
+    machine_->LoadMachineSettings(&notices);
     PrintDescription(false);
+    for (i32 i = 0; i < notices.Count(); ++i)
+        console_.PrintColored(*notices.At(i), ReportColor::kError);
     BuildOptionsMenu();
     return true;
 }

@@ -19,6 +19,7 @@
 
 #include "emu/system_base.h"
 
+class ObjectList;
 class StreamInterface;
 class StringW;
 
@@ -71,9 +72,10 @@ public:
     // leaves the old files intact unless the new ones were written in full; the answer is
     // that of the settings file. Loading reads the drive file, then the settings file,
     // each from a "settings" folder beside the program when the per-user one has none;
-    // true when the settings file was read in full.
+    // true when the settings file was read in full. A per-user file that cannot be read
+    // is kept as "<file>.bad", and notices gets a line naming it and the settings used.
     bool SaveMachineSettings();
-    bool LoadMachineSettings();
+    bool LoadMachineSettings(ObjectList* notices = nullptr);
 
     // --- configuration snapshot (computer_snapshot.cpp) ---
     bool SaveInitState(Archive& archive);

@@ -105,8 +105,8 @@ public:
     std::unique_ptr<Dictionary> BuildSettingsTree(bool all);
     // Resets the tables and the last path (to the program folder), reads the file and
     // puts its images back into the drives. True when the file was read in full. A file
-    // that is missing leaves the drives alone; so does one that is damaged (what was read
-    // of it stays in the tables).
+    // that is missing leaves the drives alone; so does one that is damaged (the tables
+    // and the last path are then left reset).
     bool LoadSettingsFile(const PathString& path);
     // Copies the drives' paths and latches into the tables and writes the file; the old
     // file stays intact unless the new one was written in full.

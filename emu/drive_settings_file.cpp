@@ -72,16 +72,19 @@ bool DriveBay::LoadSettingsFile(const PathString& path)
         read = dict->Load(file, kSettingsFileHead);
     }
     file.Close();
+    if (!read) {
+        // A damaged file says nothing reliable about the drives it did not reach: they
+        // keep their images rather than being emptied, and nothing it held is used (the
+        // user is told the defaults are; the file itself is kept aside by the caller).
+        lastPath_.Assign(ProgramFolder());
+        ResetRecorded();
+        return false;
+    }
     // The file may claim any count; the tables hold eight entries.
     for (Group& group : groups_)
         group.recorded = std::min<u8>(group.recorded, kMaxDrivesPerKind);
     if (lastPath_.IsEmpty() || !(FolderExists(lastPath_) || FileExists(lastPath_)))
         lastPath_.Assign(ProgramFolder());
-    if (!read) {
-        // A damaged file says nothing reliable about the drives it did not reach: they
-        // keep their images rather than being emptied.
-        return false;
-    }
     const PathString keep(lastPath_);
     for (i32 kind = 0; kind < kKindCount; ++kind) {
         Group& group = groups_[kind];

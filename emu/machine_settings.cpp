@@ -4,15 +4,18 @@
 // beside the program is read when the per-user one has no file (a preset that ships
 // with the program), and the next save makes the per-user file, which wins from then on.
 #include <memory>
+#include <vector>
 
 #include "base/dictionary.h"
 #include "base/file_stream.h"
 #include "base/file_system.h"
+#include "base/object_list.h"
 #include "base/path_text.h"
 #include "base/program_folders.h"
 #include "emu/computer.h"
 #include "emu/drive_bay.h"
 #include "emu/safe_file_write.h"
+#include "emu/settings_file_notice.h"
 
 namespace {
 
@@ -24,14 +27,32 @@ PathString SettingsFolder(bool create)
     return JoinPath(data, StringW(kSettingsFolder), StringW(), StringW());
 }
 
-// The per-user file when it is readable, else the one beside the program.
-PathString FileToRead(const PathString& folder, const StringW& name, const char* extension)
-{
-    const PathString own = JoinPath(folder, StringW(), name, StringW(extension));
-    if (FileReadable(own))
-        return own;
-    return JoinPath(ProgramFolder(), StringW(kSettingsFolder), name, StringW(extension));
-}
+// The per-user file, and the file read: the per-user one when it is readable, else the
+// one beside the program.
+struct SettingsSource {
+    SettingsSource(const PathString& folder, const StringW& name, const char* extension)
+        : own(JoinPath(folder, StringW(), name, StringW(extension))), ownRead(FileReadable(own)),
+          ownUnreadable(SettingsFileUnreadable(own)),
+          path(ownRead ? own : JoinPath(ProgramFolder(), StringW(kSettingsFolder), name, StringW(extension)))
+    {
+    }
+
+    // A per-user file that was not read to its end is kept before the save at exit
+    // replaces it, and the user is told which settings are in use.
+    void Report(bool complete, bool taken, ObjectList* notices) const
+    {
+        if (!(ownUnreadable || (ownRead && !complete)))
+            return;
+        const StringA notice = KeepUnreadableSettingsFile(own, SettingsUsedText(ownUnreadable, complete, taken));
+        if (notices)
+            notices->Add(notice);
+    }
+
+    const PathString own;
+    const bool ownRead;
+    const bool ownUnreadable;
+    const PathString path;
+};
 
 StringW NameText(const char* name)
 {
@@ -64,25 +85,40 @@ bool Computer::SaveMachineSettings()
     return SaveSettingsTreeFile(file, root, kSettingsFileHead);
 }
 
-bool Computer::LoadMachineSettings()
+bool Computer::LoadMachineSettings(ObjectList* notices)
 {
     const PathString folder = SettingsFolder(false);
 
     const StringW family = NameText(GetFamilyId());
     DriveBay* bay = GetDriveBay();
-    if (bay && !family.IsEmpty())
-        bay->LoadSettingsFile(FileToRead(folder, family, "drv"));
+    if (bay && !family.IsEmpty()) {
+        const SettingsSource drives(folder, family, "drv");
+        // A damaged drive file opens no image and keeps nothing it read.
+        drives.Report(bay->LoadSettingsFile(drives.path), false, notices);
+    }
 
     const char* settingsName = GetSettingsName();
     if (!settingsName || !settingsName[0])
         return false;
+    const SettingsSource settings(folder, NameText(settingsName), "ini");
+    // The devices' settings before and after the load tell whether a damaged file left
+    // any of them changed.
+    Dictionary snapshot;
+    auto machine = std::make_unique<Dictionary>();
+    if (BindSettingsTree(machine.get(), false) && snapshot.AddChild(settingsName, machine.get()))
+        machine.release();
+    const std::vector<u8> before = SettingsBytes(snapshot);
+    bool complete = false;
     FileStream file;
-    if (!file.Open(FileToRead(folder, NameText(settingsName), "ini"), false))
-        return false;
-    // Only the node named after this machine is read, straight into its devices; values
-    // of the root and nodes of other machines are dropped.
-    Dictionary root;
-    root.SetHookContext(this);
-    root.SetChildLoader(LoadSettingsNode);
-    return root.Load(file, kSettingsFileHead);
+    if (file.Open(settings.path, false)) {
+        // Only the node named after this machine is read, straight into its devices;
+        // values of the root and nodes of other machines are dropped.
+        Dictionary root;
+        root.SetHookContext(this);
+        root.SetChildLoader(LoadSettingsNode);
+        complete = root.Load(file, kSettingsFileHead);
+    }
+    file.Close();
+    settings.Report(complete, SettingsBytes(snapshot) != before, notices);
+    return complete;
 }
