@@ -165,21 +165,25 @@ TEST(SettingsFileTest, FailedSaveKeepsThePreviousFile)
 // one, byte for byte, and the first core's console says where and which settings are used.
 TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
 {
-    std::vector<u8> whole;
+    std::vector<u8> whole, refused;
     {
         ProgramTree tree;
         WriteFile(kUserFile, "No Sound", "", 1);
         whole = ProgramTree::Read(kUserFile);
+        WriteFile(kUserFile, "Nothing", "Nothing", 7);  // each value settles back to its default
+        refused = ProgramTree::Read(kUserFile);
+        refused.pop_back();
     }
     const std::vector<u8> cut(whole.begin(), whole.end() - 1);  // every value read, the end tag lost
     const std::string kept = "Settings file \"kuv.ini\" could not be read: kept as \"kuv.ini.bad\", ";
     const std::string lost = "Settings file \"kuv.ini\" could not be read nor kept: ";
+    const std::string folder = "Settings file \"kuv.ini\" could not be read: it is a folder, ";
     const std::string defaults = "the defaults are used.";
     const std::string before = "the values read before the damage are used, the defaults for the rest.";
     const std::string program = "the program folder's settings are used.";
     const std::string programBefore =
         "the program folder's settings read before the damage are used, the defaults for the rest.";
-    enum User { kWritten, kNoFile, kCopyRefused, kUnopenable };
+    enum User { kWritten, kNoFile, kCopyRefused, kFolder, kUnopenable };
     const struct {
         const char* name;
         User user;
@@ -192,7 +196,10 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
         {"cut short", kWritten, {'K', 'U', 'V', 'I', 'N', 'I', 0x01}, {}, kept + defaults, 1},
         {"empty, program file beside", kWritten, {}, whole, kept + defaults, 1},
         {"cut after its values", kWritten, cut, {}, kept + before, 0},
+        {"cut after values then refused", kWritten, refused, {}, kept + defaults, 1},
         {"cut, copy refused", kCopyRefused, cut, {}, lost + before, 0},
+        {"folder", kFolder, {}, {}, folder + defaults, 1},
+        {"folder, program file", kFolder, {}, whole, folder + program, 0},
         {"no file", kNoFile, {}, {}, "", 1},
 #ifndef _WIN32
         {"unopenable", kUnopenable, {}, {}, lost + defaults, 1},
@@ -207,30 +214,40 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
             ProgramTree::WriteBytes(kUserFile, c.bytes);
         if (c.user == kCopyRefused)
             std::filesystem::create_directories(ProgramTree::Where("user/kuv.ini.bad"));
+        if (c.user == kFolder)
+            std::filesystem::create_directories(ProgramTree::Where(kUserFile));
         if (!c.shipped.empty())
             ProgramTree::WriteBytes(kProgramFile, c.shipped);
 #ifndef _WIN32
         // A socket is a file that exists and that nobody can open or copy, even as root.
+        // It is named from the tree's root, the working folder, since a socket's path is
+        // short (108 bytes) and the temporary folder's may be long; a path cut short
+        // would make it outside the tree.
         const int unopenable = c.user == kUnopenable ? socket(AF_UNIX, SOCK_STREAM, 0) : -1;
         if (unopenable >= 0) {
             std::filesystem::create_directories(ProgramTree::Where(kUserFile).parent_path());
             sockaddr_un address = {};
             address.sun_family = AF_UNIX;
-            const std::string where = ProgramTree::Where(kUserFile).string();
-            where.copy(address.sun_path, sizeof address.sun_path - 1);
-            const int bound = bind(unopenable, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            const std::string where =
+                ProgramTree::Where(kUserFile).lexically_relative(std::filesystem::current_path()).string();
+            const bool fits = where.size() < sizeof address.sun_path;
+            where.copy(address.sun_path, fits ? where.size() : 0);
+            const int bound = fits ? bind(unopenable, reinterpret_cast<sockaddr*>(&address), sizeof address) : -1;
             close(unopenable);
-            ASSERT_TRUE(where.size() < sizeof address.sun_path && bound == 0) << where;
+            ASSERT_EQ(bound, 0) << where;
         }
 #endif
         {
             EmuManager manager(AddTestOutputs);
-            EXPECT_EQ(manager.LoadSettings(), c.notice == lost + program);
+            EXPECT_EQ(manager.LoadSettings(), c.notice == lost + program || c.notice == folder + program);
             EXPECT_EQ(manager.GetSettingsNotice().CStr(), c.notice);
             EXPECT_EQ(manager.soundIndex, c.soundIndex);
-            ASSERT_TRUE(manager.SaveSettings());
+            ASSERT_EQ(manager.SaveSettings(), c.user != kFolder);
         }
-        EXPECT_EQ(Text(ProgramTree::Read(kUserFile)).substr(0, 6), "KUVINI");
+        EXPECT_EQ(std::filesystem::is_directory(ProgramTree::Where(kUserFile)), c.user == kFolder) << "left as it is";
+        if (c.user != kFolder) {
+            EXPECT_EQ(Text(ProgramTree::Read(kUserFile)).substr(0, 6), "KUVINI");
+        }
         EXPECT_EQ(std::filesystem::is_regular_file(ProgramTree::Where("user/kuv.ini.bad")), c.user == kWritten);
         if (c.user == kWritten) {
             EXPECT_EQ(ProgramTree::Read("user/kuv.ini.bad"), c.bytes);

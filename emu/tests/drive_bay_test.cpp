@@ -236,7 +236,7 @@ TEST_F(DriveBayTest, DamagedOrInterruptedDriveFileNeverCostsAnything)
     ASSERT_TRUE(bay.SaveSettingsFile(drv));
     EXPECT_NE(ProgramTree::Read("user/settings/msx.drv"), good) << "replaced whole";
 
-    // A damaged file leaves the drives as they are.
+    // A damaged file leaves the drives as they are, and nothing read of it is used.
     const PathString mine = Image("mine.rom", 4);
     for (size_t cut = 0; cut < good.size(); ++cut) {
         ProgramTree::WriteBytes("user/settings/msx.drv", std::vector<u8>(good.begin(), good.begin() + cut));
@@ -246,6 +246,8 @@ TEST_F(DriveBayTest, DamagedOrInterruptedDriveFileNeverCostsAnything)
         EXPECT_FALSE(bay.LoadSettingsFile(drv)) << cut;
         EXPECT_STREQ(Cart(bay)->GetPath().GetNarrow(), mine.GetNarrow()) << cut;
         EXPECT_FALSE(Cart(bay)->GetLatch()) << cut;
+        EXPECT_EQ(bay.GetRecordedCount(DriveBay::kCartridge), 0) << cut;
+        EXPECT_STREQ(bay.GetLastPath().GetNarrow(), ProgramFolder().GetNarrow()) << cut;
     }
 }
 

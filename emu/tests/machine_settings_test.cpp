@@ -2,11 +2,13 @@
 // interrupted file does.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "archive_buffer.h"
 #include "base/dictionary.h"
+#include "base/object_list.h"
 #include "emu/computer.h"
 #include "emu/drive_bay.h"
 #include "emu/safe_file_write.h"
@@ -112,6 +114,73 @@ TEST_F(MachineSettingsTest, MissingForeignOrDamagedFilesChangeNothingUnread)
         EXPECT_FALSE(fresh.LoadMachineSettings()) << cut;
         EXPECT_TRUE(fresh.chip->period == 5 || fresh.chip->period == 9) << cut;
         EXPECT_TRUE(fresh.inner->period == 5 || fresh.inner->period == 8) << cut;
+    }
+}
+
+// The save at exit writes over a per-user file that could not be read: it is kept aside
+// first, and the notice names it and the settings in use.
+TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
+{
+    const std::string bad = "\" could not be read: kept as \"";
+    const struct {
+        const char* file;  // under the per-user settings folder
+        i32 keep;          // bytes of the good file left there (from the end when negative)
+        bool folder;       // a folder in its place instead
+        bool shipped;      // good files beside the program too
+        std::string notice;
+        u8 period;         // the chip's setting in use
+        bool cart;         // the drive file's image is in the drive
+    } cases[] = {
+        {"msx_1.ini", -1, false, false, "Settings file \"msx_1.ini" + bad +
+             "msx_1.ini.bad\", the values read before the damage are used, the defaults for the rest.", 9, true},
+        {"msx_1.ini", 7, false, false, "Settings file \"msx_1.ini" + bad + "msx_1.ini.bad\", the defaults are used.",
+         5, true},
+        {"msx.drv", -1, false, false, "Settings file \"msx.drv" + bad + "msx.drv.bad\", the defaults are used.", 9,
+         false},
+        {"msx_1.ini", 0, true, false, "Settings file \"msx_1.ini\" could not be read: it is a folder, the defaults are used.",
+         5, true},
+        {"msx.drv", 0, true, true,
+         "Settings file \"msx.drv\" could not be read: it is a folder, the program folder's settings are used.", 9, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.notice);
+        ProgramTree rowTree;
+        {
+            SettingsMachine machine;
+            machine.chip->period = 9;
+            ASSERT_TRUE(machine.Cart()->InsertFile(Image("game.rom")));
+            ASSERT_TRUE(machine.SaveMachineSettings());
+        }
+        if (c.shipped)
+            std::filesystem::copy(ProgramTree::Where("user/settings"), ProgramTree::Where("prog/settings"));
+        const std::string rel = std::string("user/settings/") + c.file;
+        const std::vector<u8> good = ProgramTree::Read(rel);
+        const std::vector<u8> damaged(good.begin(), c.keep < 0 ? good.end() + c.keep : good.begin() + c.keep);
+        ProgramTree::Remove(rel);
+        if (c.folder)
+            ProgramTree::MakeFolder(rel);
+        else
+            ProgramTree::WriteBytes(rel, damaged);
+
+        SettingsMachine machine;
+        ObjectList notices;
+        EXPECT_EQ(machine.LoadMachineSettings(&notices), std::string(c.file) == "msx.drv");
+        ASSERT_EQ(notices.Count(), 1);
+        EXPECT_EQ(notices.At(0)->GetNarrow(), c.notice);
+        EXPECT_EQ(machine.chip->period, c.period);
+        EXPECT_EQ(machine.Cart()->HasFile(), c.cart);
+
+        // The next save neither loses the kept copy nor replaces a folder.
+        machine.SaveMachineSettings();
+        EXPECT_EQ(std::filesystem::is_directory(ProgramTree::Where(rel)), c.folder);
+        EXPECT_EQ(ProgramTree::Exists(rel + ".bad"), !c.folder);
+        if (!c.folder) {
+            EXPECT_EQ(ProgramTree::Read(rel + ".bad"), damaged);
+            SettingsMachine again;
+            ObjectList none;
+            EXPECT_TRUE(again.LoadMachineSettings(&none));
+            EXPECT_EQ(none.Count(), 0) << "the file written at exit is whole";
+        }
     }
 }
 
