@@ -82,8 +82,8 @@ public:
     // Reads "<program name>.ini" from the per-user folder, else from the program folder,
     // once per manager. True when it had been read already or was read to its end.
     // A per-user file that cannot be read is copied to "<file>.bad", since the next save
-    // replaces it; the next core made prints where it went, and which settings are in use,
-    // on its console.
+    // replaces it (a folder in its place is left as it is); the next core made prints
+    // where it went, and which settings are in use, on its console.
     bool LoadSettings();
     // Writes the file into the per-user folder (a temporary file renamed over the old
     // one, so a failed save keeps the previous settings). False when it failed.
