@@ -143,14 +143,20 @@ i32 CpuBase::AddCycles(i32 cycles)
     if (inExecute_)
         sliceLeft_ -= n;   // the slice ends earlier; GetCycleCount already counts them
     else
-        addedCycles_ += n;
+        cycles_ += static_cast<u64>(n);   // SCYCL is only carried: 32 bits would overflow in a long run
     return n;
 }
 
 u64 CpuBase::GetTime() const
 {
+    // u64 ns wrap after 584 emulated years: within a year of a flat-out run several
+    // hundred times real time, or sooner at a clock of a few Hz. The time wraps as the
+    // sum below does rather than converting a double out of range.
     const u64 d = GetCycleCount() - baseCycles_;
-    return baseTime_ + static_cast<u64>(static_cast<double>(d) * period_);
+    double ns = static_cast<double>(d) * period_;
+    if (!(ns < 0x1p64))
+        ns = std::fmod(ns, 0x1p64);
+    return baseTime_ + static_cast<u64>(ns);
 }
 
 void CpuBase::ChangeFrequency(i32 hz)
