@@ -29,12 +29,12 @@ public:
     void DisplayUpdated(u64 elapsed, u64 frequency);
 
     i32 GetCounter() const { return counter_; }
-    i32 GetTotal() const { return total_; }
+    u64 GetTotal() const { return total_; }
     i32 GetDisplaySkip() const { return displaySkip_; }
 
 private:
     i32 counter_ = 0;          // c above
-    i32 total_ = 0;            // ticks since creation
+    u64 total_ = 0;            // ticks since creation; 500 a second: 32 bits ran out in 50 days
     i32 displaySkip_ = 0;      // ticks still to skip before the next display update, 0..50
     u64 frequency_ = 0;        // counter frequency seen last
     u64 ticksPer10ms_ = 0;

@@ -75,11 +75,12 @@ struct RunLoopState {
     double frameRest = 0.0;    // cycles of the 1/50 s not yet handed to slices
     double frameCycles = 0.0;  // CPU cycles per 1/50 s
     i32 ticksPerFrame = 0;     // bus ticks (slices) per 1/50 s
-    i32 frameIndex = 0;        // 1/50 s frames of the current emulated second
+    i32 frameIndex = 0;        // 1/50 s frames of the current emulated second, back to 0 at 50
     u64 counterFrequency = 1;  // host counter ticks per second
     u64 millisecond = 1;
     u64 framePeriod = 1;       // host ticks per 1/50 s
     u64 sleepCost = 1;         // what a 1 ms sleep costs, in host ticks; at least millisecond
+    // Host times: counter ticks (ns: 584 years of host uptime), compared by i64 difference.
     u64 frameDeadline = 0;     // host time at which the current 1/50 s should end
     u64 secondDeadline = 0;    // host time at which the current emulated second should end
     u64 lastSpeedTime = 0;     // host time of the last speed figure

@@ -8,6 +8,7 @@
 // 1/50 s runs its frameCycles exactly, give or take the last instruction.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "core/emu_core.h"
 #include "cpu/cpu_base.h"
@@ -355,7 +356,11 @@ void EmuCore::SpeedCheck(u64 now, bool maxSpeed)
 
 i32 EmuCore::ComputeSpeedPercent(i64 lateTicks, u64 counterFrequency, i32 previous, bool maxSpeed)
 {
-    if (counterFrequency == 0)
+    // A second 2^63 / 10000 ticks off (10 days of a ns counter) reads below 10 permille or
+    // before its start, as nearer ones do; the product below stays within 64 bits.
+    constexpr i64 kFarthest = INT64_MAX / 10000;
+    if (counterFrequency == 0 || counterFrequency > static_cast<u64>(INT64_MAX) || lateTicks > kFarthest ||
+        lateTicks < -kFarthest)
         return previous;
     // Host time the emulated second took, in units of 1/10000 s.
     const i64 x = lateTicks * 10000 / static_cast<i64>(counterFrequency) + 10000;

@@ -197,10 +197,10 @@ protected:
 
     // Fields in the order of the "_CPU" block where they are saved (key in brackets).
     i32 nominalFrequency_ = 0;      // [FREQ] configured clock, Hz
-    u64 cycles_ = 0;                // [CYCL] cycles of finished slices
+    u64 cycles_ = 0;                // [CYCL] cycles of finished slices; 1.4e10 a second flat out: 40 years
     i32 currentFrequency_ = 0;      // [FFREQ] clock at which time now advances, Hz
     u64 baseCycles_ = 0;            // [LCYCL] cycle count at the last re-basing
-    u64 baseTime_ = 0;              // [LSCYCL] time at the last re-basing, ns
+    u64 baseTime_ = 0;              // [LSCYCL] time at the last re-basing, ns; the time wraps at 2^64 (GetTime)
     double period_ = 1.0;           // [CFREQ] ns per cycle at the current frequency
     bool iffreq_ = false;           // [IFFREQ] kept for saved states only
     bool checkInterrupts_ = false;  // [CHWI] poll the interrupt lines before the next instruction
@@ -220,7 +220,7 @@ protected:
     i32 sliceBudget_ = 0;           // [MCYCL] cycles granted to the running slice
     i32 sliceLeft_ = 0;             // [ECYCL] cycles of the slice not yet used
     i32 owedCycles_ = 0;            // [PCYCL] cycles paid towards a suspended instruction
-    i32 addedCycles_ = 0;           // [SCYCL] cycles added outside a slice
+    i32 addedCycles_ = 0;           // [SCYCL] a loaded state's; cycles added outside a slice go to cycles_
     bool eventsStarted_ = false;    // [STEVT]
     CpuEvent* eventHead_ = nullptr;
     CpuEvent* eventTail_ = nullptr;

@@ -478,7 +478,7 @@ private:
     // or masks it with amask_. A 16-bit variable cost the 32-bit build a store and a
     // reload around each opcode fetch.
     u32 pc = 0;
-    u32 rCount_ = 0;            // opcode fetches in this call
+    u32 rCount_ = 0;            // opcode fetches in this call: below a slice's 2^31 cycles / 4
     u32 rFolded_ = 0;           // the part of rCount_ already added to R
     i32 left_ = 0;              // ECYCL while running, the running instruction already charged
     i32 cost_ = 0;              // what the running instruction has been charged so far

@@ -46,7 +46,7 @@ public:
     const u32* GetMapVersion() const { return &mapVersion_; }
 
 protected:
-    u32 mapVersion_ = 0;
+    u32 mapVersion_ = 0;     // +1 a map change; wraps: readers compare it after every device call
     u32 size_ = 0;
     u32 blockCount_ = 0;
     u32 highest_ = 0;

@@ -33,8 +33,8 @@ struct TimerEntry {
     void* userContext = nullptr;
     void* userFunction = nullptr;
     TimerCallback callback = nullptr;
-    u64 count = 0;          // calls that answered true
-    u32 serial = 0;         // raised on every reuse, so a run can tell
+    u64 count = 0;          // calls that answered true; at most one a run, 1000 runs a second
+    u32 serial = 0;         // raised on every reuse, so a run can tell; wraps, compared for equality
 };
 
 class TimerList {
@@ -77,7 +77,7 @@ private:
     TimerEntry* tail_ = nullptr;
     TimerEntry* free_ = nullptr;
     i64 frequency_ = 0;
-    i64 base_ = 0;
+    i64 base_ = 0;          // the host counter: 2^63 ns are 292 years since the host started
     void (*idleHook_)(void*, int) = nullptr;
     void* idleContext_ = nullptr;
     i64 nextDue_ = 0;

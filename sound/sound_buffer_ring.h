@@ -129,7 +129,7 @@ protected:
     i32 maximum_ = 0;
     i32 samplesPerBuffer_ = 0;
     i32 lastValue_ = 0;          // last in-range sample converted
-    std::atomic<u64> submitted_{0}; // buffers handed to the player
+    std::atomic<u64> submitted_{0}; // buffers handed to the player; the player's 50 a second: never wraps
     std::atomic<u64> completed_{0}; // buffers it reported played
     u8 queuedMode_ = 1;          // 1: bounded queue (waveOut); 0: hand over at once
     u8 stopped_ = 0;             // set by Close and Silence, cleared by a conversion

@@ -155,7 +155,7 @@ private:
     i32 callbackRate_ = 0;          // sound callbacks per second
     FifoStream logs_[2];            // [BFS0/BFD0, BFS1/BFD1] write logs
     i32 currentLog_ = 0;            // [BFID] the log chip writes go into
-    u64 periodStart_ = 0;           // [CSTR] cycle at which the last period ended
+    u64 periodStart_ = 0;           // [CSTR] cycle at which the last period ended; wraps as the CPU's count
     u64 lastBlockTime_ = 0;         // [CLSP] cycle of the last block applied, or the period end
     u64 lastRendered_ = kNothingRendered; // [CLSC] offset of the last block samples were rendered before, in this period
     i32 tableMin_ = 0;              // range of the last BuildTables

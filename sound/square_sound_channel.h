@@ -89,7 +89,7 @@ protected:
     i32 level1_ = 0;           // [VDL1] sample value while the phase is 1
     i32 restLevel_ = 0;        // sample value while disabled; set by the chip with its tables
     u32 halfPeriodFraction_ = 0; // the half period's part of a sample beyond halfPeriod_, / 2^32
-    u32 fractionPhase_ = 0;      // the fractions carried so far; a carry lengthens a half period
+    u32 fractionPhase_ = 0;      // the fractions carried so far; a carry (its wrap) lengthens a half period
     bool steady_ = false;        // outputs level 1 without counting
     PhaseStep phaseStep_ = nullptr;
 

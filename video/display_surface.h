@@ -174,5 +174,5 @@ protected:
     u8 closing_ = 0;                // destruction has begun
     LockRecord surfaceLock_;        // outer lock
     LockRecord frameLock_;          // inner lock
-    u32 frameCounter_ = 1;
+    u32 frameCounter_ = 1;          // wraps (over 0) after 2^32 frames: compared, never subtracted
 };

@@ -202,7 +202,7 @@ protected:
     i32 timingState_ = -1;                    // -1 nothing scheduled since Start, 0 scheduled
     i32 linesPerFrame_ = 0;                   // visible and invisible lines of a frame
     i32 frameRate_ = 0;                       // frames per second
-    u64 renderGeneration_ = 0;                // identity of the render event in force
+    u64 renderGeneration_ = 0;                // identity of the render event in force; one per restart of the render
     i32 currentLine_ = 0;                     // line counter of the per-line events
     i32 screenWidth_ = 0;                     // picture width in pixels
     i32 screenHeight_ = 0;                    // visible lines

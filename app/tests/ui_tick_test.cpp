@@ -53,5 +53,5 @@ TEST(UiTickTest, PeriodicStepsFollowTheCounter)
     // the three next blocks, and 512.
     EXPECT_EQ(refreshes, 7 + 3 * 8 + 1);
     EXPECT_EQ(tick.GetCounter(), 1);
-    EXPECT_EQ(tick.GetTotal(), 513);
+    EXPECT_EQ(tick.GetTotal(), 513u);
 }

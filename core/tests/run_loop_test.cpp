@@ -2,6 +2,8 @@
 // pacing, the speed figure, and the maximum-speed loop.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "core/tests/core_rig.h"
 
 namespace {
@@ -128,6 +130,8 @@ TEST(SpeedFigure, ShowsFullSpeedWithinThePacingJitter)
     EXPECT_EQ(speed(2000000), -5);
     EXPECT_EQ(speed(-10000), -5);
     EXPECT_EQ(speed(-20000), -5);
+    EXPECT_EQ(speed(INT64_MAX / 10000 + 1), -5);   // days late: the product passed 64 bits
+    EXPECT_EQ(speed(INT64_MIN), -5);
     // Flat out anything from 992 permille up is full speed.
     EXPECT_EQ(speed(-5000, 0, true), 100);
     EXPECT_EQ(speed(80, 0, true), 100);

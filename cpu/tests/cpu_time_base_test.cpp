@@ -92,6 +92,26 @@ TEST(CpuTimeBase, ConvertedCyclesSaturateAboveOneGigahertz)
     EXPECT_EQ(INT32_MIN, rig.cpu.AddCycles(INT32_MIN));
 }
 
+// A run flat out at a thousand times real time and more passes 2^64 ns within months, and
+// cycles added between slices would pass 32 bits: the count stays whole, the time wraps.
+TEST(CpuTimeBase, TimeWrapsPastTwoToTheSixtyFourNanoseconds)
+{
+    Z80Rig rig;
+    u64 added = 0;
+    for (i32 i = 0; i < 3; ++i)
+        added += static_cast<u64>(rig.cpu.AddCycles(INT32_MAX));
+    EXPECT_EQ(added, rig.cpu.GetCycleCount());
+
+    rig.Load(0, {0xF3, 0x76});   // DI; HALT: a slice of any length takes no time to run
+    rig.cpu.ChangeFrequency(1);  // a second per cycle: 1.85e10 cycles pass 2^64 ns
+    const u64 base = rig.cpu.GetTime();
+    const u64 from = rig.cpu.GetCycleCount();
+    while (rig.cpu.GetCycleCount() - from < 20000000000u)
+        rig.cpu.Execute(INT32_MAX);
+    const u64 wrapped = base + (rig.cpu.GetCycleCount() - from) * 1000000000u;   // modulo 2^64
+    EXPECT_NEAR(0.0, static_cast<double>(static_cast<i64>(rig.cpu.GetTime() - wrapped)), 4096.0);
+}
+
 // A "_CPU" block saved at another current clock than the nominal one, so that the cycle
 // conversions divide by the period, as bytes to damage.
 class ClockState {
