@@ -25,6 +25,7 @@
 #include "core/emu_core.h"
 #include "emu/computer.h"
 #include "emu/device.h"
+#include "emu/drive_bay.h"
 #include "emu/safe_file_write.h"
 #include "emu/trace_report.h"
 #include "video/display_surface.h"
@@ -35,6 +36,7 @@ const char* const kStateBlock = "KUVSTATE";
 const char* const kStatesFolder = "states";
 const char* const kStateExtension = "sav";
 const char* const kBadFormat = "incorrect version or format";
+const char* const kNotAFile = "not a file: a folder, a pipe or a device";
 
 } // namespace
 
@@ -195,7 +197,10 @@ bool EmuCore::LoadStateLocked(StreamInterface& stream, const PathString* fileNam
     const bool wasInBreak = inBreak_.load();
     const bool wasConsole = consoleMode_.load();
 
-    // What the machine is now, to go back to when the state is refused.
+    // What the machine is now, to go back to when the state is refused. A stopped
+    // machine's drives are kept apart: the state's drives block changes them as it is read.
+    DriveBay* bay = machine_ ? machine_->GetDriveBay() : nullptr;
+    const DriveBay::Snapshot drives = bay && !wasRunning ? bay->TakeSnapshot() : DriveBay::Snapshot();
     MemoryStream backup;
     bool haveBackup = machine_ && backup.Allocate(0, -1);
     if (haveBackup) {
@@ -229,6 +234,8 @@ bool EmuCore::LoadStateLocked(StreamInterface& stream, const PathString* fileNam
             restored = backup.Seek(0) && machine_->LoadInitState(archive, &changed);
             SetConsoleMode(wasConsole, false);
         }
+        if (bay && !wasRunning && machine_->GetDriveBay() == bay)
+            bay->RestoreSnapshot(drives);
         if (!restored && started_.load())
             Stop();
     }
@@ -274,6 +281,11 @@ bool EmuCore::LoadStateFromFile(const PathString& folder, bool lockHeld)
         const PathString shipped = JoinPath(ProgramFolder(), kStatesFolder, name, kStateExtension);
         if (FileReadable(shipped))
             path = shipped;
+    }
+    if (NonFileAt(path)) {
+        ConsoleReport::PrintError(&console_, "[ERROR] Error while loading state from file \"%s\" (%s)",
+                                  StringA(GetFileNamePart(path).GetNarrow()).CStr(), kNotAFile);
+        return false;
     }
     if (path.IsEmpty() || !FileReadable(path)) {
         if (!started_.load()) {
