@@ -14,8 +14,8 @@
 // A state is input. Every block checks what it reads before it uses it, but a damaged
 // record is found only part-way through the devices, after some of them have taken their
 // values. So a load first keeps the machine as it is (the whole state while a run is on,
-// else its configuration) and puts that back when the new state is refused: a refused
-// state costs nothing but its message.
+// else its configuration and its drives) and puts that back when the new state is
+// refused: a refused state costs nothing but its message.
 #include "base/archive.h"
 #include "base/file_stream.h"
 #include "base/file_system.h"
@@ -234,10 +234,10 @@ bool EmuCore::LoadStateLocked(StreamInterface& stream, const PathString* fileNam
             restored = backup.Seek(0) && machine_->LoadInitState(archive, &changed);
             SetConsoleMode(wasConsole, false);
         }
-        if (bay && !wasRunning && machine_->GetDriveBay() == bay)
-            bay->RestoreSnapshot(drives);
         if (!restored && started_.load())
             Stop();
+        if (bay && !wasRunning && machine_->GetDriveBay() == bay)
+            bay->RestoreSnapshot(drives);
     }
 
     if (fileName) {
