@@ -19,7 +19,8 @@ bool FileReadableW(const StringW& path);
 bool FileExists(const StringBase& path);
 
 // Something other than a regular file is there: a folder, a named pipe, a device.
-// Asked of the file system without opening it, so it never waits.
+// Asked of the file system without opening it, so it never waits; a Windows device
+// name (NUL, CON) is not seen here, though no open takes it either.
 bool NonFileAt(const StringBase& path);
 
 // A folder of that name exists (a file of that name answers false).
