@@ -34,6 +34,13 @@ bool FileExists(const StringBase& path) {
     return !ec && fs::exists(status) && !fs::is_directory(status);
 }
 
+bool NonFileAt(const StringBase& path) {
+    if (path.IsEmpty()) return false;
+    std::error_code ec;
+    const fs::file_status status = fs::status(NativePath(path), ec);
+    return !ec && fs::exists(status) && !fs::is_regular_file(status);
+}
+
 bool FolderExists(const StringBase& path) {
     return !path.IsEmpty() && IsFolder(path);
 }

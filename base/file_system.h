@@ -10,12 +10,18 @@
 #include "base/string_w.h"
 
 // Opens the file for reading ("rb") and closes it again; false for an empty
-// path and for a folder.
+// path and for anything but a regular file (a folder, a named pipe, a device),
+// answered at once.
 bool FileReadable(const StringBase& path);
 bool FileReadableW(const StringW& path);
 
 // A file (not a folder) of that name exists, readable or not.
 bool FileExists(const StringBase& path);
+
+// Something other than a regular file is there: a folder, a named pipe, a device.
+// Asked of the file system without opening it, so it never waits; a Windows device
+// name (NUL, CON) is not seen here, though no open takes it either.
+bool NonFileAt(const StringBase& path);
 
 // A folder of that name exists (a file of that name answers false).
 bool FolderExists(const StringBase& path);

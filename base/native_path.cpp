@@ -1,7 +1,13 @@
 #include "base/native_path.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
 #include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
 #endif
 
 namespace fs = std::filesystem;
@@ -27,24 +33,57 @@ fs::path WithoutTrailingSeparators(fs::path path) {
     return path;
 }
 
+#ifndef _WIN32
+namespace {
+
+// The open(2) flags of an fopen mode ("rb", "r+b", "wb", "w+b", "ab", "a+b"); -1 for any other.
+int OpenFlags(const char* mode) {
+    const bool update = std::strchr(mode, '+') != nullptr;
+    switch (mode[0]) {
+    case 'r': return update ? O_RDWR : O_RDONLY;
+    case 'w': return (update ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+    case 'a': return (update ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+    default: return -1;
+    }
+}
+
+}  // namespace
+#endif
+
 std::FILE* OpenFilePath(const StringBase& path, const char* mode) {
+    if (!mode) return nullptr;
 #ifdef _WIN32
+    std::FILE* file = nullptr;
     if (path.GetCharSize() != 1) {
         wchar_t wideMode[8] = {};
         for (size_t i = 0; mode[i] && i < 7; ++i) wideMode[i] = static_cast<wchar_t>(mode[i]);
-        return _wfopen(path.GetWide(), wideMode);
+        file = _wfopen(path.GetWide(), wideMode);
+    } else {
+        file = std::fopen(path.GetNarrow(), mode);
     }
-    return std::fopen(path.GetNarrow(), mode);
+    // The C library's type of the handle: a device (CON, NUL, a port) or a pipe is
+    // character or FIFO here, only a file on a disk is regular.
+    struct _stat64 info;
+    if (file && (_fstat64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG)) {
+        std::fclose(file);
+        file = nullptr;
+    }
+    return file;
 #else
-    std::FILE* file = std::fopen(path.GetNarrow(), mode);
-    if (file) {
-        // fopen opens a folder for reading here; it is no file.
-        struct stat info;
-        if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
-            std::fclose(file);
-            file = nullptr;
-        }
+    const int flags = OpenFlags(mode);
+    if (flags < 0) return nullptr;
+    // Without O_NONBLOCK a named pipe would hold the open until a writer (or a reader)
+    // comes; the type is known only once it is open, and anything but a regular file
+    // (a folder, a pipe, a device) is refused before a byte is read or written.
+    const int fd = open(path.GetNarrow(), flags | O_NONBLOCK | O_NOCTTY, 0666);
+    if (fd < 0) return nullptr;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || fcntl(fd, F_SETFL, flags & O_APPEND) != 0) {
+        close(fd);
+        return nullptr;
     }
+    std::FILE* file = fdopen(fd, mode);
+    if (!file) close(fd);
     return file;
 #endif
 }

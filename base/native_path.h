@@ -20,5 +20,7 @@ PathString FromNativePath(const std::filesystem::path& path);
 // library versions, and the program's folder values all carry one.
 std::filesystem::path WithoutTrailingSeparators(std::filesystem::path path);
 
-// fopen of a path of either width; a folder is refused, as it is on Windows.
+// fopen of a path of either width that opens regular files only: a folder, a named
+// pipe or a device is refused (null) at once, without waiting for the other end of a
+// pipe and before anything is read, written or truncated.
 std::FILE* OpenFilePath(const StringBase& path, const char* mode);

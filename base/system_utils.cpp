@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "base/file_io.h"
+#include "base/native_path.h"
 #include "base/string_a.h"
 
 bool ReturnTrue() { return true; }
@@ -38,7 +39,7 @@ void CopyMem(void* dest, const void* src, u64 count) {
 
 u64 ReadFileBytes(const char* path, void* buffer, u64 count) {
     if (!path || !buffer || count == 0) return 0;
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = OpenFilePath(StringA(path), "rb");
     if (!file) return 0;
     const size_t n = count > SIZE_MAX ? SIZE_MAX : static_cast<size_t>(count);
     const size_t read = std::fread(buffer, 1, n, file);
@@ -48,7 +49,7 @@ u64 ReadFileBytes(const char* path, void* buffer, u64 count) {
 
 u64 FileSizeOf(const char* path) {
     if (!path) return 0;
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = OpenFilePath(StringA(path), "rb");
     if (!file) return 0;
     i64 size = 0;
     if (FileSeek64(file, 0, SEEK_END)) size = FileTell64(file);

@@ -4,6 +4,7 @@
 //
 // The whole command runs under the core lock; from the parameter check on it also holds
 // one pause request, so a running worker sits still while the command looks at it.
+#include "base/file_stream.h"
 #include "base/file_system.h"
 #include "base/object_list.h"
 #include "base/path_text.h"
@@ -326,6 +327,10 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
 
     PathString path(file);
     if (!FileReadable(path)) {
+        if (NonFileAt(path)) {
+            console_.Print(StringA("Error: Not a file (a folder, a pipe or a device)!"));
+            return;
+        }
         PathString found;
         if (!machine_ || !machine_->LocateFile(GetFileNamePart(path), found)) {
             console_.Print(StringA("Error: File not found!"));
@@ -333,9 +338,22 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
         }
         path = found;
     }
+    // The drive holds one file at a time, so the old one must go before the new one goes
+    // in: a file that will not open is found first, and the drive keeps its image.
+    FileStream probe;
+    if (!probe.Open(path, false)) {
+        console_.Print(StringA("Error: Can not mount file to drive."));
+        return;
+    }
+    probe.Close();
+    const PathString previous = drive->GetPath();
+    const bool previousLatch = drive->GetLatch();
     drive->Eject();
     drivesChanged_.store(true);
     if (!drive->InsertFile(path)) {
+        // Gone between the two opens: the old image goes back where it can.
+        if (!previous.IsEmpty() && drive->InsertFile(previous))
+            drive->SetLatch(previousLatch);
         console_.Print(StringA("Error: Can not mount file to drive."));
         return;
     }

@@ -14,8 +14,8 @@
 // A state is input. Every block checks what it reads before it uses it, but a damaged
 // record is found only part-way through the devices, after some of them have taken their
 // values. So a load first keeps the machine as it is (the whole state while a run is on,
-// else its configuration) and puts that back when the new state is refused: a refused
-// state costs nothing but its message.
+// else its configuration and its drives) and puts that back when the new state is
+// refused: a refused state costs nothing but its message.
 #include "base/archive.h"
 #include "base/file_stream.h"
 #include "base/file_system.h"
@@ -25,6 +25,7 @@
 #include "core/emu_core.h"
 #include "emu/computer.h"
 #include "emu/device.h"
+#include "emu/drive_bay.h"
 #include "emu/safe_file_write.h"
 #include "emu/trace_report.h"
 #include "video/display_surface.h"
@@ -35,6 +36,7 @@ const char* const kStateBlock = "KUVSTATE";
 const char* const kStatesFolder = "states";
 const char* const kStateExtension = "sav";
 const char* const kBadFormat = "incorrect version or format";
+const char* const kNotAFile = "not a file: a folder, a pipe or a device";
 
 } // namespace
 
@@ -195,7 +197,10 @@ bool EmuCore::LoadStateLocked(StreamInterface& stream, const PathString* fileNam
     const bool wasInBreak = inBreak_.load();
     const bool wasConsole = consoleMode_.load();
 
-    // What the machine is now, to go back to when the state is refused.
+    // What the machine is now, to go back to when the state is refused. A stopped
+    // machine's drives are kept apart: the state's drives block changes them as it is read.
+    DriveBay* bay = machine_ ? machine_->GetDriveBay() : nullptr;
+    const DriveBay::Snapshot drives = bay && !wasRunning ? bay->TakeSnapshot() : DriveBay::Snapshot();
     MemoryStream backup;
     bool haveBackup = machine_ && backup.Allocate(0, -1);
     if (haveBackup) {
@@ -231,6 +236,8 @@ bool EmuCore::LoadStateLocked(StreamInterface& stream, const PathString* fileNam
         }
         if (!restored && started_.load())
             Stop();
+        if (bay && !wasRunning && machine_->GetDriveBay() == bay)
+            bay->RestoreSnapshot(drives);
     }
 
     if (fileName) {
@@ -274,6 +281,11 @@ bool EmuCore::LoadStateFromFile(const PathString& folder, bool lockHeld)
         const PathString shipped = JoinPath(ProgramFolder(), kStatesFolder, name, kStateExtension);
         if (FileReadable(shipped))
             path = shipped;
+    }
+    if (NonFileAt(path)) {
+        ConsoleReport::PrintError(&console_, "[ERROR] Error while loading state from file \"%s\" (%s)",
+                                  StringA(GetFileNamePart(path).GetNarrow()).CStr(), kNotAFile);
+        return false;
     }
     if (path.IsEmpty() || !FileReadable(path)) {
         if (!started_.load()) {

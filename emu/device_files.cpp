@@ -5,7 +5,8 @@
 //   <program>configs/<model id>/N   <program>configs/<family id>/N
 //   <program>configs/N              <program>N
 // and then the same four under the per-user data folder when that exists. An empty id
-// drops out of the path with its separator.
+// drops out of the path with its separator. Only regular files count: a folder or a
+// named pipe under the name is passed over with a message.
 #include <memory>
 
 #include "base/file_stream.h"
@@ -27,8 +28,8 @@ StringW IdText(const char* id)
     return text;
 }
 
-bool TryCandidates(const PathString& base, const StringW& model, const StringW& family, const PathString& name,
-                   PathString& out)
+bool TryCandidates(const Device& device, const PathString& base, const StringW& model, const StringW& family,
+                   const PathString& name, PathString& out)
 {
     const PathString configs = JoinPath(base, StringW(kConfigsFolder), StringW(), StringW());
     const PathString candidates[] = {
@@ -38,10 +39,16 @@ bool TryCandidates(const PathString& base, const StringW& model, const StringW& 
         JoinPath(base, StringW(), name, StringW()),
     };
     for (const PathString& candidate : candidates) {
-        if (!candidate.IsEmpty() && FileReadable(candidate)) {
+        if (candidate.IsEmpty())
+            continue;
+        if (FileReadable(candidate)) {
             out = candidate;
             return true;
         }
+        // A folder or a named pipe under the name would otherwise vanish without a word.
+        if (NonFileAt(candidate))
+            device.LogColoredF("[ERROR] \"%s\" is not a file (a folder, a pipe or a device), passed over!",
+                               candidate.GetNarrow());
     }
     return false;
 }
@@ -57,12 +64,12 @@ bool Device::LocateFile(const PathString& name, PathString& out)
     const Computer* machine = dynamic_cast<const Computer*>(host_);
     const StringW model = IdText(machine ? machine->GetId() : nullptr);
     const StringW family = IdText(machine ? machine->GetFamilyId() : nullptr);
-    if (TryCandidates(ProgramFolder(), model, family, name, out))
+    if (TryCandidates(*this, ProgramFolder(), model, family, name, out))
         return true;
     const PathString userFolder = MakeDataFolder(StringW(kDataFolderName), false);
     if (!FolderExists(userFolder))
         return false;
-    return TryCandidates(userFolder, model, family, name, out);
+    return TryCandidates(*this, userFolder, model, family, name, out);
 }
 
 int Device::FindOneOf(FileStream& stream, const StringA& description, const PathString& name1,

@@ -12,7 +12,8 @@
 //
 // "_DRIVES" state block (drive_bay_state.cpp). It holds each drive's path, file size,
 // latch and read flag, not the image data: a load reopens the same files and checks
-// their sizes. <K> is FD, HD, CR for floppies, hard disks, cartridges; %ld the index.
+// their sizes. A drive keeps its file when the one named does not open or has another
+// size. <K> is FD, HD, CR for floppies, hard disks, cartridges; %ld the index.
 //   "VER" u8 0, then F0 "_DRIVES"
 //   "DCNT" i32          drives of every kind (must match on load)
 //   per kind: "<K>CNT" i32 (must match), then per drive
@@ -90,6 +91,27 @@ public:
     ChangeCallback GetChangeCallback() const { return changeCallback_; }
     void* GetChangeContext() const { return changeContext_; }
     void OnDriveChange(DriveImage* drive, bool before) override;
+
+    // What a drive held and showed, to be given back when a state that changed it is
+    // refused (drive_bay_state.cpp).
+    struct DriveRecord {
+        PathString path;
+        bool latch = false;
+        bool inUse = false;
+        bool accepted = false;
+        bool examined = false;
+        bool read = false;
+        bool changed = false;
+    };
+    struct Snapshot {
+        std::vector<DriveRecord> drives;        // in all-drives order
+        bool latch[kKindCount][kMaxDrivesPerKind] = {};
+    };
+    Snapshot TakeSnapshot() const;
+    // Every drive back to its record: a drive whose file changed is emptied and gets its
+    // old file again. False when the set of drives differs or an old file no longer opens
+    // (that drive stays empty); the other drives are put back all the same.
+    bool RestoreSnapshot(const Snapshot& snapshot);
 
     // --- component ---
     // Clears the access flags (the rate is not used).

@@ -1,5 +1,10 @@
-// The drive bay's "_DRIVES" block: which files the drives held, not their contents.
+// The drive bay's "_DRIVES" block: which files the drives held, not their contents; and
+// the snapshot that a refused state load puts back.
+#include <algorithm>
+#include <iterator>
+
 #include "base/archive.h"
+#include "base/file_stream.h"
 #include "emu/drive_bay.h"
 #include "emu/state_block.h"
 
@@ -113,6 +118,20 @@ bool DriveBay::LoadKind(Archive& archive, i32 kind)
             !archive.ReadBool(&latch, Key(prefix, "LCH", i)) || !archive.ReadBool(&read, Key(prefix, "RDD", i)))
             return false;
         if (drive->GetPath().Compare(path) != 0) {
+            // The named file is tried before the drive gives up its own: a state that
+            // names a file deleted since is refused with the drive as it was.
+            if (!path.IsEmpty()) {
+                FileStream probe;
+                if (!probe.Open(path, false)) {
+                    LogColoredF("[%s_%ld ERROR] Can not load file \"%s\"!", tag, i, path.GetNarrow());
+                    return false;
+                }
+                if (probe.GetSize() != size) {
+                    LogColoredF("[%s_%ld ERROR] Incorrect file \"%s\" size (need %llu)!", tag, i, path.GetNarrow(),
+                                static_cast<unsigned long long>(size));
+                    return false;
+                }
+            }
             drive->Eject();
             if (!path.IsEmpty() && !drive->OpenFile(path)) {
                 LogColoredF("[%s_%ld ERROR] Can not load file \"%s\"!", tag, i, path.GetNarrow());
@@ -130,4 +149,55 @@ bool DriveBay::LoadKind(Archive& archive, i32 kind)
         drive->SetRead(true);
     }
     return true;
+}
+
+DriveBay::Snapshot DriveBay::TakeSnapshot() const
+{
+    Snapshot snapshot;
+    for (const DriveImage* drive : drives_) {
+        DriveRecord record;
+        if (drive) {
+            record.path = drive->GetPath();
+            record.latch = drive->GetLatch();
+            record.inUse = drive->IsInUse();
+            record.accepted = drive->IsAccepted();
+            record.examined = drive->IsExamined();
+            record.read = drive->WasRead();
+            record.changed = drive->IsChanged();
+        }
+        snapshot.drives.push_back(record);
+    }
+    for (i32 kind = 0; kind < kKindCount; ++kind)
+        std::copy(std::begin(groups_[kind].latch), std::end(groups_[kind].latch), std::begin(snapshot.latch[kind]));
+    return snapshot;
+}
+
+bool DriveBay::RestoreSnapshot(const Snapshot& snapshot)
+{
+    if (snapshot.drives.size() != drives_.size())
+        return false;
+    LastPathKeeper keeper(*this);
+    bool all = true;
+    for (size_t i = 0; i < drives_.size(); ++i) {
+        DriveImage* drive = drives_[i];
+        const DriveRecord& record = snapshot.drives[i];
+        if (!drive)
+            continue;
+        if (drive->GetPath().Compare(record.path) != 0) {
+            drive->Eject();
+            if (!record.path.IsEmpty() && !drive->OpenFile(record.path))
+                all = false;
+        }
+        drive->SetLatch(record.latch);
+        if (drive->GetPath().Compare(record.path) != 0)
+            continue;
+        drive->SetInUse(record.inUse);
+        drive->SetAccepted(record.accepted);
+        drive->SetExamined(record.examined);
+        drive->SetRead(record.read);
+        drive->SetChangedFlag(record.changed);
+    }
+    for (i32 kind = 0; kind < kKindCount; ++kind)
+        std::copy(std::begin(snapshot.latch[kind]), std::end(snapshot.latch[kind]), std::begin(groups_[kind].latch));
+    return all;
 }

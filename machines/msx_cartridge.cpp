@@ -2,6 +2,7 @@
 // bank switching of the mapper types.
 #include <bit>
 
+#include "base/path_text.h"
 #include "base/sha1.h"
 #include "emu/drive_file.h"
 #include "emu/drive_image.h"
@@ -191,11 +192,17 @@ bool MsxMapper::LoadRom(u32 slot, DriveImage* drive, u32 firstKB, u32 sizeKB, Ro
     if (length == 0 || length > static_cast<u64>(sizeKB) * kKB || at + length > memory_->GetSize())
         return false;
     const u64 read = drive->GetStream().ReadAt(store + at, 0, length);
-    if (read == 0)
+    if (read != 0)
+        drive->SetRead(true);
+    if (read != length) {
+        // The size was taken when the file was mounted; a file cut since reads short.
+        ConsoleReport::PrintError(this,
+                                  "[INIT] Cartridge file \"%s\" could not be read in full "
+                                  "(%llu of %llu bytes; changed since it was mounted?)!",
+                                  StringA(GetFileNamePart(drive->GetPath()).GetNarrow()).CStr(),
+                                  static_cast<unsigned long long>(read), static_cast<unsigned long long>(length));
         return false;
-    drive->SetRead(true);
-    if (read != length)
-        return false;
+    }
 
     u32 type = 0;
     const KnownRom* row = nullptr;

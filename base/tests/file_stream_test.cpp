@@ -3,8 +3,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "base/file_stream.h"
+#include "base/file_system.h"
 #include "base/string_a.h"
 #include "base/system_utils.h"
 #include "base/tests/temp_folder.h"
@@ -127,9 +133,39 @@ TEST_F(FileStreamTest, SetSizeKeepsBytesWrittenPastTheMeasuredEnd) {
     EXPECT_EQ(out[8], 0);
 }
 
-TEST_F(FileStreamTest, FolderIsNoFile) {
-    FileStream s;
-    EXPECT_FALSE(s.Open(StringA(dir_.string().c_str())));
+// Nothing but a regular file opens, for reading or writing, and a named pipe with no
+// one at its other end is answered at once (a blocking open would hang the test here).
+TEST_F(FileStreamTest, OnlyARegularFileOpens) {
+    WriteFile("plain.bin", "abc");
+    std::filesystem::create_directory(dir_ / "folder.rom");
+    struct Case {
+        std::string path;
+        bool file;
+        bool nonFile;  // NonFileAt tells it without opening
+    };
+    std::vector<Case> cases = {{Path("plain.bin"), true, false}, {Path("folder.rom"), false, true}};
+#ifdef _WIN32
+    cases.push_back({"NUL", false, false});
+#else
+    ASSERT_EQ(mkfifo(Path("pipe.rom").c_str(), 0600), 0);
+    cases.push_back({Path("pipe.rom"), false, true});
+    cases.push_back({"/dev/null", false, true});
+#endif
+    for (const Case& c : cases) {
+        const StringA path(c.path.c_str());
+        FileStream s;
+        EXPECT_EQ(s.Open(path, false), c.file) << c.path;
+        s.Close();
+        EXPECT_EQ(FileReadable(path), c.file) << c.path;
+        EXPECT_EQ(NonFileAt(path), c.nonFile) << c.path;
+        char out[4] = {};
+        EXPECT_EQ(ReadFileBytes(c.path.c_str(), out, 3), c.file ? 3u : 0u) << c.path;
+        EXPECT_EQ(FileSizeOf(c.path.c_str()), c.file ? 3u : 0u) << c.path;
+        if (c.file) continue;
+        EXPECT_FALSE(s.Open(path, true)) << c.path;
+        EXPECT_FALSE(s.Create(path)) << c.path;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dir_ / "folder.rom"));
 }
 
 }  // namespace

@@ -1,0 +1,168 @@
+// The MSX-1's files seen through the emulation core: what is not a regular file in the
+// place of a BIOS, a cartridge, a state or a settings file is refused at once with a
+// word, and a refused state leaves the drives as they were.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include "base/memory_stream.h"
+#include "base/path_text.h"
+#include "machines/tests/msx_rig.h"
+#include "machines/tests/state_run.h"
+
+using namespace state_test;
+
+namespace {
+
+struct MsxFilesCore : StateCore<Msx1Machine> {
+    explicit MsxFilesCore(const Files& files) : StateCore(msx_test::kFrames, 3, "media/other.rom", files) {}
+
+    DriveImage* Slot() const { return machine->GetDriveBay()->GetKindDrive(DriveBay::kCartridge, 0); }
+    // By name: the console mounts a path as it was typed.
+    bool SlotHolds(const std::string& name, bool latch) const
+    {
+        return Slot()->HasFile() && name == GetFileNamePart(Slot()->GetPath()).GetNarrow() &&
+               Slot()->GetLatch() == latch;
+    }
+    bool HasLine(const std::string& text)
+    {
+        core->GetConsole().FlushPending();
+        StringA line;
+        u32 color = 0;
+        for (i32 i = 0; core->GetConsole().GetLine(i, &line, &color); ++i) {
+            if (std::string(line.CStr()).find(text) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+};
+
+enum class Place { kBios, kMounted, kState, kSettings };
+
+// A folder, or (where the system makes them) a named pipe nobody writes to, in the place
+// of the file.
+#ifdef _WIN32
+constexpr bool kPipes[] = {false};
+#else
+constexpr bool kPipes[] = {false, true};
+#endif
+
+bool MakeNonFile(const std::string& rel, bool pipe)
+{
+    const std::filesystem::path where = ProgramTree::Where(rel);
+    std::filesystem::create_directories(where.parent_path());
+#ifndef _WIN32
+    if (pipe)
+        return mkfifo(where.c_str(), 0600) == 0;
+#endif
+    return !pipe && std::filesystem::create_directory(where);
+}
+
+constexpr const char* kPassedOver = "is not a file (a folder, a pipe or a device), passed over!";
+
+} // namespace
+
+TEST(MsxDriveFiles, WhatIsNotAFileIsRefusedAtOnce)
+{
+    const struct {
+        Place place;
+        const char* rel;   // where the folder or pipe goes
+        const char* line;  // a console line saying so
+    } cases[] = {
+        {Place::kBios, "prog/configs/msx_1/msx.rom", kPassedOver},
+        {Place::kMounted, "media/pipe.rom", "Error: Not a file (a folder, a pipe or a device)!"},
+        {Place::kState, "user/states/msx_1.sav",
+         "[ERROR] Error while loading state from file \"msx_1.sav\" (not a file: a folder, a pipe or a device)"},
+        {Place::kSettings, "user/settings/msx_1.ini", nullptr},
+        {Place::kSettings, "user/settings/msx.drv", nullptr},
+    };
+    for (const auto& c : cases) {
+        for (const bool pipe : kPipes) {
+            SCOPED_TRACE(std::string(c.rel) + (pipe ? " as a pipe" : " as a folder"));
+            ProgramTree tree;
+            MsxFilesCore run({{"media/other.rom", msx_test::TestCartridge()}});
+            ASSERT_TRUE(run.SlotHolds("other.rom", true));
+            // Unlatched, so that a MOUNT that went through would show in the latch too.
+            run.Slot()->SetLatch(false);
+            ASSERT_TRUE(MakeNonFile(c.rel, pipe));
+            switch (c.place) {
+            case Place::kBios:
+                EXPECT_FALSE(run.core->Start(false, false));
+                EXPECT_TRUE(run.HasLine("[ERROR] File \"msx.rom\" (System BIOS (w/BASIC)) not found!"));
+                break;
+            case Place::kMounted:
+                run.core->ExecuteConsoleCommand(StringA("MOUNT \"media/pipe.rom\""));
+                EXPECT_FALSE(run.core->TakeDrivesChanged());
+                break;
+            case Place::kState:
+                EXPECT_FALSE(run.core->LoadStateFromFile(PathString(), false));
+                EXPECT_FALSE(run.core->IsStarted());
+                break;
+            case Place::kSettings:
+                EXPECT_FALSE(run.machine->LoadMachineSettings());
+                EXPECT_FALSE(run.machine->GetDriveBay()->LoadSettingsFile(ProgramTree::PathOf(c.rel)));
+                break;
+            }
+            if (c.line) {
+                EXPECT_TRUE(run.HasLine(c.line)) << c.line;
+            }
+            EXPECT_TRUE(run.SlotHolds("other.rom", false)) << "the slot keeps its image and latch";
+        }
+    }
+}
+
+// Saved with other.rom in the slot; stopped, banked.rom mounted, and the state loaded: it
+// is refused, and banked.rom stays in the slot, latched.
+TEST(MsxDriveFiles, ARefusedStateLeavesTheDrivesAsTheyWere)
+{
+    const struct {
+        const char* name;
+        bool cut;      // the state ends 40 bytes after its drives block
+        bool deleted;  // other.rom is gone
+    } cases[] = {
+        {"cut after its drives", true, false},
+        {"whole, its cartridge deleted", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramTree tree;
+        MsxFilesCore run({{"prog/configs/msx_1/msx.rom", msx_test::CBios()},
+                          {"media/other.rom", msx_test::TestCartridge()},
+                          {"media/banked.rom", coleco_test::ReadFile(KUV_ROM_MSX_BANKED_CART)}});
+        ASSERT_TRUE(run.core->Start(false, false));
+        ASSERT_TRUE(run.RunFrames(3));
+        run.core->RequestPause();
+        std::vector<u8> state = run.SaveBytes();
+        run.core->ReleasePause();
+        ASSERT_FALSE(state.empty());
+        run.core->Stop();
+        run.core->ExecuteConsoleCommand(StringA("MOUNT \"media/banked.rom\""));
+        ASSERT_TRUE(run.SlotHolds("banked.rom", true)) << run.LastLine();
+
+        if (c.cut) {
+            // The block's name stands at its opening and at its close.
+            const std::string name = "_DRIVES";
+            auto at = std::search(state.begin(), state.end(), name.begin(), name.end());
+            ASSERT_NE(at, state.end());
+            at = std::search(at + 1, state.end(), name.begin(), name.end());
+            ASSERT_LT(at - state.begin() + 7 + 40, static_cast<std::ptrdiff_t>(state.size()));
+            state.resize(static_cast<size_t>(at - state.begin()) + 7 + 40);
+        }
+        if (c.deleted) {
+            ASSERT_TRUE(std::filesystem::remove(ProgramTree::Where("media/other.rom")));
+        }
+        MemoryStream stream;
+        ASSERT_TRUE(stream.Allocate(0, -1));
+        ASSERT_EQ(stream.Write(state.data(), state.size()), state.size());
+        EXPECT_FALSE(run.core->LoadStateFromStream(stream, false));
+        EXPECT_FALSE(run.core->IsStarted());
+        EXPECT_TRUE(run.SlotHolds("banked.rom", true)) << "slot: " << run.Slot()->GetPath().GetNarrow();
+    }
+}
