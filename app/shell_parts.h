@@ -36,6 +36,9 @@ public:
     // A Yes/No question titled "Confirmation"; kind 1 question icon, 2 information icon.
     // True for Yes; a box that cannot be shown counts as No.
     virtual bool AskConfirmation(const StringW& message, i32 kind) = 0;
+    // Tells of a failure in a box titled "Error" with an OK button: a message the console
+    // behind the screen would hide.
+    virtual void ShowError(const StringW& message) = 0;
     // The open-file dialog for a drive (null: no drive at that index) starting in the
     // drive set's last folder. True with path set when a file was chosen.
     virtual bool ChooseImageFile(DriveImage* drive, PathString* path) = 0;
