@@ -73,7 +73,8 @@ TEST(SafeFileWriteTest, AFailedSaveKeepsTheOldFileAndSaysWhereAndWhy)
         const fs::path folder = temp.Path();
         std::ofstream(folder / "x.ini", std::ios::binary) << "old settings";
         c.spoil(folder);
-        const PathString path = PathOf(folder / c.file);
+        const fs::path target = (folder / c.file).make_preferred();
+        const PathString path = PathOf(target);
 
         std::error_code error;
         EXPECT_FALSE(WriteFileSafely(path, "new", 3, &error));
@@ -89,9 +90,8 @@ TEST(SafeFileWriteTest, AFailedSaveKeepsTheOldFileAndSaysWhereAndWhy)
         if (c.windowsCode > 0)
             reason = FileErrorText(std::error_code(c.windowsCode, std::system_category())).GetNarrow();
 #endif
-        const fs::path where = (folder / c.file).parent_path() / "";
-        const std::string expected = "\"" + (folder / c.file).filename().string() + "\" in folder \"" +
-                                     where.string() + "\": " + reason;
+        const std::string expected = "\"" + target.filename().string() + "\" in folder \"" +
+                                     (target.parent_path() / "").string() + "\": " + reason;
         EXPECT_EQ(SaveFailureLine(path, error).GetNarrow(), expected);
     }
 }
