@@ -283,9 +283,7 @@ void MainWindow::Destroy()
             failures.Append("\n");
         failures.Append(failure);
     }
-    if (!failures.IsEmpty()) {
-        exitSaveFailure = StringW("Settings could not be saved (the files keep what they held):\n");
-        exitSaveFailure.Append(failures);
-    }
+    if (!failures.IsEmpty())
+        exitSaveFailure = SettingsNotSavedText(failures);
     FrameWindow::Destroy();
 }

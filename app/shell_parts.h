@@ -11,6 +11,15 @@
 
 class DriveImage;
 
+// The text of the box that tells of settings files not written, one line each (from
+// SaveFailureLine): at exit and when the machine is replaced.
+inline StringW SettingsNotSavedText(const StringW& lines)
+{
+    StringW text("Settings could not be saved (the files keep what they held):\n");
+    text.Append(lines);
+    return text;
+}
+
 class ShellPartsInterface : public ShellInterface {
 public:
     // The current core's slot: choosing a machine creates the core when there is none.

@@ -200,3 +200,16 @@ TEST_F(PartsTest, UnknownProgramFolderWritesNothingAndSaysSo)
     EXPECT_NE(machine.find(".ini\" " + nowhere), std::string::npos) << machine;
     EXPECT_EQ(FilesHere(), before);
 }
+
+// Replacing the machine writes the old one's settings: when they cannot be written, an
+// error box says which files, where and why.
+TEST_F(PartsTest, MachineChoiceTellsOfSettingsNotSaved)
+{
+    ProgramTree::WriteBytes("user/settings", {'x'});  // no settings folder can be made
+    Entry other(shell.machineIndex == 0 ? 1 : 0);
+    ASSERT_TRUE(ExecuteSelectComputer(shell, other));
+    const std::string box = ErrorBox(shell);
+    const std::string line = "\"coleco_v.ini\" in folder \"" + ProgramTree::TextOf("user/settings/") + "\": ";
+    EXPECT_EQ(box.rfind("Settings could not be saved (the files keep what they held):\n", 0), 0u) << box;
+    EXPECT_NE(box.find(line), std::string::npos) << box;
+}
