@@ -27,6 +27,13 @@ i64 FileTell64(std::FILE* file) {
 #endif
 }
 
+void ClearFileError() {
+    errno = 0;
+#ifdef _WIN32
+    SetLastError(ERROR_SUCCESS);
+#endif
+}
+
 std::error_code LastFileError() {
     const int saved = errno;
 #ifdef _WIN32

@@ -14,6 +14,10 @@
 bool FileSeek64(std::FILE* file, i64 offset, int origin);
 i64 FileTell64(std::FILE* file);
 
+// Forgets the reason of an earlier failure, so that LastFileError after the next
+// call tells that call's own (a C library call may fail without a system code).
+void ClearFileError();
+
 // Why the file call that has just failed failed: errno natively; on Windows the
 // system's own code (GetLastError) when the call left one, else errno. Taken
 // right after the failure, before another call can change it.

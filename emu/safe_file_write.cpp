@@ -52,6 +52,7 @@ bool WriteAll(const PathString& path, const void* data, u64 size, std::error_cod
         error = std::make_error_code(std::errc::file_too_large);
         return false;
     }
+    ClearFileError();
     std::FILE* file = CreateForWriting(path);
     if (!file) {
         error = LastFileError();
@@ -62,10 +63,12 @@ bool WriteAll(const PathString& path, const void* data, u64 size, std::error_cod
     bool ok = count == 0 || std::fwrite(data, 1, count, file) == count;
     if (!ok)
         error = LastFileError();
+    ClearFileError();
     if (!FlushToDisk(file) && ok) {
         error = LastFileError();
         ok = false;
     }
+    ClearFileError();
     if (std::fclose(file) != 0 && ok) {
         error = LastFileError();
         ok = false;
