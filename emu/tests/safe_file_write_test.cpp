@@ -1,5 +1,5 @@
-// A settings or state file that cannot be written: the old file stays whole and the
-// message names the file, its folder and the system's reason.
+// A file that cannot be written: the old file stays whole and the message names the file,
+// its folder and the system's reason.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,7 +8,6 @@
 #include <string>
 
 #include "base/file_io.h"
-#include "base/string_w.h"
 #include "base/tests/temp_folder.h"
 #include "emu/safe_file_write.h"
 
@@ -18,81 +17,51 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-PathString PathOf(const fs::path& path)
-{
-    return PathString(StringW(reinterpret_cast<const wchar16*>(path.u16string().c_str())));
-}
-
-} // namespace
-
 TEST(SafeFileWriteTest, AFailedSaveKeepsTheOldFileAndSaysWhereAndWhy)
 {
-    // Each case spoils the folder so that the save fails at another step; the reasons
-    // are the system's own words for them (Windows: its messages for the codes).
+    // Each case makes the save fail at another step. The reasons are the system's words:
+    // natively its text for errno, on Windows its message for the code given.
     const struct {
-        const char* name;
-        const char* file;           // relative to the case's folder
+        const char* file;
         void (*spoil)(const fs::path& folder);
-        const char* reason;         // natively
-        int windowsCode;            // -1: the native words on Windows too
+        const char* reason;
+        int windowsCode;  // 0: the case needs a Unix host
     } cases[] = {
-        {"folder is a file", "plain/x.ini", [](const fs::path& f) { std::ofstream(f / "plain") << "p"; },
-         "Not a directory", 3},  // ERROR_PATH_NOT_FOUND
-        {"temporary name taken by a folder", "x.ini", [](const fs::path& f) { fs::create_directory(f / "x.ini.tmp"); },
-         "Is a directory", 5},  // ERROR_ACCESS_DENIED
-        {"target is a folder", "x.ini", [](const fs::path& f) {
-             fs::remove(f / "x.ini");
-             fs::create_directory(f / "x.ini");
-         }, "Is a directory", -1},
-#ifndef _WIN32
+        {"plain/x.ini", [](const fs::path& f) { std::ofstream(f / "plain") << "p"; }, "Not a directory", 3},
+        {"x.ini", [](const fs::path& f) { fs::create_directory(f / "x.ini.tmp"); }, "Is a directory", 5},
         // A full disk: the temporary file is the device that is always full.
-        {"disk full", "x.ini", [](const fs::path& f) { fs::create_symlink("/dev/full", f / "x.ini.tmp"); },
-         "No space left on device", -1},
-        {"read-only folder", "x.ini", [](const fs::path& f) {
-             fs::permissions(f, fs::perms::owner_read | fs::perms::owner_exec);
-         }, "Permission denied", -1},
-#endif
+        {"x.ini", [](const fs::path& f) { fs::create_symlink("/dev/full", f / "x.ini.tmp"); },
+         "No space left on device", 0},
+        // Read-only for all but root, who is skipped.
+        {"x.ini", [](const fs::path& f) { fs::permissions(f, fs::perms::owner_read | fs::perms::owner_exec); },
+         "Permission denied", 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-#ifndef _WIN32
-        if (std::string(c.name) == "read-only folder" && geteuid() == 0)
-            continue;  // the folder's permissions do not hold for root
-        if (std::string(c.name) == "disk full" && !fs::exists("/dev/full"))
+        SCOPED_TRACE(c.reason);
+#ifdef _WIN32
+        if (c.windowsCode == 0)
+            continue;
+        const std::string reason = FileErrorText(std::error_code(c.windowsCode, std::system_category())).GetNarrow();
+#else
+        const std::string reason = c.reason;
+        if ((reason == "Permission denied" && geteuid() == 0) ||
+            (reason == "No space left on device" && !fs::exists("/dev/full")))
             continue;
 #endif
         TempFolder temp("kuv_save");
-        const fs::path folder = temp.Path();
-        std::ofstream(folder / "x.ini", std::ios::binary) << "old settings";
-        c.spoil(folder);
-        const fs::path target = (folder / c.file).make_preferred();
-        const PathString path = PathOf(target);
+        std::ofstream(temp / "x.ini", std::ios::binary) << "old";
+        c.spoil(temp.Path());
+        const fs::path target = (temp / c.file).make_preferred();
+        const PathString path(StringW(reinterpret_cast<const wchar16*>(target.u16string().c_str())));
 
         std::error_code error;
         EXPECT_FALSE(WriteFileSafely(path, "new", 3, &error));
-        fs::permissions(folder, fs::perms::owner_all);
-        if (!fs::is_directory(folder / "x.ini")) {
-            EXPECT_EQ(ReadText(folder / "x.ini"), "old settings");
-        }
-        EXPECT_TRUE(fs::is_directory(folder / "x.ini.tmp") || !fs::exists(fs::symlink_status(folder / "x.ini.tmp")))
+        fs::permissions(temp.Path(), fs::perms::owner_all);
+        std::ifstream old(temp / "x.ini", std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), std::istreambuf_iterator<char>()), "old");
+        EXPECT_TRUE(fs::is_directory(temp / "x.ini.tmp") || !fs::exists(fs::symlink_status(temp / "x.ini.tmp")))
             << "the temporary file stayed";
-
-        std::string reason = c.reason;
-#ifdef _WIN32
-        if (c.windowsCode > 0)
-            reason = FileErrorText(std::error_code(c.windowsCode, std::system_category())).GetNarrow();
-#endif
-        const std::string expected = "\"" + target.filename().string() + "\" in folder \"" +
-                                     (target.parent_path() / "").string() + "\": " + reason;
-        EXPECT_EQ(SaveFailureLine(path, error).GetNarrow(), expected);
+        EXPECT_EQ(SaveFailureLine(path, error).GetNarrow(), "\"" + target.filename().string() + "\" in folder \"" +
+                                                                (target.parent_path() / "").string() + "\": " + reason);
     }
 }
-
