@@ -61,7 +61,9 @@ TEST(SafeFileWriteTest, AFailedSaveKeepsTheOldFileAndSaysWhereAndWhy)
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), std::istreambuf_iterator<char>()), "old");
         EXPECT_TRUE(fs::is_directory(temp / "x.ini.tmp") || !fs::exists(fs::symlink_status(temp / "x.ini.tmp")))
             << "the temporary file stayed";
-        EXPECT_EQ(SaveFailureLine(path, error).GetNarrow(), "\"" + target.filename().string() + "\" in folder \"" +
-                                                                (target.parent_path() / "").string() + "\": " + reason);
+        std::string line("\"");
+        line.append(target.filename().string()).append("\" in folder \"");
+        line.append((target.parent_path() / "").string()).append("\": ").append(reason);
+        EXPECT_EQ(SaveFailureLine(path, error).GetNarrow(), line);
     }
 }
