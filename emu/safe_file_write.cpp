@@ -60,6 +60,7 @@ bool WriteAll(const PathString& path, const void* data, u64 size, std::error_cod
     }
     // The first failure is the reason; the calls after it may fail for the same cause.
     const size_t count = static_cast<size_t>(size);
+    ClearFileError();  // an opening that worked may leave a code (the file existed)
     bool ok = count == 0 || std::fwrite(data, 1, count, file) == count;
     if (!ok)
         error = LastFileError();
