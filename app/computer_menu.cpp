@@ -26,5 +26,8 @@ bool ExecuteSelectComputer(ShellPartsInterface& shell, MenuEntryInterface& entry
     shell.AddCoreOptionMenus();
     shell.BuildDrivesMenu();
     shell.UpdateAllEntries();
+    // The old machine's settings were saved as it went: a failure is told as at exit.
+    if (core && !core->GetSettingsSaveFailure().IsEmpty())
+        shell.ShowError(SettingsNotSavedText(core->GetSettingsSaveFailure()));
     return true;
 }

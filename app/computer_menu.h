@@ -2,7 +2,8 @@
 // index). Choosing another machine while the emulation does not run remembers it as the
 // default machine, strips the option entries of the old machine, gives the core a copy
 // of the new one (or creates the core when there is none) and builds the option menus
-// and the Drives menu again. A running machine is never replaced from the menu.
+// and the Drives menu again. A running machine is never replaced from the menu. Settings
+// of the old machine that could not be written are told in an error box.
 // (Refreshing the entries is MenuCommand::kSelectComputer's.)
 #pragma once
 

@@ -86,8 +86,10 @@ public:
     // where it went, and which settings are in use, on its console.
     bool LoadSettings();
     // Writes the file into the per-user folder (a temporary file renamed over the old
-    // one, so a failed save keeps the previous settings). False when it failed.
-    bool SaveSettings();
+    // one, so a failed save keeps the previous settings). False when it failed; failure
+    // (when given) then says which file, where and why (SaveFailureLine). Without the
+    // program's folder nothing is written.
+    bool SaveSettings(StringW* failure = nullptr);
     // The file LoadSettings reads first and SaveSettings writes.
     static PathString SettingsPath(bool createFolder);
     // What the next core made prints on its console about the settings file; empty when

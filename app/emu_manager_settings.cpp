@@ -74,15 +74,28 @@ bool EmuManager::LoadSettings()
     return complete;
 }
 
-bool EmuManager::SaveSettings()
+bool EmuManager::SaveSettings(StringW* failure)
 {
     PullCoreSettings();
     std::unique_ptr<Dictionary> map(BuildSettingsMap());
     if (!map)
         return false;
+    if (ProgramFolder().IsEmpty()) {
+        // Its data folder is unknown too; the working folder is no place for the file.
+        if (failure) {
+            *failure = StringW("The program's settings ");
+            failure->Append(SaveFailureWhere(PathString(), std::error_code()));
+        }
+        return false;
+    }
     const PathString path = SettingsPath(true);
     CreateFolders(MakeDataFolder(StringW(kDataFolderName), true));
-    return SaveSettingsTreeFile(path, *map, kSettingsFileHead);
+    std::error_code error;
+    if (SaveSettingsTreeFile(path, *map, kSettingsFileHead, &error))
+        return true;
+    if (failure)
+        *failure = SaveFailureLine(path, error);
+    return false;
 }
 
 // A file names its choices; indices are worked out here, and stale or empty names are

@@ -12,7 +12,8 @@
 // Life: constructed by EmulatorApp (manager and prototypes) -> OnCreate (settings,
 // geometry, toolbar, screen, first core, menus, 2 ms UI tick) -> native window -> Create's
 // post-create step (sound output's window, auto-start) -> Destroy when the native window
-// goes (core deleted, settings saved, quit posted). A close that arrives while one of the
+// goes (core deleted, settings saved, quit posted; what could not be saved is kept in
+// exitSaveFailure for EmulatorApp to tell). A close that arrives while one of the
 // window's modal dialogs runs is carried out once the dialog has returned, so that the
 // handler that opened it never meets a deleted core.
 #pragma once
@@ -70,6 +71,7 @@ public:
     void RefreshIndicator(DriveImage* drive, bool tooltip) override;
     void RefreshAfterIconChange() override;
     bool AskConfirmation(const StringW& message, i32 kind) override;
+    void ShowError(const StringW& message) override;
     bool ChooseImageFile(DriveImage* drive, PathString* path) override;
     void RunAboutDialog() override;
 
@@ -105,6 +107,8 @@ public:
     EmuCore* core = nullptr;
     // Counts the modal dialogs the window runs; a close asked for meanwhile waits.
     ModalCloseGuard closeGuard;
+    // Set by Destroy when settings files could not be written: which, where and why.
+    StringW exitSaveFailure;
 
     // Gives the mouse back: capture released, pointer shown; with resetMode also the
     // capture mode disarmed and the screen's cursor back to the arrow.

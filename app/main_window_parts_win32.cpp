@@ -132,6 +132,14 @@ bool MainWindow::AskConfirmation(const StringW& message, i32 kind)
     return box.AskWith(this, message, StringW("Confirmation")) && box.GetResult() == 1;
 }
 
+void MainWindow::ShowError(const StringW& message)
+{
+    DialogScope scope(*this);
+    MessageBox box;
+    box.SetKind(kMessageBoxError);
+    box.AskWith(this, message, StringW("Error"));
+}
+
 bool MainWindow::ChooseImageFile(DriveImage* drive, PathString* path)
 {
     DialogScope scope(*this);

@@ -266,10 +266,24 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void MainWindow::Destroy()
 {
+    // What could not be saved is kept for the box the program shows once the window is
+    // gone (EmulatorApp::Run): its console cannot be read any more.
+    StringW failures;
     if (core) {
+        // The worker writes the machine's settings as it ends.
+        core->Shutdown();
+        if (!core->IsWorkerGivenUp())
+            failures = core->GetSettingsSaveFailure();
         manager.RemoveCore(core);
         core = nullptr;
     }
-    manager.SaveSettings();
+    StringW failure;
+    if (!manager.SaveSettings(&failure) && !failure.IsEmpty()) {
+        if (!failures.IsEmpty())
+            failures.Append("\n");
+        failures.Append(failure);
+    }
+    if (!failures.IsEmpty())
+        exitSaveFailure = SettingsNotSavedText(failures);
     FrameWindow::Destroy();
 }

@@ -11,6 +11,15 @@
 
 class DriveImage;
 
+// The text of the box that tells of settings files not written, one line each (from
+// SaveFailureLine): at exit and when the machine is replaced.
+inline StringW SettingsNotSavedText(const StringW& lines)
+{
+    StringW text("Settings could not be saved (the files keep what they held):\n");
+    text.Append(lines);
+    return text;
+}
+
 class ShellPartsInterface : public ShellInterface {
 public:
     // The current core's slot: choosing a machine creates the core when there is none.
@@ -36,6 +45,9 @@ public:
     // A Yes/No question titled "Confirmation"; kind 1 question icon, 2 information icon.
     // True for Yes; a box that cannot be shown counts as No.
     virtual bool AskConfirmation(const StringW& message, i32 kind) = 0;
+    // Tells of a failure in a box titled "Error" with an OK button: a message the console
+    // behind the screen would hide.
+    virtual void ShowError(const StringW& message) = 0;
     // The open-file dialog for a drive (null: no drive at that index) starting in the
     // drive set's last folder. True with path set when a file was chosen.
     virtual bool ChooseImageFile(DriveImage* drive, PathString* path) = 0;

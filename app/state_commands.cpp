@@ -26,8 +26,9 @@ bool ExecuteSaveState(ShellPartsInterface& shell)
     if (!wasInBreak)
         core->Break(false);
     const bool save = shell.AskConfirmation(StringW("SAVE emulation state?"), 1);
-    if (save)
-        core->SaveStateToFile(PathString(), false);
+    // A failure is told in a box: the console that says it too lies behind the screen.
+    if (save && !core->SaveStateToFile(PathString(), false) && !core->GetStateSaveFailure().IsEmpty())
+        shell.ShowError(core->GetStateSaveFailure());
     if (!wasInBreak && core->IsInBreak())
         core->Continue();
     if (!wasInBreak || save) {

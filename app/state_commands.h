@@ -6,7 +6,8 @@
 // around the question and the request and runs on afterwards; one that was in break
 // stays so. After a load every drive icon shows the drive's state again (the state may
 // hold other images) and the screen is drawn in full. The core reports the outcome on
-// its console.
+// its console; a state file that could not be written is also told in an error box
+// (what, where and why), while the emulation is still held.
 #pragma once
 
 #include "base/types.h"

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
+#include <vector>
 
 #include "base/file_system.h"
 #include "base/path_text.h"
@@ -45,11 +46,17 @@ std::mutex buildLock;
 
 PathString QueryProgramPath() {
 #ifdef _WIN32
-    wchar_t buffer[1024];
-    const DWORD n = GetModuleFileNameW(nullptr, buffer, 1023);
-    if (n == 0 || n >= 1023) return PathString();
-    buffer[n] = 0;
-    return PathString(buffer);
+    // The path may be as long as the system allows (32,767 characters, with the prefix
+    // that lifts the limit); a buffer filled to its end holds a cut path, so it grows.
+    constexpr DWORD kLongestPath = 32768;
+    std::vector<wchar_t> buffer;
+    for (DWORD size = 1024; size <= kLongestPath; size *= 2) {
+        buffer.assign(size, 0);
+        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), size);
+        if (n == 0) return PathString();
+        if (n < size) return PathString(buffer.data());
+    }
+    return PathString();
 #else
     std::error_code ec;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);

@@ -247,7 +247,9 @@ bool EmuCore::WorkerMain()
     }
 
     if (machine_) {
-        machine_->SaveMachineSettings();
+        // No console is left to read at the end: the owner takes the lines after Shutdown.
+        settingsSaveFailure_.Clear();
+        machine_->SaveMachineSettings(&settingsSaveFailure_);
         machine_->ClearMachine();
     }
     workerId_.store(std::thread::id());

@@ -277,6 +277,12 @@ public:
     i32 GetSyncHz() const { return syncHz_.load(); }
     // Why the last state load was refused ("Enable \"Max CPU Speed\"!"), else empty.
     const StringA& GetStateMessage() const { return stateMessage_; }
+    // What the last SaveStateToFile could not save, where and why (two lines, as its
+    // console message says it); empty after a save that worked. GUI thread.
+    const StringW& GetStateSaveFailure() const { return stateSaveFailure_; }
+    // The machine settings files that could not be written when the machine was last
+    // replaced or the worker ended (SaveMachineSettings' lines); read after Shutdown.
+    const StringW& GetSettingsSaveFailure() const { return settingsSaveFailure_; }
     // Read and cleared by the main window.
     bool TakeStatusChanged() { return statusChanged_.exchange(false); }
     bool TakeStateLoaded() { return stateLoaded_.exchange(false); }
@@ -424,6 +430,8 @@ private:
     std::atomic<Archive*> loadRequest_{nullptr};
     std::atomic<bool> stateRequestFailed_{false};
     StringA stateMessage_;
+    StringW stateSaveFailure_;
+    StringW settingsSaveFailure_;
     MemoryStream memoryState_;
 
     // --- debug stepping ---

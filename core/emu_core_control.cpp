@@ -251,8 +251,10 @@ bool EmuCore::SetMachine(Computer* machine)
     if (Computer* old = machine_) {
         old->SetBreakHandler(nullptr, nullptr);
         old->SetTraceCounter(nullptr);
-        if (machine)
-            old->SaveMachineSettings();
+        if (machine) {
+            settingsSaveFailure_.Clear();
+            old->SaveMachineSettings(&settingsSaveFailure_);
+        }
         DetachMachine(old);
         machine_ = nullptr;
         // The menus point into the old machine's devices.

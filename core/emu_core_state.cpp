@@ -127,19 +127,35 @@ bool EmuCore::SaveStateToFile(const PathString& folder, bool lockHeld)
     ScopedLock lock(lockHeld ? nullptr : &coreLock_);
     if (!workerAlive_.load() || !loopActive_.load())
         return false;
-    const PathString path = StateFilePath(folder, true);
+    stateSaveFailure_.Clear();
+    // Without the program's folder the default folder is unknown: the file goes nowhere
+    // else (a name without a folder says so).
+    const bool nowhere = folder.IsEmpty() && ProgramFolder().IsEmpty();
+    PathString path = StateFilePath(folder, !nowhere);
     if (path.IsEmpty())
         return false;
+    if (nowhere)
+        path = GetFileNamePart(path);
     PauseForState();
     // The whole state is made first; only a complete one replaces the file.
     MemoryStream content;
-    bool ok = content.Allocate(0, -1) && SaveStateLocked(content);
-    ok = ok && WriteFileSafely(path, content.GetBuffer(), content.GetSize());
+    const bool made = content.Allocate(0, -1) && SaveStateLocked(content);
+    std::error_code error;
+    const bool ok = made && !nowhere && WriteFileSafely(path, content.GetBuffer(), content.GetSize(), &error);
     const StringA name(GetFileNamePart(path).GetNarrow());
-    if (ok)
+    if (ok) {
         ConsoleReport::PrintInfo(&console_, "State saved to file \"%s\"", name.CStr());
-    else
+    } else {
         ConsoleReport::PrintError(&console_, "[ERROR] Error while saving state to file \"%s\"", name.CStr());
+        stateSaveFailure_.Format("Error while saving state to file \"%s\"", name.CStr());
+        if (made) {
+            // Where and why, which the system knows when the file could not be written.
+            const StringW where = SaveFailureWhere(path, error);
+            ConsoleReport::PrintError(&console_, "%s", where.GetNarrow());
+            stateSaveFailure_.Append("\n");
+            stateSaveFailure_.Append(where);
+        }
+    }
     ReleaseStatePause();
     return ok;
 }

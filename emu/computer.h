@@ -69,12 +69,14 @@ public:
     // --- machine settings files (machine_settings.cpp) ---
     // In the per-user "settings" folder: <settings name>.ini with the settings of every
     // device, and the drive bay's <family id>.drv. Saving makes the folders it needs and
-    // leaves the old files intact unless the new ones were written in full; the answer is
-    // that of the settings file. Loading reads the drive file, then the settings file,
-    // each from a "settings" folder beside the program when the per-user one has none;
-    // true when the settings file was read in full. A per-user file that cannot be read
-    // is kept as "<file>.bad", and notices gets a line naming it and the settings used.
-    bool SaveMachineSettings();
+    // leaves the old files intact unless the new ones were written in full; true when both
+    // were, else failures (when given) gets a line for each file not written, saying where
+    // and why (lines apart by "\n"). Without the program's folder nothing is written.
+    // Loading reads the drive file, then the settings file, each from a "settings" folder
+    // beside the program when the per-user one has none; true when the settings file was
+    // read in full. A per-user file that cannot be read is kept as "<file>.bad", and
+    // notices gets a line naming it and the settings used.
+    bool SaveMachineSettings(StringW* failures = nullptr);
     bool LoadMachineSettings(ObjectList* notices = nullptr);
 
     // --- configuration snapshot (computer_snapshot.cpp) ---

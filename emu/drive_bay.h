@@ -131,8 +131,9 @@ public:
     // and the last path are then left reset).
     bool LoadSettingsFile(const PathString& path);
     // Copies the drives' paths and latches into the tables and writes the file; the old
-    // file stays intact unless the new one was written in full.
-    bool SaveSettingsFile(const PathString& path);
+    // file stays intact unless the new one was written in full; error (when given) holds
+    // the system's reason for a failure.
+    bool SaveSettingsFile(const PathString& path, std::error_code* error = nullptr);
 
     // The saved-settings tables of one kind (for tests and the settings dialogs).
     u8 GetRecordedCount(i32 kind) const;

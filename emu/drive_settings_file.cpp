@@ -104,10 +104,13 @@ bool DriveBay::LoadSettingsFile(const PathString& path)
     return true;
 }
 
-bool DriveBay::SaveSettingsFile(const PathString& path)
+bool DriveBay::SaveSettingsFile(const PathString& path, std::error_code* error)
 {
-    if (path.IsEmpty())
+    if (path.IsEmpty()) {
+        if (error)
+            *error = std::make_error_code(std::errc::invalid_argument);
         return false;
+    }
     for (Group& group : groups_) {
         const i32 active = ActiveCount(group);
         if (group.recorded < active)
@@ -124,5 +127,5 @@ bool DriveBay::SaveSettingsFile(const PathString& path)
             group.latch[i] = drive->GetLatch();
         }
     }
-    return SaveSettingsTreeFile(path, *dict, kSettingsFileHead);
+    return SaveSettingsTreeFile(path, *dict, kSettingsFileHead, error);
 }

@@ -63,15 +63,31 @@ StringW NameText(const char* name)
 
 } // namespace
 
-bool Computer::SaveMachineSettings()
+bool Computer::SaveMachineSettings(StringW* failures)
 {
-    const PathString folder = SettingsFolder(true);
-    CreateFolder(folder);
+    // Without the program's folder there is no data folder: nothing is written elsewhere.
+    const PathString folder = ProgramFolder().IsEmpty() ? PathString() : SettingsFolder(true);
+    if (!folder.IsEmpty())
+        CreateFolder(folder);
+    // A failed file adds its line; the message says where and why.
+    const auto failed = [failures](const PathString& path, const std::error_code& error) {
+        if (failures) {
+            if (!failures->IsEmpty())
+                failures->Append("\n");
+            failures->Append(SaveFailureLine(path, error));
+        }
+        return false;
+    };
 
     const StringW family = NameText(GetFamilyId());
     DriveBay* bay = GetDriveBay();
-    if (bay && !family.IsEmpty())
-        bay->SaveSettingsFile(JoinPath(folder, StringW(), family, StringW("drv")));
+    bool drivesSaved = true;
+    std::error_code error;
+    if (bay && !family.IsEmpty()) {
+        const PathString drv = JoinPath(folder, StringW(), family, StringW("drv"));
+        if (folder.IsEmpty() || !bay->SaveSettingsFile(drv, &error))
+            drivesSaved = failed(drv, error);
+    }
 
     const char* settingsName = GetSettingsName();
     if (!settingsName || !settingsName[0])
@@ -82,7 +98,9 @@ bool Computer::SaveMachineSettings()
         return false;
     machine.release();
     const PathString file = JoinPath(folder, StringW(), NameText(settingsName), StringW("ini"));
-    return SaveSettingsTreeFile(file, root, kSettingsFileHead);
+    if (folder.IsEmpty() || !SaveSettingsTreeFile(file, root, kSettingsFileHead, &error))
+        return failed(file, error);
+    return drivesSaved;
 }
 
 bool Computer::LoadMachineSettings(ObjectList* notices)

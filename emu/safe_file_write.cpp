@@ -7,9 +7,11 @@
 #include <system_error>
 
 #include "base/dictionary.h"
+#include "base/file_io.h"
 #include "base/file_system.h"
 #include "base/memory_stream.h"
 #include "base/native_path.h"
+#include "base/path_text.h"
 #include "base/string_w.h"
 
 #ifdef _WIN32
@@ -44,47 +46,101 @@ bool FlushToDisk(std::FILE* file)
 #endif
 }
 
-bool WriteAll(const PathString& path, const void* data, u64 size)
+bool WriteAll(const PathString& path, const void* data, u64 size, std::error_code& error)
 {
-    if (size > SIZE_MAX)
+    if (size > SIZE_MAX) {
+        error = std::make_error_code(std::errc::file_too_large);
         return false;
+    }
+    ClearFileError();
     std::FILE* file = CreateForWriting(path);
-    if (!file)
+    if (!file) {
+        error = LastFileError();
         return false;
+    }
+    // The first failure is the reason; the calls after it may fail for the same cause.
     const size_t count = static_cast<size_t>(size);
+    ClearFileError();  // an opening that worked may leave a code (the file existed)
     bool ok = count == 0 || std::fwrite(data, 1, count, file) == count;
-    ok = FlushToDisk(file) && ok;
-    ok = std::fclose(file) == 0 && ok;
+    if (!ok)
+        error = LastFileError();
+    ClearFileError();
+    if (!FlushToDisk(file) && ok) {
+        error = LastFileError();
+        ok = false;
+    }
+    ClearFileError();
+    if (std::fclose(file) != 0 && ok) {
+        error = LastFileError();
+        ok = false;
+    }
     return ok;
 }
 
 } // namespace
 
-bool WriteFileSafely(const PathString& path, const void* data, u64 size)
+bool WriteFileSafely(const PathString& path, const void* data, u64 size, std::error_code* error)
 {
-    if (path.IsEmpty() || (data == nullptr && size != 0) || FolderExists(path))
+    std::error_code reason;
+    std::error_code& out = error ? *error : reason;
+    out.clear();
+    if (path.IsEmpty() || (data == nullptr && size != 0)) {
+        out = std::make_error_code(std::errc::invalid_argument);
         return false;
+    }
+    if (FolderExists(path)) {
+        out = std::make_error_code(std::errc::is_a_directory);
+        return false;
+    }
     PathString temp(path);
     temp.Append(".tmp");
-    if (!WriteAll(temp, data, size)) {
+    if (!WriteAll(temp, data, size, out)) {
         DeleteFilePath(temp);
         return false;
     }
     // Replaces an existing target in one step on both hosts (MoveFileEx with
     // MOVEFILE_REPLACE_EXISTING underneath on Windows).
-    std::error_code ec;
-    fs::rename(NativePath(temp), NativePath(path), ec);
-    if (ec) {
+    fs::rename(NativePath(temp), NativePath(path), out);
+    if (out) {
         DeleteFilePath(temp);
         return false;
     }
     return true;
 }
 
-bool SaveSettingsTreeFile(const PathString& path, const Dictionary& dict, const char* head)
+bool SaveSettingsTreeFile(const PathString& path, const Dictionary& dict, const char* head, std::error_code* error)
 {
     MemoryStream content;
-    if (!content.Allocate(0, -1) || !dict.Save(content, head))
+    if (!content.Allocate(0, -1) || !dict.Save(content, head)) {
+        if (error)
+            *error = std::make_error_code(std::errc::not_enough_memory);
         return false;
-    return WriteFileSafely(path, content.GetBuffer(), content.GetSize());
+    }
+    return WriteFileSafely(path, content.GetBuffer(), content.GetSize(), error);
+}
+
+StringW SaveFailureWhere(const PathString& path, const std::error_code& error)
+{
+    const int separator = LastSeparator(path);
+    StringW text;
+    if (separator < 0) {
+        text.Assign("not written: the program's own folder could not be found");
+        return text;
+    }
+    text.Assign("in folder \"");
+    PathString folder(path);
+    folder.Erase(separator + 1, folder.GetLength() - separator - 1);
+    text.Append(folder);
+    text.Append("\": ");
+    text.Append(FileErrorText(error));
+    return text;
+}
+
+StringW SaveFailureLine(const PathString& path, const std::error_code& error)
+{
+    StringW text("\"");
+    text.Append(GetFileNamePart(path));
+    text.Append("\" ");
+    text.Append(SaveFailureWhere(path, error));
+    return text;
 }

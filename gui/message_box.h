@@ -1,12 +1,14 @@
 // MessageBox: a Yes/No question in the system's message box, kept as a dialog
 // result so that it follows the framework's modal protocol (run, read the
 // result, call back after the run). The caption is the window title
-// (SetTitle); kind 1 adds the question icon, 2 the information icon.
+// (SetTitle); kind 1 adds the question icon, 2 the information icon; kind
+// kMessageBoxError tells of a failure with an OK button alone (result 1).
 // Results: 1 Yes, 3 No, 0 when the box could not be shown (message_box_answer.h).
 // Windows-only; GUI thread only.
 #pragma once
 
 #include "gui/dialog.h"
+#include "gui/message_box_answer.h"
 
 // user32 names these as macros for its narrow and wide forms.
 #undef MessageBox

@@ -16,6 +16,7 @@
 #include "app/main_menu_bar.h"
 #include "app/main_window.h"
 #include "app/state_commands.h"
+#include "base/file_io.h"
 #include "core/emu_core.h"
 #include "emu/drive_image.h"
 #include "gui/panel.h"
@@ -369,4 +370,63 @@ TEST_F(MainWindowTest, CartridgeIconStaysInTheToolbarAtEveryWidth)
         // The run buttons take about 270 pixels, the status area 400.
         EXPECT_LT(cart.left - bar.left, 400) << "not beside the run buttons";
     }
+}
+
+namespace {
+
+// Plays the user at the box the program shows at its end: notes its text and whether it
+// asks Yes or No, then presses OK.
+std::wstring boxText;
+bool boxAsks = false;
+
+BOOL CALLBACK AnswerBox(HWND hwnd, LPARAM)
+{
+    wchar_t name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    if (std::wstring(name) != L"#32770" || !IsWindowVisible(hwnd))
+        return TRUE;
+    wchar_t text[2048] = {};
+    GetDlgItemTextW(hwnd, 0xFFFF, text, 2048);  // the box's message
+    boxText = text;
+    boxAsks = GetDlgItem(hwnd, IDYES) != nullptr;
+    PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+void CALLBACK BoxTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (boxText.empty())
+        EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
+}
+
+std::wstring Reason(DWORD code)
+{
+    return FileErrorText(std::error_code(static_cast<int>(code), std::system_category())).GetWide();
+}
+
+} // namespace
+
+// Settings that cannot be written at exit are told in a box once the window is gone,
+// each file with its folder and the system's reason, and the program ends with code 1.
+TEST_F(MainWindowTest, SettingsNotSavedAtExitAreToldInABox)
+{
+    ProgramTree::MakeFolder("user/kuv.ini.tmp");        // the program's settings cannot be made
+    ProgramTree::WriteBytes("user/settings", {'x'});  // nor can the machine's folder
+    MSG stale;  // a quit left by an earlier window would end the run at once
+    while (PeekMessageW(&stale, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    PostMessageW(window->GetHandle(), WM_CLOSE, 0, 0);
+    boxText.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, BoxTick);
+    EXPECT_EQ(app.Run(), 1);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(window->core, nullptr);
+
+    const std::wstring user = ProgramTree::PathOf("user/").GetWide();
+    const std::wstring settings = ProgramTree::PathOf("user/settings/").GetWide();
+    EXPECT_EQ(boxText, L"Settings could not be saved (the files keep what they held):\n"
+                       L"\"msx.drv\" in folder \"" + settings + L"\": " + Reason(ERROR_PATH_NOT_FOUND) + L"\n"
+                       L"\"msx_1.ini\" in folder \"" + settings + L"\": " + Reason(ERROR_PATH_NOT_FOUND) + L"\n"
+                       L"\"kuv.ini\" in folder \"" + user + L"\": " + Reason(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(boxAsks) << "a box that tells has an OK button alone";
 }

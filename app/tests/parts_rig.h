@@ -51,6 +51,7 @@ public:
         Dialog("ask " + std::to_string(kind) + " " + message.GetNarrow());
         return answer;
     }
+    void ShowError(const StringW& message) override { Dialog(std::string("error ") + message.GetNarrow()); }
     bool ChooseImageFile(DriveImage*, PathString* path) override
     {
         Dialog("file");

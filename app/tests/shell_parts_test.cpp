@@ -1,8 +1,12 @@
 // The About box, the state commands and the machine choice against a running core.
+#include <algorithm>
+#include <filesystem>
+
 #include "app/about_box.h"
 #include "app/computer_menu.h"
 #include "app/state_commands.h"
 #include "app/tests/parts_rig.h"
+#include "base/program_folders.h"
 
 namespace {
 
@@ -128,4 +132,80 @@ TEST(MachineChoiceTest, CreatesTheCoreWhenThereIsNone)
     EXPECT_TRUE(ExecuteSelectComputer(shell, first));
     ASSERT_NE(shell.core, nullptr);
     EXPECT_EQ(shell.machineIndex, 0);
+}
+
+namespace {
+
+// Every file and folder under the working folder.
+std::vector<std::string> FilesHere()
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator("."))
+        names.push_back(entry.path().generic_string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ErrorBox(const RecordingParts& shell)
+{
+    for (const std::string& call : shell.calls) {
+        if (call.rfind("error ", 0) == 0)
+            return call.substr(6);
+    }
+    return "(no error box)";
+}
+
+} // namespace
+
+// A state file that cannot be written is told in an error box while the run is held: the
+// console's line, then the folder and the system's reason. The old file stays.
+TEST_F(PartsTest, FailedSaveIsToldInAnErrorBoxAndKeepsTheOldFile)
+{
+    Bring("running");
+    ASSERT_TRUE(ExecuteSaveState(shell));
+    const std::vector<u8> old = ProgramTree::Read("user/states/coleco_v.sav");
+    ProgramTree::MakeFolder("user/states/coleco_v.sav.tmp");  // the new file cannot be made
+    shell.calls.clear();
+    ASSERT_TRUE(ExecuteSaveState(shell));
+    const std::string head = "Error while saving state to file \"coleco_v.sav\"\nin folder \"" +
+                             ProgramTree::TextOf("user/states/") + "\": ";  // and the reason
+    const std::string box = ErrorBox(shell);
+    EXPECT_TRUE(box.size() > head.size() && box.rfind(head, 0) == 0) << box;
+    EXPECT_TRUE(shell.breakSeen);
+    EXPECT_EQ(StateOf(), "running");
+    EXPECT_EQ(ProgramTree::Read("user/states/coleco_v.sav"), old);
+}
+
+// Without the program's folder there is no data folder: no state or settings file is
+// written anywhere (the working folder least of all), and each save says so.
+TEST_F(PartsTest, UnknownProgramFolderWritesNothingAndSaysSo)
+{
+    Bring("running");  // the BIOS is found while the folder is known
+    BuildProgramFoldersFrom(PathString(), PathString());
+    const std::vector<std::string> before = FilesHere();
+    const std::string nowhere = "not written: the program's own folder could not be found";
+    shell.calls.clear();
+    ExecuteSaveState(shell);
+    EXPECT_EQ(ErrorBox(shell), "Error while saving state to file \"coleco_v.sav\"\n" + nowhere);
+
+    StringW failure;
+    EXPECT_FALSE(shell.manager.SaveSettings(&failure));
+    EXPECT_EQ(std::string(failure.GetNarrow()), "The program's settings " + nowhere);
+    shell.core->Shutdown();  // the worker saves the machine's settings as it ends
+    const std::string machine = shell.core->GetSettingsSaveFailure().GetNarrow();
+    EXPECT_NE(machine.find(".ini\" " + nowhere), std::string::npos) << machine;
+    EXPECT_EQ(FilesHere(), before);
+}
+
+// Replacing the machine writes the old one's settings: when they cannot be written, an
+// error box says which files, where and why.
+TEST_F(PartsTest, MachineChoiceTellsOfSettingsNotSaved)
+{
+    ProgramTree::WriteBytes("user/settings", {'x'});  // no settings folder can be made
+    Entry other(shell.machineIndex == 0 ? 1 : 0);
+    ASSERT_TRUE(ExecuteSelectComputer(shell, other));
+    const std::string box = ErrorBox(shell);
+    const std::string line = "\"coleco_v.ini\" in folder \"" + ProgramTree::TextOf("user/settings/") + "\": ";
+    EXPECT_EQ(box.rfind("Settings could not be saved (the files keep what they held):\n", 0), 0u) << box;
+    EXPECT_NE(box.find(line), std::string::npos) << box;
 }

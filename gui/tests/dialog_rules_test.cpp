@@ -85,6 +85,7 @@ TEST(MessageBoxAnswer, MapsSystemAnswersAndKinds)
     EXPECT_EQ(MessageBoxStyleFor(1), 36u);
     EXPECT_EQ(MessageBoxStyleFor(2), 68u);
     EXPECT_EQ(MessageBoxStyleFor(3), 4u);
+    EXPECT_EQ(MessageBoxStyleFor(kMessageBoxError), 0x10u);  // OK alone, error icon
 }
 
 TEST(FileDialogOutcome, CancelOnlyWithoutAnError)
