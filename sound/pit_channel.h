@@ -176,7 +176,7 @@ private:
     std::vector<PitSoundSegment> segments_; // one per sample of the buffer
     bool segmentsValid_ = false;    // at least one segment was recorded
     bool renderLevel_ = false;      // [SNDX]
-    i32 periodStartTick_ = 0;       // bus tick of the last sound event
+    u32 periodStartTick_ = 0;       // bus tick of the last sound event; the bus count wraps modulo 2^32
 
     Function function_ = kIdle;     // follows the control word's mode
     bool zeroCount_ = false;        // [ZCR] a written 0 stands as 0xFFFF
