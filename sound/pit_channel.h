@@ -142,7 +142,9 @@ private:
     bool CountStrobe(double now, u16* count, bool hardware);
     // Takes count n as the count in use from now; extra adds one input clock.
     void Load(u16 n, double now, bool extra);
-    double Elapsed(double now) const { return (now - startTime_) / period_; }
+    // Full counts since the start; a start after now (which only a damaged state holds)
+    // counts as one just made.
+    double Elapsed(double now) const { return now > startTime_ ? (now - startTime_) / period_ : 0; }
     void SetWave(double firstHigh, double firstLow, double nextHigh, double nextLow, bool startLevel);
     void ConstantHigh();
     void ConstantAtOut();
