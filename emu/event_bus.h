@@ -80,7 +80,7 @@ struct BusTimer {
     BusTimer* prev = nullptr;
     Component* user = nullptr;   // owner; first callback argument of a kind-1 timer
     BusTimerCallback callback = nullptr;
-    u64 fireCount = 0;           // calls made so far
+    u64 fireCount = 0;           // calls made so far; at most one a tick, 2^64 ticks never come
     const char* name = nullptr;  // not owned: a literal or the registry's copy
     i32 requestedRate = 0;       // Hz; 0x7FFFFFFF for "every tick", 50 for stream timers
     u32 userWords[2] = {0, 0};

@@ -165,7 +165,7 @@ private:
     i32 irqLineNumber_ = -1;        // the bound line, -1 for none
     i64 dmaChannel_ = 0;            // stored by AttachDma
     bool dmaBound_ = false;
-    u32 raised_ = 0;                // interrupts accepted since Start or the last report
+    u32 raised_ = 0;                // interrupts accepted since Start or the last report; wraps modulo 2^32
     bool soundGeneration_ = false;  // [SNDG]
     i32* soundBuffer_ = nullptr;    // the sound output's buffer, not owned
     i32 sampleCount_ = 0;           // samples in it
@@ -205,8 +205,8 @@ private:
     bool square_ = false;           // [CECO]
     bool gateTaken_ = false;        // [LGAT] the gate's rise was used as a trigger
     bool noCount_ = true;           // [MNOD] no complete count since the mode was set
-    u32 pendingEdges_ = 0;          // [INTC] rises of OUT not yet offered
-    i64 periodsCounted_ = 0;        // [CEFF] whole periods reported since the count started
+    u32 pendingEdges_ = 0;          // [INTC] rises of OUT not yet offered; a tick's worth, halved when refused
+    i64 periodsCounted_ = 0;        // [CEFF] whole periods reported since the count started; under 2^46 a year
     double startTime_ = 0;          // [STTM] host time the count in use started
     double period_ = 0;             // [CETM] host time of one full count; 0: nothing counts
     u32 inputClock_ = 0;            // Hz
