@@ -1,6 +1,6 @@
 // Single changes of a saved state, on both machines: the machine either refuses the state
 // and stays exactly as it was, or takes it and runs on (machines/tests/state_check.h).
-// Also values set to the edges of their range.
+// Also values set to the edges of their range, and the states of a run of many hours.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -260,4 +260,33 @@ TEST(ColecoStateEdges, CountsAndMasksAtTheEdgesOfTheirRange)
 TEST(MsxStateEdges, CountsAndMasksAtTheEdgesOfTheirRange)
 {
     CheckEdgeValues<Msx>(kEdgeValues);
+}
+
+// Fourteen emulated hours at the 44,100 Hz bus take the tick count past 2^31; the state
+// saved at the end of every hour loads into a fresh machine, which runs on. Minutes of
+// host time: the optimised tree runs it (KUV_LONG_RUN set, as its test there does).
+TEST(ColecoLongRun, EveryHourlyStateLoadsPastTwoToTheThirtyOneBusTicks)
+{
+    const char* longRun = std::getenv("KUV_LONG_RUN");
+    if (!longRun || !*longRun || std::strcmp(longRun, "0") == 0)
+        GTEST_SKIP() << "set KUV_LONG_RUN to run it";
+    ProgramTree tree;
+    Coleco::Install();
+    Coleco running;
+    ASSERT_TRUE(running.ok);
+    Computer& machine = *running.machine;
+    machine.Stop();
+    ASSERT_TRUE(machine_run::StartMachine(&machine, machine.GetCpu(0), 44100));
+    constexpr u64 kTicksPerHour = 44100ull * 3600;
+    const u32 start = machine.GetEventBus()->GetTickCount();  // the first tick came as it started
+    for (u64 hour = 1; hour <= 14; ++hour) {
+        machine_run::RunBusTicks(machine.GetCpu(0), machine.GetEventBus(), kTicksPerHour);
+        ASSERT_EQ(machine.GetEventBus()->GetTickCount(), static_cast<u32>(start + hour * kTicksPerHour));
+        const Bytes state = state_check::Save(machine);
+        Coleco fresh;
+        ASSERT_TRUE(fresh.ok);
+        ASSERT_TRUE(state_check::Load(*fresh.machine, state.data(), state.size())) << "hour " << hour;
+        EXPECT_EQ(state_check::CheckRuns(*fresh.machine), "") << "hour " << hour;
+    }
+    EXPECT_GT(machine.GetEventBus()->GetTickCount(), 0x80000000u);
 }
