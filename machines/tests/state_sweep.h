@@ -4,7 +4,8 @@
 //   bytes   every byte set to 0x00, 0xFF, 0x80, 0x7F and two random bytes;
 //   whole   the whole value (an integer of 2, 4 or 8 bytes, a blob of those sizes, a
 //           string's count) set to 0, all ones, the top bit alone, all but the top bit and
-//           three random values; another small blob filled with 0x00, 0xFF or random bytes.
+//           three random values; another small blob filled with 0x00, 0xFF or random bytes,
+//           and each of its 32-bit words, when it is made of them, changed as an integer.
 // A change that leaves the bytes as they are is no change and is left out. The random ones
 // come from a fixed seed, so that a fault found is found again.
 //
@@ -166,15 +167,22 @@ inline ValueChanges ChangesOf(const Bytes& good, const Value& v, Random& random)
         for (const u64 b : {u64{0x00}, u64{0xFF}, u64{0x80}, u64{0x7F}, r1 & 0xFF, r2 & 0xFF})
             add(out.bytes, {i, 1, b, false});
     }
-    const u64 r[] = {random.Next(), random.Next(), random.Next()};
+    const auto integer = [&](size_t at, size_t width) {
+        const u64 ones = width == 8 ? ~u64{0} : (u64{1} << (8 * width)) - 1;
+        const u64 top = u64{1} << (8 * width - 1);
+        const u64 r1 = random.Next(), r2 = random.Next(), r3 = random.Next();
+        for (const u64 w : {u64{0}, ones, top, ones & ~top, r1 & ones, r2 & ones, r3 & ones})
+            add(out.whole, {at, width, w, false});
+    };
     if (v.whole > 1) {
-        const u64 ones = v.whole == 8 ? ~u64{0} : (u64{1} << (8 * v.whole)) - 1;
-        const u64 top = u64{1} << (8 * v.whole - 1);
-        for (const u64 w : {u64{0}, ones, top, ones & ~top, r[0] & ones, r[1] & ones, r[2] & ones})
-            add(out.whole, {v.first, v.whole, w, false});
+        integer(v.first, v.whole);
     } else if (v.whole == 0 && v.end > v.first) {
-        for (const u64 w : {u64{0}, ~u64{0}, r[0], r[1], r[2]})
+        const u64 r1 = random.Next(), r2 = random.Next(), r3 = random.Next();
+        for (const u64 w : {u64{0}, ~u64{0}, r1, r2, r3})
             add(out.whole, {v.first, v.end - v.first, w, false});
+        // The blobs of that size here are records of 32-bit fields.
+        for (size_t at = v.first; (v.end - v.first) % 4 == 0 && at < v.end; at += 4)
+            integer(at, 4);
     }
     return out;
 }
