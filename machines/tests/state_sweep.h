@@ -12,7 +12,7 @@
 // The full sweep (KUV_FULL_SWEEP set in the environment, as the optimised tree's test
 // does) takes every change; elsewhere each value gets one change of each of its sorts,
 // the kind rotating from value to value, so that a sanitizer tree reaches every value in
-// minutes.
+// seconds.
 #pragma once
 
 #include <algorithm>
@@ -112,9 +112,11 @@ inline bool FullSweep()
     return full && *full && std::strcmp(full, "0") != 0;
 }
 
-// A fixed sequence (splitmix64), the same on every host.
+// A fixed sequence (splitmix64), the same on every host; each value draws from its own,
+// so that a path's length in the state does not move the others.
 struct Random {
-    u64 state = 0x4B55564D53583031ull;
+    u64 state;
+    explicit Random(u64 n) : state(0x4B55564D53583031ull + n * 0x2545F4914F6CDD1Dull) {}
     u64 Next()
     {
         u64 z = (state += 0x9E3779B97F4A7C15ull);
@@ -193,8 +195,8 @@ inline ValueChanges ChangesOf(const Bytes& good, const Value& v, Random& random)
 inline std::vector<Change> Changes(const Bytes& good, const Layout& layout, bool full)
 {
     std::vector<Change> all;
-    Random random;
     for (size_t n = 0; n < layout.values.size(); ++n) {
+        Random random(n);
         const ValueChanges of = ChangesOf(good, layout.values[n], random);
         for (const std::vector<Change>* sort : {&of.bits, &of.bytes, &of.whole}) {
             if (full)
