@@ -109,5 +109,7 @@ public:
     i32 CyclesToNextEvent() const { return cyclesToNextEvent_; }
 
 protected:
+    // 0 to kNothingPending between slices (a load refuses any other); a slice's overrun
+    // takes it below 0 by at most an instruction until RunDueEvents sets it afresh.
     i32 cyclesToNextEvent_ = kNothingPending;
 };

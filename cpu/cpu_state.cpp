@@ -181,16 +181,10 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
     // base past the count, or a distance whose time leaves 63 bits, has no time.
     if (baseCycles_ > GetCycleCount() || !(static_cast<double>(GetCycleCount() - baseCycles_) * period_ < 0x1p63))
         return false;
-    // The mask is kept in 32 bits, and a CPU may narrow it further (the Z80 to 16): one
-    // that would not come back as read is refused, or the next save would differ from it.
-    if (mask > UINT32_MAX)
+    // The mask is the CPU's own, set as it starts (the Z80's 16 bits): the program never
+    // changes it, and a narrower one would wrap every address.
+    if (mask != addressMask_)
         return false;
-    const u32 keptMask = addressMask_;
-    SetAddressMask(static_cast<u32>(mask));
-    if (addressMask_ != mask) {
-        SetAddressMask(keptMask);
-        return false;
-    }
     if (!archive.ReadUInt64(&memSize, "MESZ") || memSize != memSize_)
         return false;   // saved by a machine with another memory layout
     if (!archive.ReadBool(&nmiPending_, "NMI") || !archive.ReadUInt32(&crid_, "CRID") ||
@@ -234,8 +228,12 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
     i32 toNext = 0;
     if (!archive.ReadInt32(&toNext, "CBEVT"))
         return false;
-    // The run loop slices up to this count: one beyond the nearest event would hold every
-    // event back that long, so the nearer of the two is taken.
+    // Saved between slices, the count runs from 0 (an event due) to the nearest event.
+    // The run loop counts it down by what each slice spent: a negative one is never
+    // written and would take 2^31 cycles to come back round. One beyond the nearest event
+    // would hold every event back that long, so the nearer of the two is taken.
+    if (toNext < 0)
+        return false;
     cyclesToNextEvent_ = eventsStarted_ ? std::min(toNext, NearestEvent(eventHead_, GetCycleCount())) : toNext;
     return StateBlock::Leave(archive, kBlock);
 }

@@ -153,7 +153,7 @@ bool EventBus::AddTimer(i32 rate, BusTimerCallback callback, Component* user, co
     node->userWords[0] = userWord0;
     node->userWords[1] = userWord1;
     // A timer that is to fire at the first tick must not be passed over by it.
-    node->started = !startAtFirstTick || tickCount_ != 0;
+    node->started = !startAtFirstTick || ticked_;
     if (busFrequency_ > 0) {
         Retime(node);
         node->countdown = startAtFirstTick ? 0 : node->reload;
@@ -197,7 +197,7 @@ bool EventBus::AddTimerWithCallback(u32 streamParam1, u32 streamParam2, StreamTi
     node->name = name;
     node->userWords[0] = userWord0;
     node->userWords[1] = userWord1;
-    node->started = tickCount_ != 0;
+    node->started = ticked_;
     if (busFrequency_ > 0)
         Retime(node);
     Append(node);
@@ -225,6 +225,7 @@ i32 EventBus::QuantiseFrequency(i32 requested)
 i32 EventBus::SetBusFrequency(i32 requested, ClockInterface* clock)
 {
     tickCount_ = 0;
+    ticked_ = false;
     busFrequency_ = QuantiseFrequency(requested);
     for (BusTimer* node = head_; node; node = node->next) {
         if (node->kind != BusTimer::kTimer && node->kind != BusTimer::kStream)
@@ -274,7 +275,7 @@ void EventBus::Tick()
     while (node) {
         // The first tick after a frequency change passes over the timers that were
         // already running, so that each starts a full reload from here.
-        if (tickCount_ == 0) {
+        if (!ticked_) {
             if (node->started) {
                 node = node->next;
                 continue;
@@ -300,7 +301,8 @@ void EventBus::Tick()
             node = Remove(node);
         }
     }
-    ++tickCount_;
+    ticked_ = true;
+    ++tickCount_;   // wraps modulo 2^32; every user takes differences of counts in u32
 }
 
 void EventBus::SetHold(bool hold)
@@ -321,6 +323,7 @@ void EventBus::SetHold(bool hold)
 bool EventBus::Start(i32* /*rate*/)
 {
     tickCount_ = 0;
+    ticked_ = false;
     hold_ = false;
     // The bus tick is a CPU event; registering it lets a saved "_CPU" block re-bind it.
     return RegisterNamedEventKind2("_BusFreqEvent", &EventBus::TickCallback, this);
@@ -331,4 +334,5 @@ void EventBus::Stop()
     FreeAllNodes();
     busFrequency_ = 0;
     tickCount_ = 0;
+    ticked_ = false;
 }

@@ -22,7 +22,8 @@
 // them up. Registry kinds: 0 bus timer, 1 stream timer, 2 CPU event.
 //
 // "_EVT" block (event_bus_state.cpp), keys in order:
-//   "VER" u8 0, "CRFRQ" i32 bus frequency, "CNFRQ" i32 tick counter, "CNEVT" u32 n,
+//   "VER" u8 0, "CRFRQ" i32 bus frequency, "CNFRQ" i32 tick counter (its 32 bits, which
+//   wrap), "CNEVT" u32 n,
 //   per timer i: "DVEVT%ld" owner's dotted name, "NMEVT%ld" timer name,
 //                "DTEVT%ld" 40-byte record (see TimerRecord in event_bus_state.cpp),
 //                "RMEVT%ld" i32 running remainder of the timer's reloads.
@@ -79,7 +80,7 @@ struct BusTimer {
     BusTimer* prev = nullptr;
     Component* user = nullptr;   // owner; first callback argument of a kind-1 timer
     BusTimerCallback callback = nullptr;
-    u64 fireCount = 0;           // calls made so far
+    u64 fireCount = 0;           // calls made so far; at most one a tick, 2^64 ticks never come
     const char* name = nullptr;  // not owned: a literal or the registry's copy
     i32 requestedRate = 0;       // Hz; 0x7FFFFFFF for "every tick", 50 for stream timers
     u32 userWords[2] = {0, 0};
@@ -107,8 +108,10 @@ public:
                                       Component* target, const char* name, u32 userWord0,
                                       u32 userWord1) = 0;
     virtual i32 GetBusFrequency() const = 0;
-    // Ticks since the bus frequency was last set.
-    virtual i32 GetTickCount() const = 0;
+    // Ticks since the bus frequency was last set, modulo 2^32: at 44,100 Hz the count
+    // wraps after 27 hours, so a distance between two counts is their difference taken
+    // in u32.
+    virtual u32 GetTickCount() const = 0;
 };
 
 class EventBus : public EventBusBase, public Component {
@@ -127,7 +130,7 @@ public:
                               Component* target, const char* name, u32 userWord0,
                               u32 userWord1) override;
     i32 GetBusFrequency() const override { return busFrequency_; }
-    i32 GetTickCount() const override { return tickCount_; }
+    u32 GetTickCount() const override { return tickCount_; }
 
     // Quantises requested to a bus rate and recomputes every timer's reload. With a clock
     // it adds the repeating CPU event "_BusFreqEvent" (first tick due at once, then every
@@ -218,7 +221,8 @@ private:
     BusTimer* tail_ = nullptr;
     BusTimer* free_ = nullptr;
     i32 busFrequency_ = 0;      // [CRFRQ] Hz, 0 until set
-    i32 tickCount_ = 0;         // [CNFRQ] ticks since the frequency was last set
+    u32 tickCount_ = 0;         // [CNFRQ] ticks since the frequency was last set; wraps modulo 2^32
+    bool ticked_ = false;       // a tick came since the frequency was last set
     bool hold_ = false;
     SoundStreamInterface* soundOutput_ = nullptr;
     bool registrationOpen_ = false;

@@ -104,8 +104,10 @@ bool EventBus::SaveState(Archive& archive)
         ++count;
     }
 
+    // The count's 32 bits as they stand: past 2^31 its i32 record reads negative.
+    const i32 ticks = static_cast<i32>(tickCount_);
     if (!StateBlock::Open(archive, kBlockName) || !archive.WriteInt32(&busFrequency_, "CRFRQ") ||
-        !archive.WriteInt32(&tickCount_, "CNFRQ") || !archive.WriteUInt32(&count, "CNEVT"))
+        !archive.WriteInt32(&ticks, "CNFRQ") || !archive.WriteUInt32(&count, "CNEVT"))
         return false;
 
     StringA key;
@@ -156,8 +158,9 @@ bool EventBus::LoadState(Archive& archive, LoadContext /*context*/)
         !archive.ReadInt32(&ticks, "CNFRQ") || !archive.ReadUInt32(&count, "CNEVT"))
         return false;
     // Taken as stored (the bus tick comes back with the CPU's events), but only a rate
-    // the bus can run at.
-    if ((frequency != 0 && !IsBusRate(frequency)) || ticks < 0)
+    // the bus can run at. Every count is one the bus can reach: a negative one is a count
+    // past 2^31 (earlier builds wrote those too, after their count overflowed).
+    if (frequency != 0 && !IsBusRate(frequency))
         return false;
     StreamInterface* stream = archive.GetStream();
     if (!stream)
@@ -167,7 +170,11 @@ bool EventBus::LoadState(Archive& archive, LoadContext /*context*/)
     if (position > size || count > (size - position) / kMinTimerBytes)
         return false;
     busFrequency_ = frequency;
-    tickCount_ = ticks;
+    tickCount_ = static_cast<u32>(ticks);
+    // A count of 0 is taken as a bus still waiting for its first tick; saved exactly where
+    // the count wrapped, the first tick passes over the running timers, which then come a
+    // tick late once.
+    ticked_ = tickCount_ != 0;
 
     StringA key;
     StringA owner;
@@ -200,7 +207,7 @@ bool EventBus::LoadState(Archive& archive, LoadContext /*context*/)
         // or a bus timer as a stream callback (or the reverse) would crash.
         bool added = false;
         if (record.kind == BusTimer::kTimer) {
-            if (match.kind != kNamedBusTimer || (record.notStarted && tickCount_ != 0))
+            if (match.kind != kNamedBusTimer || (record.notStarted && ticked_))
                 return false;
             added = AddTimer(record.requestedRate, match.AsBusTimer(), match.target, registryName,
                              record.userWords[0], record.userWords[1], record.notStarted);

@@ -142,7 +142,9 @@ private:
     bool CountStrobe(double now, u16* count, bool hardware);
     // Takes count n as the count in use from now; extra adds one input clock.
     void Load(u16 n, double now, bool extra);
-    double Elapsed(double now) const { return (now - startTime_) / period_; }
+    // Full counts since the start; a start after now (which only a damaged state holds)
+    // counts as one just made.
+    double Elapsed(double now) const { return now > startTime_ ? (now - startTime_) / period_ : 0; }
     void SetWave(double firstHigh, double firstLow, double nextHigh, double nextLow, bool startLevel);
     void ConstantHigh();
     void ConstantAtOut();
@@ -163,7 +165,7 @@ private:
     i32 irqLineNumber_ = -1;        // the bound line, -1 for none
     i64 dmaChannel_ = 0;            // stored by AttachDma
     bool dmaBound_ = false;
-    u32 raised_ = 0;                // interrupts accepted since Start or the last report
+    u32 raised_ = 0;                // interrupts accepted since Start or the last report; wraps modulo 2^32
     bool soundGeneration_ = false;  // [SNDG]
     i32* soundBuffer_ = nullptr;    // the sound output's buffer, not owned
     i32 sampleCount_ = 0;           // samples in it
@@ -176,7 +178,7 @@ private:
     std::vector<PitSoundSegment> segments_; // one per sample of the buffer
     bool segmentsValid_ = false;    // at least one segment was recorded
     bool renderLevel_ = false;      // [SNDX]
-    i32 periodStartTick_ = 0;       // bus tick of the last sound event
+    u32 periodStartTick_ = 0;       // bus tick of the last sound event; the bus count wraps modulo 2^32
 
     Function function_ = kIdle;     // follows the control word's mode
     bool zeroCount_ = false;        // [ZCR] a written 0 stands as 0xFFFF
@@ -203,8 +205,8 @@ private:
     bool square_ = false;           // [CECO]
     bool gateTaken_ = false;        // [LGAT] the gate's rise was used as a trigger
     bool noCount_ = true;           // [MNOD] no complete count since the mode was set
-    u32 pendingEdges_ = 0;          // [INTC] rises of OUT not yet offered
-    i64 periodsCounted_ = 0;        // [CEFF] whole periods reported since the count started
+    u32 pendingEdges_ = 0;          // [INTC] rises of OUT not yet offered; a tick's worth, halved when refused
+    i64 periodsCounted_ = 0;        // [CEFF] whole periods reported since the count started; under 2^46 a year
     double startTime_ = 0;          // [STTM] host time the count in use started
     double period_ = 0;             // [CETM] host time of one full count; 0: nothing counts
     u32 inputClock_ = 0;            // Hz

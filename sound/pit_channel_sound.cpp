@@ -74,9 +74,10 @@ void PitChannel::RecordSoundSegment()
     if (ticks <= 0)
         return;
     // Counted from the tick of the last sound event: the first tick of a period writes
-    // segment ticks - 1, the last segment 0.
-    const i32 since = bus_->GetTickCount() - periodStartTick_;
-    const i32 index = ticks - 1 - ((since % ticks) + ticks) % ticks;
+    // segment ticks - 1, the last segment 0. The difference is taken modulo 2^32, as the
+    // bus count wraps.
+    const u32 since = bus_->GetTickCount() - periodStartTick_;
+    const i32 index = ticks - 1 - static_cast<i32>(since % static_cast<u32>(ticks));
     if (index < 0 || index >= sampleCount_)
         return;
     PitSoundSegment& segment = segments_[static_cast<size_t>(index)];

@@ -63,7 +63,7 @@ TEST_P(EventBusClock, BusTicksExactlyItsRatePerEmulatedSecondEvenlySpread)
     m.cpu->FindNextEvent();
     m.Run(2 * kClockHz);
     // Both ends of the two seconds hold a tick.
-    EXPECT_EQ(m.bus->GetTickCount(), 2 * busRate + 1);
+    EXPECT_EQ(m.bus->GetTickCount(), static_cast<u32>(2 * busRate + 1));
     ASSERT_EQ(m.counter->firedAt.size(), static_cast<size_t>(2 * busRate + 1));
     // Tick k on cycle floor(k * clock / busRate): the cycles between ticks are the two
     // integers around clock / busRate (81 or 82 at 44100 Hz), never a drifting round-off.

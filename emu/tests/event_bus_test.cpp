@@ -386,7 +386,7 @@ TEST(EventBusState, RoundTripRebindsByNameAndKeepsEveryPhase)
     ASSERT_TRUE(LoadBus(*b.bus, saved));
     EXPECT_EQ(b.bus->GetTimerCount(), 3);
     EXPECT_EQ(b.bus->GetBusFrequency(), 44100);
-    EXPECT_EQ(b.bus->GetTickCount(), 1000);
+    EXPECT_EQ(b.bus->GetTickCount(), 1000u);
     EXPECT_EQ(SaveBus(*b.bus), saved);
 
     // Both go on firing on the same ticks, into their own owners.
@@ -401,6 +401,45 @@ TEST(EventBusState, RoundTripRebindsByNameAndKeepsEveryPhase)
     EXPECT_GT(b.voice->calls, 0);
     EXPECT_FALSE(b.chip->fires.empty());
     EXPECT_EQ(b.log.live, 2);  // prototype and the re-made stream
+}
+
+// The tick count wraps modulo 2^32, and a state carries it as its 32 bits: negative as an
+// i32 past 2^31 (earlier builds wrote such counts after theirs overflowed). Each count
+// loads, and a machine loaded with it runs across the top exactly as one loaded at a small
+// count: the states of the two after the run differ in the count alone.
+TEST(EventBusState, EveryTickCountLoadsAndRunsAcrossTheTop)
+{
+    SavedMachine a;
+    a.bus->SetBusFrequency(44100, nullptr);
+    a.AddTimers();
+    RunTicks(*a.bus, {a.chip, a.unit}, 10);
+    const ByteVec good = SaveBus(*a.bus);
+    const ByteVec key = NarrowRecord("CNFRQ");
+    const size_t at = static_cast<size_t>(std::search(good.begin(), good.end(), key.begin(), key.end()) - good.begin()) +
+                      key.size() + 1;
+    ASSERT_LT(at + 4, good.size());
+    auto withCount = [&](ByteVec bytes, u32 count) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<u8>(count >> (8 * i));
+        return bytes;
+    };
+    ASSERT_EQ(withCount(good, 10), good);
+
+    constexpr int kRun = 3000;
+    for (const u32 count : {0x7FFFFFF5u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFF5u, 0xFFFFFFFFu}) {
+        SavedMachine b, c;
+        for (SavedMachine* m : {&b, &c}) {
+            m->AddTimers();
+            m->bus->SetRegistrationOpen(false);
+        }
+        ASSERT_TRUE(LoadBus(*b.bus, withCount(good, count))) << count;
+        ASSERT_TRUE(LoadBus(*c.bus, good));
+        RunTicks(*b.bus, {b.chip, b.unit}, kRun);
+        RunTicks(*c.bus, {c.chip, c.unit}, kRun);
+        EXPECT_EQ(b.bus->GetTickCount(), count + kRun) << count;
+        EXPECT_EQ(SaveBus(*b.bus), withCount(SaveBus(*c.bus), count + kRun)) << count;
+        EXPECT_EQ(b.chip->fires.size(), c.chip->fires.size()) << count;
+    }
 }
 
 TEST(EventBusState, RefusesDamagedOrForeignStates)
@@ -437,7 +476,6 @@ TEST(EventBusState, RefusesDamagedOrForeignStates)
     EXPECT_TRUE(load(patched("RMEVT1", 0, {0xE7, 0x03})));              // control: remainder 999 of 1000
     EXPECT_FALSE(load(patched("VER", 0, {1})));
     EXPECT_FALSE(load(patched("CRFRQ", 0, {0x45})));                  // not a bus rate
-    EXPECT_FALSE(load(patched("CNFRQ", 0, {0xFF, 0xFF, 0xFF, 0xFF})));   // negative tick counter
     EXPECT_FALSE(load(patched("CNEVT", 0, {0xFF, 0xFF, 0xFF, 0x7F})));   // more timers than bytes
     EXPECT_FALSE(load(patched("CNEVT", 0, {4})));                       // one more than written
     EXPECT_FALSE(load(patched("DVEVT0", 4, {'X'})));                    // owner not registered

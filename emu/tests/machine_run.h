@@ -62,12 +62,17 @@ inline u64 RunCycles(ClockInterface* clock, u64 cycles, i32 slice = kSliceCycles
     return done;
 }
 
-// Runs the CPU until the bus it ticks has counted ticks more ticks.
+// Runs the CPU until the bus it ticks has counted ticks more ticks (its count wraps
+// modulo 2^32; no slice holds 2^32 ticks).
 inline void RunBusTicks(ClockInterface* clock, const EventBusBase* bus, u64 ticks)
 {
-    const i64 target = static_cast<i64>(bus->GetTickCount()) + static_cast<i64>(ticks);
-    while (static_cast<i64>(bus->GetTickCount()) < target)
+    u32 last = bus->GetTickCount();
+    for (u64 done = 0; done < ticks;) {
         RunSlice(clock, kSliceCycles);
+        const u32 now = bus->GetTickCount();
+        done += static_cast<u32>(now - last);
+        last = now;
+    }
 }
 
 inline void RunFrames(ClockInterface* clock, const EventBusBase* bus, u32 frames)

@@ -129,7 +129,7 @@ inline std::string CheckRuns(Computer& machine)
     const i64 expectedTicks = static_cast<i64>(busHz) / Tms9918Vdp::kFramesPerSecond;
     for (i32 frame = 0; frame < kFramesRun; ++frame) {
         const u64 startCycles = cpu->GetCycleCount();
-        const i64 startTicks = bus->GetTickCount();
+        const u32 startTicks = bus->GetTickCount();
         const u64 startFirings = RenderFirings(*bus, *vdp);
         // The core's slice loop, ending when the CPU stops answering cycles.
         for (u64 done = 0; done < frameCycles;) {
@@ -145,8 +145,9 @@ inline std::string CheckRuns(Computer& machine)
         }
         if (cpu->GetCycleCount() - startCycles < frameCycles)
             return "the CPU's cycle count stood still";
-        // The bus tick is a CPU event: a second one, or none, shows in the count.
-        const i64 ticks = bus->GetTickCount() - startTicks;
+        // The bus tick is a CPU event: a second one, or none, shows in the count, whose
+        // distances are taken modulo 2^32 as it wraps.
+        const i64 ticks = static_cast<u32>(bus->GetTickCount() - startTicks);
         const auto [least, most] = frame == 0 ? FirstFrameTicks(static_cast<i64>(frameCycles), tickPeriod)
                                               : std::pair<i64, i64>{expectedTicks - 2, expectedTicks + 2};
         if (ticks < least || ticks > most)

@@ -1,10 +1,13 @@
 // Single changes of a saved state, on both machines: the machine either refuses the state
 // and stays exactly as it was, or takes it and runs on (machines/tests/state_check.h).
+// Also values set to the edges of their range, and the states of a run of many hours.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -183,4 +186,110 @@ TEST(ColecoStateDamage, AspectsNoSettingGivesAreRefused)
 TEST(MsxStateDamage, AspectsNoSettingGivesAreRefused)
 {
     CheckSavedAspects<Msx>();
+}
+
+namespace {
+
+// Values of a saved state at the edges of their range, each row set in turn, found by
+// their key (its characters, then the type byte whose low bits give the width less one).
+struct ValueRow {
+    u64 value;
+    bool loads;  // into a fresh machine
+};
+
+struct KeyRows {
+    const char* key;
+    std::vector<ValueRow> rows;
+};
+
+// Every row is refused with the machine kept as it was, or taken with the machine running
+// on (state_check); a taken one leaves a machine that still takes back its own copy after a
+// refused state, as the core does.
+template <typename Kind> void CheckEdgeValues(const std::vector<KeyRows>& table)
+{
+    ProgramTree tree;
+    Kind::Install();
+    Kind saved;
+    ASSERT_TRUE(saved.ok);
+    const Bytes good = saved.Running();
+    const Bytes refused(good.begin(), good.end() - 3);
+    Kind machine;
+    ASSERT_TRUE(machine.ok);
+    for (const KeyRows& entry : table) {
+        const std::string key = entry.key;
+        const auto found = std::search(good.begin(), good.end(), key.begin(), key.end());
+        ASSERT_NE(found, good.end()) << key;
+        const size_t at = static_cast<size_t>(found - good.begin()) + key.size() + 1;
+        const size_t width = (good[at - 1] & 0x0F) + 1u;
+        for (const ValueRow& row : entry.rows) {
+            Bytes state = good;
+            for (size_t i = 0; i < width; ++i)
+                state[at + i] = static_cast<u8>(row.value >> (8 * i));
+            const std::string what = key + " " + std::to_string(row.value);
+            EXPECT_EQ(FreshLoad<Kind>()(state), row.loads) << what;
+            EXPECT_EQ(state_check::CheckStateLoad(*machine.machine, state.data(), state.size(), FreshLoad<Kind>()), "")
+                << what;
+            EXPECT_EQ(state_check::CheckStateLoad(*machine.machine, refused.data(), refused.size(), FreshLoad<Kind>()), "")
+                << "a refused state after " << what;
+        }
+    }
+}
+
+// The bus's tick count wraps modulo 2^32 and takes every count (those past 2^31 are saved
+// negative); the cycles to the next event run from 0 to the nearest event; the address
+// mask is the Z80's own.
+const std::vector<KeyRows> kEdgeValues = {
+    {"CNFRQ",
+     {{0, true}, {0x7FFFFFF5, true}, {0x7FFFFFFF, true}, {0x80000000, true}, {0xFFFFFFF5, true}, {0xFFFFFFFF, true}}},
+    {"CBEVT", {{0x80000000, false}, {0xFFFFFFFF, false}, {0, true}, {1, true}, {0x7FFFFFFF, true}}},
+    {"AMSK",
+     {{0, false},
+      {0xFF, false},
+      {0x3FFF, false},
+      {0x7FFF, false},
+      {0xFFFE, false},
+      {0x1FFFF, false},
+      {0xFFFFFFFF, false},
+      {0xFFFF, true}}},
+};
+
+} // namespace
+
+TEST(ColecoStateEdges, CountsAndMasksAtTheEdgesOfTheirRange)
+{
+    CheckEdgeValues<Coleco>(kEdgeValues);
+}
+
+TEST(MsxStateEdges, CountsAndMasksAtTheEdgesOfTheirRange)
+{
+    CheckEdgeValues<Msx>(kEdgeValues);
+}
+
+// Fourteen emulated hours at the 44,100 Hz bus take the tick count past 2^31; the state
+// saved at the end of every hour loads into a fresh machine, which runs on. Minutes of
+// host time: the optimised tree runs it (KUV_LONG_RUN set, as its test there does).
+TEST(ColecoLongRun, EveryHourlyStateLoadsPastTwoToTheThirtyOneBusTicks)
+{
+    const char* longRun = std::getenv("KUV_LONG_RUN");
+    if (!longRun || !*longRun || std::strcmp(longRun, "0") == 0)
+        GTEST_SKIP() << "set KUV_LONG_RUN to run it";
+    ProgramTree tree;
+    Coleco::Install();
+    Coleco running;
+    ASSERT_TRUE(running.ok);
+    Computer& machine = *running.machine;
+    machine.Stop();
+    ASSERT_TRUE(machine_run::StartMachine(&machine, machine.GetCpu(0), 44100));
+    constexpr u64 kTicksPerHour = 44100ull * 3600;
+    const u32 start = machine.GetEventBus()->GetTickCount();  // the first tick came as it started
+    for (u64 hour = 1; hour <= 14; ++hour) {
+        machine_run::RunBusTicks(machine.GetCpu(0), machine.GetEventBus(), kTicksPerHour);
+        ASSERT_EQ(machine.GetEventBus()->GetTickCount(), static_cast<u32>(start + hour * kTicksPerHour));
+        const Bytes state = state_check::Save(machine);
+        Coleco fresh;
+        ASSERT_TRUE(fresh.ok);
+        ASSERT_TRUE(state_check::Load(*fresh.machine, state.data(), state.size())) << "hour " << hour;
+        EXPECT_EQ(state_check::CheckRuns(*fresh.machine), "") << "hour " << hour;
+    }
+    EXPECT_GT(machine.GetEventBus()->GetTickCount(), 0x80000000u);
 }

@@ -220,7 +220,13 @@ TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)
     ASSERT_TRUE(rig.machine.SaveComponent(saved.archive));
     const std::vector<u8> bytes = saved.Bytes();
 
-    auto load = [&](const std::vector<u8>& state, u16* count) {
+    // What counters 0 and 1 of a loaded copy read once brought to the same time.
+    struct Seen {
+        u16 count[2] = {};
+        u32 edges[2] = {};   // rises of OUT from ended periods
+        bool out[2] = {};
+    };
+    auto load = [&](const std::vector<u8>& state, Seen* seen) {
         SoundRig other;
         auto* copy = other.Add(new Pit8253);
         other.cpu->SetFrequency(kCpuHz);
@@ -232,16 +238,21 @@ TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)
         const bool ok = other.machine.LoadComponent(in.archive, nullptr);
         for (i32 i = 0; i < 3; ++i)
             copy->GetChannel(i)->Update();
-        *count = copy->GetChannel(0)->GetCountingElement();
+        for (i32 i = 0; i < 2; ++i) {
+            seen->count[i] = copy->GetChannel(i)->GetCountingElement();
+            seen->edges[i] = copy->GetChannel(i)->GetPendingEdges();
+            seen->out[i] = copy->GetChannel(i)->GetOut();
+        }
         return ok;
     };
     pit->GetChannel(0)->Update();
-    u16 count = 0;
-    ASSERT_TRUE(load(bytes, &count));
-    EXPECT_EQ(pit->GetChannel(0)->GetCountingElement(), count);
+    Seen good;
+    ASSERT_TRUE(load(bytes, &good));
+    EXPECT_EQ(pit->GetChannel(0)->GetCountingElement(), good.count[0]);
 
     // Patches the value of the counter-th counter (its first record of key).
-    auto patched = [&](const char* key, u8 type, const void* value, size_t size, i32 counter = 0) {
+    auto patched = [&](const char* key, u8 type, const void* value, size_t size, i32 counter = 0,
+                       Seen* seen = nullptr) {
         std::vector<u8> b = bytes;
         std::vector<u8> pattern(key, key + std::strlen(key));
         pattern.push_back(type);
@@ -253,8 +264,8 @@ TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)
         const long skip = static_cast<long>(pattern.size()) + (type == Archive::kTypeBlob ? 4 : 0);
         if (at != b.end())
             std::memcpy(&*(at + skip), value, size);
-        u16 ignored = 0;
-        return load(b, &ignored);
+        Seen ignored;
+        return load(b, seen ? seen : &ignored);
     };
     const u8 badState = 5;
     const double notANumber = std::nan("");
@@ -264,12 +275,18 @@ TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)
     EXPECT_FALSE(patched("CETM", Archive::kTypeBlob, &notANumber, 8));
     EXPECT_FALSE(patched("CETM", Archive::kTypeBlob, &negative, 8));
     EXPECT_FALSE(patched("SNDG", Archive::kTypeBool, &sound, 1));
-    // A start time far past the loading machine's clock, in the periodic mode and in mode 0:
-    // the count read of it stays in its 16 bits (the sanitizers catch a conversion out of
-    // range).
-    const double future = 1e300;
-    EXPECT_TRUE(patched("STTM", Archive::kTypeBlob, &future, 8, 0));
-    EXPECT_TRUE(patched("STTM", Archive::kTypeBlob, &future, 8, 1));
+    // A start time past the loading machine's clock, in the periodic mode (counter 0) and
+    // in mode 0 (counter 1): the count is taken as just started, so it reads its whole
+    // count 10000, and no period has ended: no rise of OUT was added, and OUT is as saved.
+    for (const double future : {1e300, 1e12}) {
+        for (i32 counter = 0; counter < 2; ++counter) {
+            Seen seen;
+            EXPECT_TRUE(patched("STTM", Archive::kTypeBlob, &future, 8, counter, &seen));
+            EXPECT_EQ(10000, seen.count[counter]) << future << " counter " << counter;
+            EXPECT_EQ(good.edges[counter], seen.edges[counter]) << future << " counter " << counter;
+            EXPECT_EQ(good.out[counter], seen.out[counter]) << future << " counter " << counter;
+        }
+    }
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "emu/tests/archive_buffer.h"
@@ -140,6 +142,62 @@ TEST(PitChannelSound, RenderStateTravelsWithTheStateOfASoundingCounter)
         ASSERT_GT(runs.size(), 100u);
         EXPECT_TRUE(std::all_of(runs.begin() + 1, runs.end() - 1, [](i32 r) { return r == 50 || r == 51; }));
     }
+}
+
+// What a sounding counter plays once its machine's state is taken back with the bus count
+// set to count: a tone of 101 samples a period (phases of 50 and 51), 1,201 ticks later
+// switched to count 4537, 100 samples (phases of 50), then 1,225 ticks more.
+std::vector<u8> PlayFromCount(i32 count)
+{
+    SoundRig rig;
+    auto* pit = rig.Add(new Pit8253);
+    PitChannel* counter = pit->GetChannel(0);
+    EXPECT_TRUE(counter->SetSoundGeneration(true));
+    EXPECT_TRUE(rig.Start());
+    counter->SetOutputEnabled(true);
+    pit->WriteMode(0x36);
+    counter->WriteData(4580 & 0xFF);
+    counter->WriteData(4580 >> 8);
+    rig.RunSeconds(0.1);
+    ArchiveBuffer saved;
+    EXPECT_TRUE(rig.machine.SaveComponent(saved.archive));
+    std::vector<u8> bytes = saved.Bytes();
+    const std::string key = "CNFRQ";
+    const auto found = std::search(bytes.begin(), bytes.end(), key.begin(), key.end());
+    if (found == bytes.end())
+        return {};
+    std::memcpy(&*(found + static_cast<long>(key.size()) + 1), &count, sizeof count);
+    ArchiveBuffer in;
+    in.stream.Write(bytes.data(), bytes.size());
+    in.Rewind();
+    if (!rig.machine.LoadComponent(in.archive, nullptr))
+        return {};
+    EXPECT_EQ(rig.machine.GetEventBus()->GetTickCount(), static_cast<u32>(count));
+    rig.RunTicks(1201);
+    counter->WriteData(4537 & 0xFF);
+    counter->WriteData(4537 >> 8);
+    rig.RunTicks(1225);
+    // The load re-registers the sound timer, which opens a stream of its own.
+    return rig.sink.streams.back();
+}
+
+TEST(PitChannelSound, ToneKeepsItsPitchAcrossTheWrapOfTheBusCount)
+{
+    // Saved 1,200 ticks below 2^32 (the i32 -1200, as a count past 2^31 is saved), the
+    // count wraps a tick before the change of tone, inside a sound period: the sound is
+    // sample for sample the one of a count far from the wrap.
+    const std::vector<u8> wrapping = PlayFromCount(-1200);
+    const std::vector<u8> steady = PlayFromCount(1000);
+    ASSERT_GE(wrapping.size(), kRate * 9 / 10);
+    EXPECT_TRUE(wrapping == steady);
+    const std::vector<i32> before = RunLengths(wrapping, kRate / 10, kRate * 4 / 10);
+    const std::vector<i32> after = RunLengths(wrapping, wrapping.size() - kRate * 4 / 10, wrapping.size());
+    ASSERT_GT(before.size(), 250u);
+    ASSERT_GT(after.size(), 300u);
+    for (size_t i = 1; i + 1 < before.size(); ++i)
+        ASSERT_TRUE(before[i] == 50 || before[i] == 51) << "run " << i << ": " << before[i];
+    for (size_t i = 1; i + 1 < after.size(); ++i)
+        ASSERT_EQ(50, after[i]) << "run " << i << " after the change";
 }
 
 } // namespace
