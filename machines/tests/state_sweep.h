@@ -1,15 +1,24 @@
-// Sweeps of single changes over a machine's saved state: every bit of every value byte,
-// one at a time, each loaded into a started machine and checked by state_check.
+// Sweeps of single changes over a machine's saved state, each loaded into a started machine
+// and checked by state_check. The changes of a value:
+//   bits    every bit of every byte flipped;
+//   bytes   every byte set to 0x00, 0xFF, 0x80, 0x7F and two random bytes;
+//   whole   the whole value (an integer of 2, 4 or 8 bytes, a blob of those sizes, a
+//           string's count) set to 0, all ones, the top bit alone, all but the top bit and
+//           three random values; another small blob filled with 0x00, 0xFF or random bytes,
+//           and each of its 32-bit words, when it is made of them, changed as an integer.
+// A change that leaves the bytes as they are is no change and is left out. The random ones
+// come from a fixed seed, so that a fault found is found again.
 //
 // The full sweep (KUV_FULL_SWEEP set in the environment, as the optimised tree's test
-// does) takes every change; elsewhere every stride-th one (an odd stride, so the bit moves
-// on from byte to byte), so that a sanitizer tree covers each value in seconds.
+// does) takes every change; elsewhere each value gets one change of each of its sorts,
+// the kind rotating from value to value, so that a sanitizer tree reaches every value in
+// seconds.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "base/archive.h"
@@ -19,14 +28,27 @@ namespace state_sweep {
 
 using state_check::Bytes;
 
+// A keyed value's bytes in the state: first to end; whole is the width of the integer at
+// first that the value is as a whole (0 for a blob of another size).
+struct Value {
+    size_t first = 0, end = 0;
+    size_t whole = 0;
+    std::string key;
+};
+
 // Where a state's bytes lie in its records. The walk stops at anything it cannot follow.
 struct Layout {
-    std::vector<std::pair<size_t, size_t>> values;  // value bytes (and small blobs'): first, end
-    std::vector<size_t> bulk;                       // the bytes of larger blobs (memories, frame data)
+    std::vector<Value> values;  // values and small blobs
+    std::vector<size_t> bulk;   // the bytes of larger blobs (memories, frame data)
 };
 
 // Blobs up to this size are values (timer and event records, sound tables, the aspect).
 inline constexpr size_t kLargestValue = 64;
+
+inline bool IsIntegerWidth(size_t n)
+{
+    return n == 1 || n == 2 || n == 4 || n == 8;
+}
 
 inline Layout Walk(const Bytes& s)
 {
@@ -40,32 +62,47 @@ inline Layout Walk(const Bytes& s)
     for (size_t at = 0; at + 4 < s.size();) {
         // A marker, then a string record: type, check, u16 length, the characters.
         const u8 marker = s[at];
-        size_t next = at + 5 + le(at + 3, 2) * (((s[at + 1] >> 4) & 7) + 1);
+        const size_t charSize = ((s[at + 1] >> 4) & 7) + 1;
+        size_t next = at + 5 + le(at + 3, 2) * charSize;
         if ((marker != Archive::kKeyedValue && marker != Archive::kBlockOpen && marker != Archive::kBlockClose) ||
             next >= s.size())
             break;
         if (marker == Archive::kKeyedValue) {
+            std::string key;
+            for (size_t i = at + 5; i < next; i += charSize)
+                key += static_cast<char>(s[i]);
             const u8 type = s[next++];
-            size_t first = next, end = next + (type & 0x0F) + 1;
+            Value value{next, next + (type & 0x0F) + 1, size_t{(type & 0x0F) + 1u}, key};
             if ((type & 0xC0) == Archive::kTypeBlob) {
-                first = next + 4;
-                end = first + le(next, 4);
+                value.first = next + 4;
+                value.end = value.first + le(next, 4);
+                value.whole = IsIntegerWidth(value.end - value.first) ? value.end - value.first : 0;
             } else if ((type & 0xC0) == Archive::kTypeString) {
-                end = next + 4 + le(next, 4) * ((type & 1) + 1);  // a count of characters with the terminator
+                // A count of characters with the terminator, then the characters.
+                value.end = next + 4 + le(next, 4) * ((type & 1) + 1);
+                value.whole = 4;
             }
-            if (end - first <= kLargestValue)
-                layout.values.push_back({first, std::min(end, s.size())});
-            for (size_t i = first; end - first > kLargestValue && i < end && i < s.size(); ++i)
+            if (value.end - value.first <= kLargestValue) {
+                value.end = std::min(value.end, s.size());
+                layout.values.push_back(value);
+            }
+            for (size_t i = value.first; value.end - value.first > kLargestValue && i < value.end && i < s.size(); ++i)
                 layout.bulk.push_back(i);
-            next = end;
+            next = value.end;
         }
         at = next;
     }
     return layout;
 }
 
-// A byte's offset and the bits changed there.
-using Change = std::pair<size_t, u8>;
+// One change: the bits of pattern flipped in the byte at, or width bytes from at set to
+// pattern (little-endian, repeated every eight bytes in a longer blob).
+struct Change {
+    size_t at = 0;
+    size_t width = 1;
+    u64 pattern = 0;
+    bool flip = false;
+};
 
 inline constexpr size_t kBulkStride = 4099;  // the machine takes memories as they are
 
@@ -75,42 +112,154 @@ inline bool FullSweep()
     return full && *full && std::strcmp(full, "0") != 0;
 }
 
-// Every bit of every value byte, and one bit of every kBulkStride-th bulk byte; every
-// sampleStride-th of them when the sweep is not the full one.
-inline std::vector<Change> Changes(const Layout& layout, bool full, size_t sampleStride)
+// A fixed sequence (splitmix64), the same on every host; each value draws from its own,
+// so that a path's length in the state does not move the others.
+struct Random {
+    u64 state;
+    explicit Random(u64 n) : state(0x4B55564D53583031ull + n * 0x2545F4914F6CDD1Dull) {}
+    u64 Next()
+    {
+        u64 z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+};
+
+inline void Apply(u8* bytes, const Change& c)
+{
+    if (c.flip) {
+        bytes[c.at] ^= static_cast<u8>(c.pattern);
+        return;
+    }
+    for (size_t i = 0; i < c.width; ++i)
+        bytes[c.at + i] = static_cast<u8>(c.pattern >> (8 * (i % 8)));
+}
+
+// Whether c leaves good as it is.
+inline bool Unchanged(const Bytes& good, const Change& c)
+{
+    if (c.flip)
+        return c.pattern == 0;
+    u8 changed[kLargestValue];
+    std::memcpy(changed, &good[c.at], c.width);
+    Change local = c;
+    local.at = 0;
+    Apply(changed, local);
+    return std::memcmp(changed, &good[c.at], c.width) == 0;
+}
+
+// The changes of one value, by sort.
+struct ValueChanges {
+    std::vector<Change> bits, bytes, whole;
+};
+
+inline ValueChanges ChangesOf(const Bytes& good, const Value& v, Random& random)
+{
+    ValueChanges out;
+    const auto add = [&](std::vector<Change>& to, const Change& c) {
+        if (!Unchanged(good, c))
+            to.push_back(c);
+    };
+    for (size_t i = v.first; i < v.end; ++i) {
+        for (int bit = 0; bit < 8; ++bit)
+            out.bits.push_back({i, 1, 1u << bit, true});
+        const u64 r1 = random.Next(), r2 = random.Next();
+        for (const u64 b : {u64{0x00}, u64{0xFF}, u64{0x80}, u64{0x7F}, r1 & 0xFF, r2 & 0xFF})
+            add(out.bytes, {i, 1, b, false});
+    }
+    const auto integer = [&](size_t at, size_t width) {
+        const u64 ones = width == 8 ? ~u64{0} : (u64{1} << (8 * width)) - 1;
+        const u64 top = u64{1} << (8 * width - 1);
+        const u64 r1 = random.Next(), r2 = random.Next(), r3 = random.Next();
+        for (const u64 w : {u64{0}, ones, top, ones & ~top, r1 & ones, r2 & ones, r3 & ones})
+            add(out.whole, {at, width, w, false});
+    };
+    if (v.whole > 1) {
+        integer(v.first, v.whole);
+    } else if (v.whole == 0 && v.end > v.first) {
+        const u64 r1 = random.Next(), r2 = random.Next(), r3 = random.Next();
+        for (const u64 w : {u64{0}, ~u64{0}, r1, r2, r3})
+            add(out.whole, {v.first, v.end - v.first, w, false});
+        // The blobs of that size here are records of 32-bit fields.
+        for (size_t at = v.first; (v.end - v.first) % 4 == 0 && at < v.end; at += 4)
+            integer(at, 4);
+    }
+    return out;
+}
+
+// Every change of every value and one bit of every kBulkStride-th bulk byte. Outside the
+// full sweep, of each value one change of each sort: the n-th value takes the n-th of its
+// changes of that sort (counted round), so the bit, the byte and the kind move on from
+// value to value.
+inline std::vector<Change> Changes(const Bytes& good, const Layout& layout, bool full)
 {
     std::vector<Change> all;
-    for (const auto& [first, end] : layout.values) {
-        for (size_t i = first; i < end; ++i) {
-            for (int bit = 0; bit < 8; ++bit)
-                all.push_back({i, static_cast<u8>(1u << bit)});
+    for (size_t n = 0; n < layout.values.size(); ++n) {
+        Random random(n);
+        const ValueChanges of = ChangesOf(good, layout.values[n], random);
+        for (const std::vector<Change>* sort : {&of.bits, &of.bytes, &of.whole}) {
+            if (full)
+                all.insert(all.end(), sort->begin(), sort->end());
+            else if (!sort->empty())
+                all.push_back((*sort)[n % sort->size()]);
         }
     }
     for (size_t n = 0; n < layout.bulk.size(); n += kBulkStride)
-        all.push_back({layout.bulk[n], static_cast<u8>(1u << (n % 8))});
-    if (full)
-        return all;
-    std::vector<Change> sample;
-    for (size_t n = 0; n < all.size(); n += sampleStride)
-        sample.push_back(all[n]);
-    return sample;
+        all.push_back({layout.bulk[n], 1, 1u << (n % 8), true});
+    return all;
 }
 
-// Loads each change of good into machine (started, of the kind fresh makes); the first
-// fault found, "" when every change was refused cleanly or ran.
-inline std::string Sweep(Computer& machine, const Bytes& good, const std::vector<Change>& changes,
-                         const state_check::FreshLoad& fresh)
+// How many of the layout's values the changes reach.
+inline size_t ValuesReached(const Layout& layout, const std::vector<Change>& changes)
+{
+    size_t reached = 0;
+    for (const Value& v : layout.values) {
+        reached += std::any_of(changes.begin(), changes.end(),
+                               [&](const Change& c) { return c.at >= v.first && c.at < v.end; });
+    }
+    return reached;
+}
+
+inline std::string Describe(const Layout& layout, const Change& c)
+{
+    std::string key = "a memory";
+    for (const Value& v : layout.values) {
+        if (c.at >= v.first && c.at < v.end)
+            key = "\"" + v.key + "\" (bytes " + std::to_string(v.first) + " to " + std::to_string(v.end - 1) + ")";
+    }
+    std::string pattern;
+    for (u64 rest = c.pattern; pattern.empty() || rest; rest >>= 4)
+        pattern.insert(pattern.begin(), "0123456789ABCDEF"[rest & 15]);
+    pattern = "0x" + pattern;
+    if (c.flip)
+        return "byte " + std::to_string(c.at) + " of " + key + " flipped by " + pattern;
+    return std::to_string(c.width) + " bytes from " + std::to_string(c.at) + " of " + key + " set to " + pattern;
+}
+
+// Loads each change of good into machine (started, of the kind fresh makes); the faults
+// found, one a line, "" when every change was refused cleanly or ran. After a fault the
+// machine takes good again and the sweep goes on, up to kMostFaults.
+inline constexpr size_t kMostFaults = 12;
+
+inline std::string Sweep(Computer& machine, const Bytes& good, const Layout& layout,
+                         const std::vector<Change>& changes, const state_check::FreshLoad& fresh)
 {
     // One copy for all the changes, each undone after its load (a load only reads it).
     Bytes bad = good;
-    for (const auto& [at, bits] : changes) {
-        bad[at] ^= bits;
+    std::string faults;
+    size_t found = 0;
+    for (const Change& c : changes) {
+        Apply(bad.data(), c);
         const std::string fault = state_check::CheckStateLoad(machine, bad.data(), bad.size(), fresh);
-        bad[at] ^= bits;
-        if (!fault.empty())
-            return "byte " + std::to_string(at) + " changed by " + std::to_string(bits) + ": " + fault;
+        std::memcpy(&bad[c.at], &good[c.at], c.width);
+        if (fault.empty())
+            continue;
+        faults += Describe(layout, c) + ": " + fault + "\n";
+        if (++found == kMostFaults || !state_check::Load(machine, good.data(), good.size()))
+            break;
     }
-    return "";
+    return faults;
 }
 
 } // namespace state_sweep
