@@ -245,6 +245,9 @@ void PitChannel::Load(u16 n, double now, bool extra)
     cru_ = n;
     startTime_ = now;
     status_ &= static_cast<u8>(~kNullCount);
+    // The sound takes its lengths anew: two counts can share the fractions of the wave
+    // (any two even counts in mode 3) and differ only in the period.
+    waveChanged_ = true;
     const double clocks = static_cast<double>(n) + (extra ? 1 : 0);
     period_ = inputClock_ ? static_cast<double>(unitsPerSecond_) * clocks / inputClock_ : 0;
 }
