@@ -184,6 +184,11 @@ public:
     // deadline (negative: early); previous when the measure says nothing.
     // Flat out (maxSpeed) a run can only lag, so anything close to real time reads 100.
     static i32 ComputeSpeedPercent(i64 lateTicks, u64 counterFrequency, i32 previous, bool maxSpeed = false);
+    // Splits a slice's budget at the CPU's next event: the budget becomes the part before
+    // it, toEvent is lowered by that part up front, and the part beyond it is returned.
+    // A negative budget (an overrun larger than the slice) raises toEvent, no further than
+    // "nothing pending".
+    static i32 SplitBudget(i32* budget, i32* toEvent);
 
     // --- control (emu_core_control.cpp) ---
     bool Start(bool breakFirst, bool showConsole);

@@ -181,17 +181,22 @@ bool EmuCore::StartLoop(bool maxSpeed)
     return true;
 }
 
+i32 EmuCore::SplitBudget(i32* budget, i32* toEvent)
+{
+    if (*toEvent < *budget) {
+        const i64 beyond = static_cast<i64>(*budget) - *toEvent;
+        *budget = *toEvent;
+        *toEvent = 0;
+        return static_cast<i32>(std::min<i64>(beyond, INT32_MAX));
+    }
+    const i64 left = static_cast<i64>(*toEvent) - *budget;
+    *toEvent = static_cast<i32>(std::min<i64>(left, ClockInterface::kNothingPending));
+    return 0;
+}
+
 void EmuCore::SplitAtEvent(i32& budget)
 {
-    i32& toEvent = cpu_->CyclesToNextEvent();
-    if (toEvent < budget) {
-        loop_.eventOverflow = budget - toEvent;
-        budget = toEvent;
-        toEvent = 0;
-    } else {
-        toEvent -= budget;
-        loop_.eventOverflow = 0;
-    }
+    loop_.eventOverflow = SplitBudget(&budget, &cpu_->CyclesToNextEvent());
 }
 
 // --- the normal-speed loop --------------------------------------------------------------

@@ -41,6 +41,11 @@ bool LoadVersion(Archive& archive, u8 version)
     return archive.ReadUInt8(&stored, kVersionKey) && stored == version;
 }
 
+bool LoadVersion(Archive& archive, u8 oldest, u8 newest, u8* version)
+{
+    return archive.ReadUInt8(version, kVersionKey) && *version >= oldest && *version <= newest;
+}
+
 bool SaveEmpty(Archive& archive, const char* name)
 {
     return Open(archive, name) && Close(archive, name);

@@ -22,6 +22,8 @@ bool Leave(Archive& archive, const char* name);
 // of their own; LoadVersion refuses any version but the one expected.
 bool SaveVersion(Archive& archive, u8 version = 0);
 bool LoadVersion(Archive& archive, u8 version = 0);
+// Any version from oldest to newest, into *version.
+bool LoadVersion(Archive& archive, u8 oldest, u8 newest, u8* version);
 
 // A block that holds its version 0 and nothing else.
 bool SaveEmpty(Archive& archive, const char* name);

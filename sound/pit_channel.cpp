@@ -3,6 +3,7 @@
 #include "sound/pit_channel.h"
 
 #include <cmath>
+#include <numeric>
 
 #include "emu/event_bus.h"
 #include "emu/interrupt_lines.h"
@@ -52,9 +53,9 @@ PitChannel::PitChannel()
 
 PitChannel::~PitChannel() = default;
 
-double PitChannel::Now() const
+u64 PitChannel::Now() const
 {
-    return host_ ? static_cast<double>(host_->GetCurrentTime()) : 0.0;
+    return host_ ? host_->GetCurrentTime() : 0;
 }
 
 u64 PitChannel::UnitsPerSecond() const
@@ -137,7 +138,6 @@ bool PitChannel::Start(i32* rate)
     status_ |= kNullCount;
     cru_ = 0;
     unitsPerSecond_ = static_cast<u32>(units);
-    startTime_ = 0 - period_;
     out_ = false;
 
     firstHigh_ = firstLow_ = nextHigh_ = nextLow_ = -1;
@@ -216,8 +216,8 @@ void PitChannel::Update()
 {
     const u64 units = UnitsPerSecond();
     if (units != unitsSeen_) {
-        // A new time base ends whatever was counting.
-        startTime_ = 0 - period_;
+        // A new time base ends whatever was counting: its start lies a period before 0.
+        startTime_ = 0 - static_cast<u64>(std::min(period_, 0x1p62));
         status_ |= kNullCount;
         unitsSeen_ = units;
         unitsPerSecond_ = static_cast<u32>(units);
@@ -240,11 +240,14 @@ void PitChannel::Update()
         SetOut(level);
 }
 
-void PitChannel::Load(u16 n, double now, bool extra)
+void PitChannel::Load(u16 n, u64 now, bool extra)
 {
     cru_ = n;
     startTime_ = now;
     status_ &= static_cast<u8>(~kNullCount);
+    // The sound takes its lengths anew: two counts can share the fractions of the wave
+    // (any two even counts in mode 3) and differ only in the period.
+    waveChanged_ = true;
     const double clocks = static_cast<double>(n) + (extra ? 1 : 0);
     period_ = inputClock_ ? static_cast<double>(unitsPerSecond_) * clocks / inputClock_ : 0;
 }
@@ -278,7 +281,7 @@ PitChannel::Function PitChannel::FunctionOf(u8 control)
     return kByMode[(control >> 1) & 7];
 }
 
-bool PitChannel::Count(double now, u16* count, u32* periods)
+bool PitChannel::Count(u64 now, u16* count, u32* periods)
 {
     if (function_ == kIdle) {
         *count = 0;
@@ -309,7 +312,7 @@ bool PitChannel::Count(double now, u16* count, u32* periods)
     }
 }
 
-bool PitChannel::CountMode0(double now, u16* count)
+bool PitChannel::CountMode0(u64 now, u16* count)
 {
     // Gate low or half a two-byte count written: the counter holds.
     if (!gate_ || writeState_ == 4) {
@@ -342,7 +345,7 @@ bool PitChannel::CountMode0(double now, u16* count)
     return false;
 }
 
-bool PitChannel::CountMode1(double now, u16* count)
+bool PitChannel::CountMode1(u64 now, u16* count)
 {
     if (!gateTaken_ && gate_ && cr_ != 0) {
         Load(cr_, now, false);
@@ -364,7 +367,7 @@ bool PitChannel::CountMode1(double now, u16* count)
     return true;
 }
 
-bool PitChannel::CountPeriodic(double now, u16* count, u32* periods, bool square)
+bool PitChannel::CountPeriodic(u64 now, u16* count, u32* periods, bool square)
 {
     if (!gate_) {
         *count = ce_;
@@ -374,7 +377,7 @@ bool PitChannel::CountPeriodic(double now, u16* count, u32* periods, bool square
         return true;
     }
     // A new count waits for the end of the running period.
-    if ((status_ & kNullCount) && (period_ <= 0 || now - startTime_ >= period_)) {
+    if ((status_ & kNullCount) && (period_ <= 0 || Since(now) >= period_)) {
         const u16 n = cr_;
         if (n == 0) {
             status_ &= static_cast<u8>(~kNullCount);
@@ -407,6 +410,7 @@ bool PitChannel::CountPeriodic(double now, u16* count, u32* periods, bool square
         const i64 ended = wholePeriods - periodsCounted_;
         *periods = ended > 0xFFFF ? 0xFFFF : static_cast<u32>(ended);
         periodsCounted_ = wholePeriods;
+        MoveOrigin(now, wholePeriods);
     }
     const double value = std::ceil((1 - frac) * cru_);
     if (value < 1) {
@@ -418,7 +422,30 @@ bool PitChannel::CountPeriodic(double now, u16* count, u32* periods, bool square
     return square ? firstHigh_ >= frac : value != 1;
 }
 
-bool PitChannel::CountStrobe(double now, u16* count, bool hardware)
+void PitChannel::MoveOrigin(u64 now, i64 ended)
+{
+    if (ended < 2 || inputClock_ == 0)
+        return;
+    // q periods of n input clocks last units * n / g time units, g = gcd(units * n, clock):
+    // a whole number. The period the counter holds is that quotient unless a state gave
+    // it another; then the start moves, to the unit below, only once a double would blur
+    // the time since.
+    const u64 clocks = u64{unitsPerSecond_} * cru_;
+    const u64 g = std::gcd(clocks, u64{inputClock_});
+    if (clocks != 0 && static_cast<double>(clocks / g) / static_cast<double>(inputClock_ / g) == period_) {
+        const i64 q = static_cast<i64>(inputClock_ / g);
+        const i64 rounds = ended / q - 1;
+        if (rounds > 0) {
+            startTime_ += static_cast<u64>(rounds) * (clocks / g);
+            periodsCounted_ -= rounds * q;
+        }
+    } else if (Since(now) >= 0x1p52) {
+        startTime_ += static_cast<u64>(std::floor(static_cast<double>(ended - 1) * period_));
+        periodsCounted_ -= ended - 1;
+    }
+}
+
+bool PitChannel::CountStrobe(u64 now, u16* count, bool hardware)
 {
     if (!hardware && !gate_) {
         *count = ce_;

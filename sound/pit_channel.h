@@ -20,21 +20,24 @@
 // The counter is not stepped clock by clock: it keeps when its count started and how
 // long one full count lasts in the host's time (nanoseconds of emulated time), and
 // computes count, OUT and the periods that ended whenever it is touched (a port access,
-// every bus tick, a gate change). Rising edges of OUT while the output is enabled are
-// offered as interrupts on the bound line at the next bus tick. The waveform fractions
-// describe OUT for the counter's sound (pit_channel_sound.cpp).
+// every bus tick, a gate change). Times are differences modulo 2^64, as the host's time
+// wraps there, from a start kept recent; only the difference becomes a double. Rising
+// edges of OUT while the output is enabled are offered as interrupts on the bound line
+// at the next bus tick. The waveform fractions describe OUT for the counter's sound
+// (pit_channel_sound.cpp).
 //
 // Wiring: the timer device (Pit8253) owns three counters; the machine sets each
 // counter's input clock (2,000,000 Hz on the MSX-1; 2 MHz when none is set) and binds
 // each "DATA" port (0x84, 0x85, 0x86 on the MSX-1). No machine drives the gate (it stays
 // high) or binds the interrupt line.
 //
-// State, after "_DEV": "VER" u8 0, "SNDG" bool, with sound generation "SNDH", "SNDL",
+// State, after "_DEV": "VER" u8 1, "SNDG" bool, with sound generation "SNDH", "SNDL",
 // "SNDR" i64 and "SNDX" bool, then "ZCR" bool, "CR" u16, "CRT" u8, "CE" u16, "OL" u16,
 // "RSTA", "LSTA", "CWR" u8, "LTCH", "INPT", "OUTP", "SGNL" bool, "DWRS", "DRDS" u8,
 // "CRU" u16, "CEH", "CEL", "CEHX", "CELX" 8-byte doubles, "CER", "CES", "CECO", "LGAT",
-// "MNOD" bool, "INTC" u32, "CEFF" i64, "STTM", "CETM" 8-byte doubles, "BFRQ" u32,
-// "BFRO" u32 (pit_channel_state.cpp). A state is taken only whole and checked first.
+// "MNOD" bool, "INTC" u32, "CEFF" i64, "STTM" 8-byte u64 (version 1; a double in
+// version 0), "CETM" 8-byte double, "BFRQ" u32, "BFRO" u32 (pit_channel_state.cpp). A
+// state is taken only whole and checked first.
 #pragma once
 
 #include <vector>
@@ -120,6 +123,7 @@ public:
     u32 GetPendingEdges() const { return pendingEdges_; }
     u32 GetRaisedCount() const { return raised_; }
     double GetPeriod() const { return period_; }
+    u64 GetStartTime() const { return startTime_; }
 
     // Trace and break switches; the per-mode ones are indexed by the mode.
     enum Switch {
@@ -135,16 +139,24 @@ private:
 
     static Function FunctionOf(u8 control);
     // The mode's counter function at time now: OUT, the count and the periods ended.
-    bool Count(double now, u16* count, u32* periods);
-    bool CountMode0(double now, u16* count);
-    bool CountMode1(double now, u16* count);
-    bool CountPeriodic(double now, u16* count, u32* periods, bool square);
-    bool CountStrobe(double now, u16* count, bool hardware);
+    bool Count(u64 now, u16* count, u32* periods);
+    bool CountMode0(u64 now, u16* count);
+    bool CountMode1(u64 now, u16* count);
+    bool CountPeriodic(u64 now, u16* count, u32* periods, bool square);
+    bool CountStrobe(u64 now, u16* count, bool hardware);
     // Takes count n as the count in use from now; extra adds one input clock.
-    void Load(u16 n, double now, bool extra);
-    // Full counts since the start; a start after now (which only a damaged state holds)
-    // counts as one just made.
-    double Elapsed(double now) const { return now > startTime_ ? (now - startTime_) / period_ : 0; }
+    void Load(u16 n, u64 now, bool extra);
+    // Host time since the start; a start after now (which only a damaged state holds)
+    // counts as one just made. Half the range of the time apart is "after".
+    double Since(u64 now) const
+    {
+        return now - startTime_ < (u64{1} << 63) ? static_cast<double>(now - startTime_) : 0;
+    }
+    // Full counts since the start.
+    double Elapsed(u64 now) const { return Since(now) / period_; }
+    // Moves the start on by whole periods, all but one of those ended, that last a whole
+    // number of time units: the time since it stays small and exact.
+    void MoveOrigin(u64 now, i64 ended);
     void SetWave(double firstHigh, double firstLow, double nextHigh, double nextLow, bool startLevel);
     void ConstantHigh();
     void ConstantAtOut();
@@ -152,7 +164,7 @@ private:
     u16 Readable(u16 value) const;
     // OUT takes level; a rise counts an edge while the output is enabled.
     void SetOut(bool level);
-    double Now() const;
+    u64 Now() const;
     // The segment array goes; the render starts afresh.
     void DropSoundBuffer();
     u64 UnitsPerSecond() const;
@@ -206,9 +218,9 @@ private:
     bool gateTaken_ = false;        // [LGAT] the gate's rise was used as a trigger
     bool noCount_ = true;           // [MNOD] no complete count since the mode was set
     u32 pendingEdges_ = 0;          // [INTC] rises of OUT not yet offered; a tick's worth, halved when refused
-    i64 periodsCounted_ = 0;        // [CEFF] whole periods reported since the count started; under 2^46 a year
-    double startTime_ = 0;          // [STTM] host time the count in use started
-    double period_ = 0;             // [CETM] host time of one full count; 0: nothing counts
+    i64 periodsCounted_ = 0;        // [CEFF] whole periods reported since startTime_: under 2^33 and a tick's worth
+    u64 startTime_ = 0;             // [STTM] host time the count started, or whole periods later; wraps at 2^64
+    double period_ = 0;             // [CETM] host time of one full count, under 2^46 ns at 1 Hz; 0: nothing counts
     u32 inputClock_ = 0;            // Hz
     u32 unitsPerSecond_ = 0;        // [BFRQ]
     u64 unitsSeen_ = 0;             // [BFRO] units per second at the last update

@@ -1,4 +1,5 @@
 // i8253 counter: save and load of its state.
+#include <algorithm>
 #include <cmath>
 
 #include "base/archive.h"
@@ -6,6 +7,9 @@
 #include "sound/pit_channel.h"
 
 namespace {
+
+// Version 1 holds the start time as the host's u64 time; version 0 held it as a double.
+constexpr u8 kVersion = 1;
 
 // Writes each value under its key in the archive's own encodings; doubles go as 8-byte
 // blobs.
@@ -16,16 +20,24 @@ struct Writer {
     bool operator()(u16& v, const char* k) { return a.WriteUInt16(&v, k); }
     bool operator()(u32& v, const char* k) { return a.WriteUInt32(&v, k); }
     bool operator()(i64& v, const char* k) { return a.WriteInt64(&v, k); }
+    bool operator()(u64& v, const char* k) { return a.WriteBlob(&v, sizeof v, k); }
     bool operator()(double& v, const char* k) { return a.WriteBlob(&v, sizeof v, k); }
 };
 
+// A version 0 start time (a double) is kept in doubleStart and converted afterwards.
 struct Reader {
     Archive& a;
+    bool doubleTime = false;
+    double doubleStart = 0;
     bool operator()(bool& v, const char* k) { return a.ReadBool(&v, k); }
     bool operator()(u8& v, const char* k) { return a.ReadUInt8(&v, k); }
     bool operator()(u16& v, const char* k) { return a.ReadUInt16(&v, k); }
     bool operator()(u32& v, const char* k) { return a.ReadUInt32(&v, k); }
     bool operator()(i64& v, const char* k) { return a.ReadInt64(&v, k); }
+    bool operator()(u64& v, const char* k)
+    {
+        return doubleTime ? (*this)(doubleStart, k) : a.ReadBlob(&v, sizeof v, k);
+    }
     bool operator()(double& v, const char* k) { return a.ReadBlob(&v, sizeof v, k) && std::isfinite(v); }
 };
 
@@ -37,7 +49,7 @@ template <typename Visit> static bool VisitCounter(Visit& v, bool& zcr, u16& cr,
                                                    u8& lsta, u8& cwr, bool& ltch, bool& inpt, bool& outp, bool& sgnl,
                                                    u8& dwrs, u8& drds, u16& cru, double* wave, bool& cer, bool& ces,
                                                    bool& ceco, bool& lgat, bool& mnod, u32& intc, i64& ceff,
-                                                   double& sttm, double& cetm, u32& bfrq, u32& bfro)
+                                                   u64& sttm, double& cetm, u32& bfrq, u32& bfro)
 {
     return v(zcr, "ZCR") && v(cr, "CR") && v(crt, "CRT") && v(ce, "CE") && v(ol, "OL") && v(rsta, "RSTA") &&
            v(lsta, "LSTA") && v(cwr, "CWR") && v(ltch, "LTCH") && v(inpt, "INPT") && v(outp, "OUTP") &&
@@ -49,7 +61,7 @@ template <typename Visit> static bool VisitCounter(Visit& v, bool& zcr, u16& cr,
 
 bool PitChannel::SaveState(Archive& archive)
 {
-    if (!Device::SaveState(archive) || !StateBlock::SaveVersion(archive) ||
+    if (!Device::SaveState(archive) || !StateBlock::SaveVersion(archive, kVersion) ||
         !archive.WriteBool(&soundGeneration_, "SNDG"))
         return false;
     if (soundGeneration_ && !(archive.WriteInt64(&highLength_, "SNDH") && archive.WriteInt64(&lowLength_, "SNDL") &&
@@ -67,7 +79,8 @@ bool PitChannel::SaveState(Archive& archive)
 bool PitChannel::LoadState(Archive& archive, LoadContext context)
 {
     bool sound = false;
-    if (!Device::LoadState(archive, context) || !StateBlock::LoadVersion(archive) ||
+    u8 version = 0;
+    if (!Device::LoadState(archive, context) || !StateBlock::LoadVersion(archive, 0, kVersion, &version) ||
         !archive.ReadBool(&sound, "SNDG") || sound != soundGeneration_)
         return false;
     i64 high = highLength_, low = lowLength_, remaining = remaining_;
@@ -83,13 +96,21 @@ bool PitChannel::LoadState(Archive& archive, LoadContext context)
     double wave[4] = {firstHigh_, firstLow_, nextHigh_, nextLow_};
     u32 intc = pendingEdges_, bfrq = unitsPerSecond_, bfro = 0;
     i64 ceff = periodsCounted_;
-    double sttm = startTime_, cetm = period_;
-    Reader r{archive};
+    u64 sttm = startTime_;
+    double cetm = period_;
+    Reader r{archive, version == 0};
     if (!VisitCounter(r, zcr, cr, crt, ce, ol, rsta, lsta, cwr, ltch, inpt, outp, sgnl, dwrs, drds, cru, wave, cer, ces,
                       ceco, lgat, mnod, intc, ceff, sttm, cetm, bfrq, bfro))
         return false;
     if (dwrs > 4 || drds > 7 || cetm < 0 || ceff < 0)
         return false;
+    if (r.doubleTime) {
+        // The same time since the start, from the host's time now (the double was exact up
+        // to 2^53 units, 104 days); a start after now stays one just made.
+        const u64 now = Now();
+        const double since = static_cast<double>(now) - r.doubleStart;
+        sttm = now - static_cast<u64>(std::clamp(since, 0.0, 0x1p62));
+    }
     if (sound) {
         DropSoundBuffer();
         highLength_ = high;

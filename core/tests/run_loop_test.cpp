@@ -138,6 +138,35 @@ TEST(SpeedFigure, ShowsFullSpeedWithinThePacingJitter)
     EXPECT_EQ(speed(90, 0, true), 99);
 }
 
+TEST(RunLoop, SplitAtTheNextEventKeepsEveryCountInRange)
+{
+    // A budget past the event stops at it; an overrun larger than the slice (a negative
+    // budget) raises the count to the event, which stays at "nothing pending" at most.
+    constexpr i32 kNone = ClockInterface::kNothingPending;
+    struct Case {
+        i32 toEvent, budget;
+        i32 budgetAfter, toEventAfter, beyond;
+    };
+    const Case cases[] = {
+        {100, 300, 100, 0, 200},
+        {100, 40, 40, 60, 0},
+        {100, -50, -50, 150, 0},
+        {0, INT32_MAX, 0, 0, INT32_MAX},
+        {kNone, 1000, 1000, kNone - 1000, 0},
+        {kNone, -50, -50, kNone, 0},
+        {kNone - 10, -50, -50, kNone, 0},
+        {kNone, INT32_MIN, INT32_MIN, kNone, 0},
+    };
+    for (const Case& c : cases) {
+        i32 budget = c.budget;
+        i32 toEvent = c.toEvent;
+        const i32 beyond = EmuCore::SplitBudget(&budget, &toEvent);
+        EXPECT_EQ(c.budgetAfter, budget) << c.toEvent << " " << c.budget;
+        EXPECT_EQ(c.toEventAfter, toEvent) << c.toEvent << " " << c.budget;
+        EXPECT_EQ(c.beyond, beyond) << c.toEvent << " " << c.budget;
+    }
+}
+
 TEST(MaxSpeedLoop, TicksTheBusInHostTime)
 {
     CoreRig rig;

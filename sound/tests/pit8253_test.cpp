@@ -18,6 +18,16 @@ namespace {
 // The CPU at twice the input clock: one input clock is two cycles.
 constexpr i32 kCpuHz = 4000000;
 
+// The CPU's time moved on by shift: what the timer reads as the host's time.
+class ShiftedCpu : public machine_run::IdleCpu {
+public:
+    u64 GetTime() const override { return IdleCpu::GetTime() + shift; }
+    // From here the time reads at.
+    void MoveTo(u64 at) { shift = at - IdleCpu::GetTime(); }
+
+    u64 shift = 0;
+};
+
 class Pit8253Test : public ::testing::Test {
 protected:
     void SetUp() override
@@ -45,7 +55,8 @@ protected:
     // Samples taken half-way between input clocks never sit on a count's edge.
     void HalfClock() { rig.cpu->AddCycles(1); }
 
-    SoundRig rig;
+    ShiftedCpu* clock = new ShiftedCpu;
+    SoundRig rig{clock};
     Pit8253* pit = nullptr;
 };
 
@@ -71,25 +82,31 @@ TEST_F(Pit8253Test, SixModesCountAndDriveOut)
         {4, 10, false, {{0, 10, true}, {10, 1, true}, {11, 0, false}, {12, 0, true}, {40, 0, true}}},
         {5, 10, true, {{0, 10, true}, {10, 1, true}, {11, 0, false}, {12, 0, true}}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "mode " << int(c.mode) << " count " << c.n);
-        PitChannel* counter = pit->GetChannel(0);
-        Mode(static_cast<u8>(0x30 | (c.mode << 1)));
-        Data(0, static_cast<u8>(c.n));
-        Data(0, static_cast<u8>(c.n >> 8));
-        if (c.trigger) {
-            Clocks(3);
-            EXPECT_TRUE(counter->GetOut());   // waits for the gate
-            counter->SetGate(false);
-            counter->SetGate(true);
-        }
-        HalfClock();
-        i32 at = 0;
-        for (const Sample& s : c.samples) {
-            Clocks(s.clock - at);
-            at = s.clock;
-            EXPECT_EQ(s.count, Read16()) << "clock " << s.clock;
-            EXPECT_EQ(s.out, counter->GetOut()) << "clock " << s.clock;
+    // The host's time at each count's write: from the start, where a double's step is two
+    // input clocks, and 4.5 input clocks before the time wraps at 2^64.
+    for (const u64 writeAt : {u64{0}, (u64{1} << 62) + 123, 0 - u64{2250}}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "mode " << int(c.mode) << " count " << c.n << " at " << writeAt);
+            PitChannel* counter = pit->GetChannel(0);
+            if (writeAt != 0)
+                clock->MoveTo(writeAt);
+            Mode(static_cast<u8>(0x30 | (c.mode << 1)));
+            Data(0, static_cast<u8>(c.n));
+            Data(0, static_cast<u8>(c.n >> 8));
+            if (c.trigger) {
+                Clocks(3);
+                EXPECT_TRUE(counter->GetOut());   // waits for the gate
+                counter->SetGate(false);
+                counter->SetGate(true);
+            }
+            HalfClock();
+            i32 at = 0;
+            for (const Sample& s : c.samples) {
+                Clocks(s.clock - at);
+                at = s.clock;
+                EXPECT_EQ(s.count, Read16()) << "clock " << s.clock;
+                EXPECT_EQ(s.out, counter->GetOut()) << "clock " << s.clock;
+            }
         }
     }
 }
@@ -174,15 +191,25 @@ TEST_F(Pit8253Test, ControlWordsReachTheCountersTheySelect)
 
 TEST_F(Pit8253Test, TwoPeriodsBetweenUpdatesCountOneRisingEdge)
 {
-    PitChannel* counter = pit->GetChannel(1);
-    Mode(0x74);   // counter 1, mode 2
-    Data(1, 10);
-    Data(1, 0);
-    const u32 before = counter->GetPendingEdges();
-    Clocks(20);
-    counter->Update();
-    EXPECT_EQ(before + 1, counter->GetPendingEdges());
-    EXPECT_TRUE(counter->GetOut());
+    // Also when the host's time wraps at 2^64 at the end of the first period.
+    for (const u64 writeAt : {u64{0}, 0 - u64{5000}}) {
+        PitChannel* counter = pit->GetChannel(1);
+        if (writeAt != 0)
+            clock->MoveTo(writeAt);
+        Mode(0x74);   // counter 1, mode 2
+        Data(1, 10);
+        Data(1, 0);
+        const u32 before = counter->GetPendingEdges();
+        Clocks(20);
+        counter->Update();
+        EXPECT_EQ(before + 1, counter->GetPendingEdges()) << writeAt;
+        EXPECT_TRUE(counter->GetOut()) << writeAt;
+        // 9.5 periods in all: the start moved on by whole periods and one and a half remain,
+        // so the time since it stays small however long the count runs.
+        Clocks(75);
+        counter->Update();
+        EXPECT_EQ(7500u, clock->GetTime() - counter->GetStartTime()) << writeAt;
+    }
 }
 
 TEST_F(Pit8253Test, DebugMenuSwitchesEveryCounterAtOnce)
@@ -209,6 +236,7 @@ TEST_F(Pit8253Test, DebugMenuSwitchesEveryCounterAtOnce)
 
 TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)
 {
+    Clocks(100);   // the counts start at a time other than 0
     Mode(0x36);
     Data(0, 0x10);
     Data(0, 0x27);
@@ -248,12 +276,12 @@ TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)
     pit->GetChannel(0)->Update();
     Seen good;
     ASSERT_TRUE(load(bytes, &good));
+    const bool sound = true;
     EXPECT_EQ(pit->GetChannel(0)->GetCountingElement(), good.count[0]);
 
-    // Patches the value of the counter-th counter (its first record of key).
-    auto patched = [&](const char* key, u8 type, const void* value, size_t size, i32 counter = 0,
-                       Seen* seen = nullptr) {
-        std::vector<u8> b = bytes;
+    // Patches the value of the counter-th counter's record of key; with version, also its
+    // version (the "VER" before the counter's "SNDG").
+    auto patch = [](std::vector<u8>& b, const char* key, u8 type, const void* value, size_t size, i32 counter) {
         std::vector<u8> pattern(key, key + std::strlen(key));
         pattern.push_back(type);
         auto at = std::search(b.begin(), b.end(), pattern.begin(), pattern.end());
@@ -264,13 +292,26 @@ TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)
         const long skip = static_cast<long>(pattern.size()) + (type == Archive::kTypeBlob ? 4 : 0);
         if (at != b.end())
             std::memcpy(&*(at + skip), value, size);
+        return at;
+    };
+    auto patched = [&](const char* key, u8 type, const void* value, size_t size, i32 counter = 0,
+                       Seen* seen = nullptr, const u8* version = nullptr) {
+        std::vector<u8> b = bytes;
+        if (version) {
+            const auto sndg = patch(b, "SNDG", Archive::kTypeBool, &sound, 0, counter);
+            const std::string ver = std::string("VER") + char(Archive::kTypeUInt8);
+            const auto at = std::find_end(b.begin(), sndg, ver.begin(), ver.end());
+            EXPECT_NE(at, sndg);
+            if (at != sndg)
+                *(at + 4) = *version;
+        }
+        patch(b, key, type, value, size, counter);
         Seen ignored;
         return load(b, seen ? seen : &ignored);
     };
     const u8 badState = 5;
     const double notANumber = std::nan("");
     const double negative = -1.0;
-    const bool sound = true;
     EXPECT_FALSE(patched("DWRS", Archive::kTypeUInt8, &badState, 1));
     EXPECT_FALSE(patched("CETM", Archive::kTypeBlob, &notANumber, 8));
     EXPECT_FALSE(patched("CETM", Archive::kTypeBlob, &negative, 8));
@@ -278,14 +319,25 @@ TEST_F(Pit8253Test, StateRoundTripsAndDamagedStatesAreRefused)
     // A start time past the loading machine's clock, in the periodic mode (counter 0) and
     // in mode 0 (counter 1): the count is taken as just started, so it reads its whole
     // count 10000, and no period has ended: no rise of OUT was added, and OUT is as saved.
-    for (const double future : {1e300, 1e12}) {
-        for (i32 counter = 0; counter < 2; ++counter) {
+    // Version 0 held the time as a double (0 here: a u64 time of version 1).
+    const u8 version0 = 0;
+    const u64 later = clock->GetTime() + (u64{1} << 62);
+    for (i32 counter = 0; counter < 2; ++counter) {
+        for (const double future : {1e300, 1e12, 0.0}) {
             Seen seen;
-            EXPECT_TRUE(patched("STTM", Archive::kTypeBlob, &future, 8, counter, &seen));
+            EXPECT_TRUE(future != 0 ? patched("STTM", Archive::kTypeBlob, &future, 8, counter, &seen, &version0)
+                                    : patched("STTM", Archive::kTypeBlob, &later, 8, counter, &seen));
             EXPECT_EQ(10000, seen.count[counter]) << future << " counter " << counter;
             EXPECT_EQ(good.edges[counter], seen.edges[counter]) << future << " counter " << counter;
             EXPECT_EQ(good.out[counter], seen.out[counter]) << future << " counter " << counter;
         }
+        // A version 0 state with the start time the counter holds counts on as this one.
+        const double start = static_cast<double>(pit->GetChannel(counter)->GetStartTime());
+        Seen seen;
+        EXPECT_TRUE(patched("STTM", Archive::kTypeBlob, &start, 8, counter, &seen, &version0));
+        EXPECT_EQ(good.count[counter], seen.count[counter]) << counter;
+        EXPECT_EQ(good.edges[counter], seen.edges[counter]) << counter;
+        EXPECT_EQ(good.out[counter], seen.out[counter]) << counter;
     }
 }
 

@@ -19,8 +19,9 @@ struct Played {
     std::vector<u8> pcm;   // the last second
 };
 
-// Counter 0 with sound, programmed with control and count, played for 1.5 s.
-Played Play(u8 control, u16 count, bool enableOutput)
+// Counter 0 with sound, programmed with control and count (after a quarter second of
+// count before, if any), played for 1.5 s.
+Played Play(u8 control, u16 count, bool enableOutput, u16 before = 0)
 {
     SoundRig rig;
     auto* pit = rig.Add(new Pit8253);
@@ -31,6 +32,11 @@ Played Play(u8 control, u16 count, bool enableOutput)
     if (enableOutput)
         counter->SetOutputEnabled(true);
     pit->WriteMode(control);
+    if (before != 0) {
+        counter->WriteData(static_cast<u8>(before));
+        counter->WriteData(static_cast<u8>(before >> 8));
+        rig.RunSeconds(0.25);
+    }
     counter->WriteData(static_cast<u8>(count));
     counter->WriteData(static_cast<u8>(count >> 8));
     rig.RunSeconds(1.5);
@@ -46,22 +52,25 @@ Played Play(u8 control, u16 count, bool enableOutput)
 TEST(PitChannelSound, SquareWaveSplitsItsPeriodBySamples)
 {
     // 2 MHz input clock: count 4536 lasts 100.02 samples, 4580 lasts 100.99 (101, the
-    // high half taking the extra sample).
+    // high half taking the extra sample), 9072 200.04. A new count with the same halves
+    // of its period (any two even counts) plays at its own pitch.
     struct Case {
         u16 count;
         i32 high, low;
+        u16 before;
     };
-    for (const Case& c : {Case{4536, 50, 50}, Case{4580, 51, 50}}) {
-        const Played p = Play(0x36, c.count, true);
+    for (const Case& c : {Case{4536, 50, 50, 0}, Case{4580, 51, 50, 0}, Case{4580, 51, 50, 4536},
+                          Case{4536, 50, 50, 4580}, Case{9072, 100, 100, 4536}}) {
+        const Played p = Play(0x36, c.count, true, c.before);
         ASSERT_EQ(kRate, p.pcm.size());
         const std::vector<i32> runs = RunLengths(p.pcm, 0, p.pcm.size());
-        ASSERT_GT(runs.size(), 800u);
+        ASSERT_GT(runs.size(), kRate / static_cast<size_t>(c.high + c.low) * 18 / 10);   // two a period
         // Runs alternate between the levels; skip the two the window cuts.
         size_t index = 0;
         for (size_t i = 1; i + 1 < runs.size(); ++i) {
             index += static_cast<size_t>(runs[i - 1]);
             const bool high = p.pcm[index] == 0;
-            ASSERT_EQ(high ? c.high : c.low, runs[i]) << "count " << c.count << " run " << i;
+            ASSERT_EQ(high ? c.high : c.low, runs[i]) << "count " << c.count << " after " << c.before << " run " << i;
         }
         EXPECT_EQ(0, *std::min_element(p.pcm.begin(), p.pcm.end()));
         EXPECT_EQ(255, *std::max_element(p.pcm.begin(), p.pcm.end()));

@@ -66,10 +66,11 @@ public:
     static constexpr i32 kCpuHz = 3579545;
     static constexpr i32 kBusHz = 2450;
 
-    SoundRig()
+    // clock, when given, is the CPU (owned by the machine from here).
+    explicit SoundRig(machine_run::IdleCpu* clock = nullptr)
     {
         machine.CreateDevices();
-        cpu = new machine_run::IdleCpu(kCpuHz);
+        cpu = clock ? clock : new machine_run::IdleCpu(kCpuHz);
         machine.AddDevice(cpu, "CPU", nullptr);
         machine.SetHost(&console);
     }
