@@ -403,45 +403,6 @@ TEST(EventBusState, RoundTripRebindsByNameAndKeepsEveryPhase)
     EXPECT_EQ(b.log.live, 2);  // prototype and the re-made stream
 }
 
-// The tick count wraps modulo 2^32, and a state carries it as its 32 bits: negative as an
-// i32 past 2^31 (earlier builds wrote such counts after theirs overflowed). Each count
-// loads, and a machine loaded with it runs across the top exactly as one loaded at a small
-// count: the states of the two after the run differ in the count alone.
-TEST(EventBusState, EveryTickCountLoadsAndRunsAcrossTheTop)
-{
-    SavedMachine a;
-    a.bus->SetBusFrequency(44100, nullptr);
-    a.AddTimers();
-    RunTicks(*a.bus, {a.chip, a.unit}, 10);
-    const ByteVec good = SaveBus(*a.bus);
-    const ByteVec key = NarrowRecord("CNFRQ");
-    const size_t at = static_cast<size_t>(std::search(good.begin(), good.end(), key.begin(), key.end()) - good.begin()) +
-                      key.size() + 1;
-    ASSERT_LT(at + 4, good.size());
-    auto withCount = [&](ByteVec bytes, u32 count) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<u8>(count >> (8 * i));
-        return bytes;
-    };
-    ASSERT_EQ(withCount(good, 10), good);
-
-    constexpr int kRun = 3000;
-    for (const u32 count : {0x7FFFFFF5u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFF5u, 0xFFFFFFFFu}) {
-        SavedMachine b, c;
-        for (SavedMachine* m : {&b, &c}) {
-            m->AddTimers();
-            m->bus->SetRegistrationOpen(false);
-        }
-        ASSERT_TRUE(LoadBus(*b.bus, withCount(good, count))) << count;
-        ASSERT_TRUE(LoadBus(*c.bus, good));
-        RunTicks(*b.bus, {b.chip, b.unit}, kRun);
-        RunTicks(*c.bus, {c.chip, c.unit}, kRun);
-        EXPECT_EQ(b.bus->GetTickCount(), count + kRun) << count;
-        EXPECT_EQ(SaveBus(*b.bus), withCount(SaveBus(*c.bus), count + kRun)) << count;
-        EXPECT_EQ(b.chip->fires.size(), c.chip->fires.size()) << count;
-    }
-}
-
 TEST(EventBusState, RefusesDamagedOrForeignStates)
 {
     SavedMachine a;
