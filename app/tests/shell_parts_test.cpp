@@ -158,10 +158,12 @@ std::string ErrorBox(const RecordingParts& shell)
 } // namespace
 
 // A state file that cannot be written is told in an error box while the run is held: the
-// console's line, then the folder and the system's reason. The old file stays.
-TEST_F(PartsTest, FailedSaveIsToldInAnErrorBoxAndKeepsTheOldFile)
+// console's line, the folder and the system's reason; the old file stays. Without the
+// program's folder nothing is written anywhere (the working folder least of all), and
+// each save says so.
+TEST_F(PartsTest, FailedSavesAreToldInAnErrorBoxAndWriteNothingElse)
 {
-    Bring("running");
+    Bring("running");  // the BIOS is found while the folder is known
     ASSERT_TRUE(ExecuteSaveState(shell));
     const std::vector<u8> old = ProgramTree::Read("user/states/coleco_v.sav");
     ProgramTree::MakeFolder("user/states/coleco_v.sav.tmp");  // the new file cannot be made
@@ -174,20 +176,13 @@ TEST_F(PartsTest, FailedSaveIsToldInAnErrorBoxAndKeepsTheOldFile)
     EXPECT_TRUE(shell.breakSeen);
     EXPECT_EQ(StateOf(), "running");
     EXPECT_EQ(ProgramTree::Read("user/states/coleco_v.sav"), old);
-}
 
-// Without the program's folder there is no data folder: no state or settings file is
-// written anywhere (the working folder least of all), and each save says so.
-TEST_F(PartsTest, UnknownProgramFolderWritesNothingAndSaysSo)
-{
-    Bring("running");  // the BIOS is found while the folder is known
     BuildProgramFoldersFrom(PathString(), PathString());
     const std::vector<std::string> before = FilesHere();
     const std::string nowhere = "not written: the program's own folder could not be found";
     shell.calls.clear();
     ExecuteSaveState(shell);
     EXPECT_EQ(ErrorBox(shell), "Error while saving state to file \"coleco_v.sav\"\n" + nowhere);
-
     StringW failure;
     EXPECT_FALSE(shell.manager.SaveSettings(&failure));
     EXPECT_EQ(std::string(failure.GetNarrow()), "The program's settings " + nowhere);
