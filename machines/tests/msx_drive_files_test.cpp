@@ -33,11 +33,8 @@ struct MsxFilesCore : StateCore<Msx1Machine> {
     }
     bool HasLine(const std::string& text)
     {
-        core->GetConsole().FlushPending();
-        StringA line;
-        u32 color = 0;
-        for (i32 i = 0; core->GetConsole().GetLine(i, &line, &color); ++i) {
-            if (std::string(line.CStr()).find(text) != std::string::npos)
+        for (i32 back = 0; back < 8; ++back) {
+            if (LastLine(back).find(text) != std::string::npos)
                 return true;
         }
         return false;
@@ -48,12 +45,6 @@ enum class Place { kBios, kMounted, kState, kSettings };
 
 // A folder, or (where the system makes them) a named pipe nobody writes to, in the place
 // of the file.
-#ifdef _WIN32
-constexpr bool kPipes[] = {false};
-#else
-constexpr bool kPipes[] = {false, true};
-#endif
-
 bool MakeNonFile(const std::string& rel, bool pipe)
 {
     const std::filesystem::path where = ProgramTree::Where(rel);
@@ -84,7 +75,11 @@ TEST(MsxDriveFiles, WhatIsNotAFileIsRefusedAtOnce)
         {Place::kSettings, "user/settings/msx.drv", nullptr},
     };
     for (const auto& c : cases) {
-        for (const bool pipe : kPipes) {
+        for (const bool pipe : {false, true}) {
+#ifdef _WIN32
+            if (pipe)
+                continue;
+#endif
             SCOPED_TRACE(std::string(c.rel) + (pipe ? " as a pipe" : " as a folder"));
             ProgramTree tree;
             MsxFilesCore run({{"media/other.rom", msx_test::TestCartridge()}});
@@ -146,12 +141,10 @@ TEST(MsxDriveFiles, ARefusedStateLeavesTheDrivesAsTheyWere)
         run.core->ExecuteConsoleCommand(StringA("MOUNT \"media/banked.rom\""));
         ASSERT_TRUE(run.SlotHolds("banked.rom", true)) << run.LastLine();
 
-        if (c.cut) {
-            // The block's name stands at its opening and at its close.
+        if (c.cut) {  // the block's name stands at its opening and at its close
             const std::string name = "_DRIVES";
             auto at = std::search(state.begin(), state.end(), name.begin(), name.end());
-            ASSERT_NE(at, state.end());
-            at = std::search(at + 1, state.end(), name.begin(), name.end());
+            at = std::search(at + (at != state.end()), state.end(), name.begin(), name.end());
             ASSERT_LT(at - state.begin() + 7 + 40, static_cast<std::ptrdiff_t>(state.size()));
             state.resize(static_cast<size_t>(at - state.begin()) + 7 + 40);
         }

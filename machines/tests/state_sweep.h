@@ -45,11 +45,6 @@ struct Layout {
 // Blobs up to this size are values (timer and event records, sound tables, the aspect).
 inline constexpr size_t kLargestValue = 64;
 
-inline bool IsIntegerWidth(size_t n)
-{
-    return n == 1 || n == 2 || n == 4 || n == 8;
-}
-
 inline Layout Walk(const Bytes& s)
 {
     Layout layout;
@@ -76,7 +71,8 @@ inline Layout Walk(const Bytes& s)
             if ((type & 0xC0) == Archive::kTypeBlob) {
                 value.first = next + 4;
                 value.end = value.first + le(next, 4);
-                value.whole = IsIntegerWidth(value.end - value.first) ? value.end - value.first : 0;
+                const size_t n = value.end - value.first;
+                value.whole = n == 1 || n == 2 || n == 4 || n == 8 ? n : 0;
             } else if ((type & 0xC0) == Archive::kTypeString) {
                 // A count of characters with the terminator, then the characters.
                 value.end = next + 4 + le(next, 4) * ((type & 1) + 1);
@@ -139,14 +135,11 @@ inline void Apply(u8* bytes, const Change& c)
 // Whether c leaves good as it is.
 inline bool Unchanged(const Bytes& good, const Change& c)
 {
-    if (c.flip)
-        return c.pattern == 0;
-    u8 changed[kLargestValue];
-    std::memcpy(changed, &good[c.at], c.width);
-    Change local = c;
-    local.at = 0;
-    Apply(changed, local);
-    return std::memcmp(changed, &good[c.at], c.width) == 0;
+    for (size_t i = 0; i < c.width; ++i) {
+        if (c.flip ? (c.pattern & 0xFF) != 0 : good[c.at + i] != static_cast<u8>(c.pattern >> (8 * (i % 8))))
+            return false;
+    }
+    return true;
 }
 
 // The changes of one value, by sort.
