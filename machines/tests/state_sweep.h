@@ -221,10 +221,7 @@ inline std::string Describe(const Layout& layout, const Change& c)
         if (c.at >= v.first && c.at < v.end)
             key = "\"" + v.key + "\" (bytes " + std::to_string(v.first) + " to " + std::to_string(v.end - 1) + ")";
     }
-    std::string pattern;
-    for (u64 rest = c.pattern; pattern.empty() || rest; rest >>= 4)
-        pattern.insert(pattern.begin(), "0123456789ABCDEF"[rest & 15]);
-    pattern = "0x" + pattern;
+    const std::string pattern = std::to_string(c.pattern);
     if (c.flip)
         return "byte " + std::to_string(c.at) + " of " + key + " flipped by " + pattern;
     return std::to_string(c.width) + " bytes from " + std::to_string(c.at) + " of " + key + " set to " + pattern;
