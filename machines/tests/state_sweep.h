@@ -1,18 +1,15 @@
 // Sweeps of single changes over a machine's saved state, each loaded into a started machine
-// and checked by state_check. The changes of a value:
-//   bits    every bit of every byte flipped;
-//   bytes   every byte set to 0x00, 0xFF, 0x80, 0x7F and two random bytes;
-//   whole   the whole value (an integer of 2, 4 or 8 bytes, a blob of those sizes, a
-//           string's count) set to 0, all ones, the top bit alone, all but the top bit and
-//           three random values; another small blob filled with 0x00, 0xFF or random bytes,
-//           and each of its 32-bit words, when it is made of them, changed as an integer.
-// A change that leaves the bytes as they are is no change and is left out. The random ones
-// come from a fixed seed, so that a fault found is found again.
+// and checked by state_check. A value's changes: every bit of every byte flipped; every
+// byte set to 0x00, 0xFF, 0x80, 0x7F and two random bytes; the whole value (an integer of
+// 2, 4 or 8 bytes, a blob of those sizes, a string's count) set to 0, all ones, the top bit
+// alone, all but the top bit and three random values; another small blob filled with 0x00,
+// 0xFF or random bytes, and each of its 32-bit words changed as an integer. A change that
+// leaves the bytes as they are is left out; the random ones come from a fixed seed, so that
+// a fault found is found again.
 //
-// The full sweep (KUV_FULL_SWEEP set in the environment, as the optimised tree's test
-// does) takes every change; elsewhere each value gets one change of each of its sorts,
-// the kind rotating from value to value, so that a sanitizer tree reaches every value in
-// seconds.
+// The full sweep (KUV_FULL_SWEEP set, as the optimised tree's test does) takes every change;
+// elsewhere each value gets one change of each sort, rotating from value to value, so that
+// a sanitizer tree reaches every value in seconds.
 #pragma once
 
 #include <algorithm>
