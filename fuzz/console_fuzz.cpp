@@ -3,7 +3,7 @@
 // (GO, START) makes the lines after it meet a running machine, or one held in break.
 //
 // An input is up to kMaxLines lines, split at newlines. A line goes to the console as
-// Enter hands it over, whatever its bytes. A line that starts with Escape is pressed
+// Enter hands it over, whatever its bytes, and the console is drawn after it. A line that starts with Escape is pressed
 // key by key instead (each byte after it a host key code; a Shift, Ctrl or Alt code
 // goes down and, the next time, up), so that the line editor and the function keys
 // run the commands.
@@ -109,6 +109,15 @@ void Type(EmuCore& core, const u8* data, size_t size)
         core.ExecuteConsoleCommand(line);
 }
 
+// The console's window: 40 columns, 12 text rows and the command line.
+BufferSurface& ConsoleImage()
+{
+    static BufferSurface image;
+    if (image.GetWidth() == 0)
+        image.SetSize(8 * 40 + 6, 16 * 12 + 6 + 24, false);
+    return image;
+}
+
 // What a run writes into the tree: the saved states and the machine's settings files.
 void ForgetRun()
 {
@@ -185,6 +194,8 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size)
                 const size_t length = static_cast<size_t>(stop - (data + start));
                 Type(*core, data + start, length);
                 start += length + 1;
+                // As the window shows the console, between two lines on the same thread.
+                core->GetConsole().Draw(&ConsoleImage());
             }
             core->Stop();
         }
