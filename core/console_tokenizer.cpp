@@ -159,6 +159,11 @@ i32 TokenList::Tokenize(const StringA& line, ClassSelector selector, TokenFactor
             return start;
         token->position = start;
         token->SetLength(static_cast<u32>(accepted));
+        if (token->Length() != static_cast<u32>(accepted)) {
+            // Longer than its kind's length field holds: cut, it would read as another word.
+            delete token;
+            return start;
+        }
         token->SetGroup(statement);
         if (group)
             Append(group.release());

@@ -11,7 +11,8 @@
 //   5  DelimiterToken: , . or :            9  WordToken: a letter, then letters, digits, full stops
 //   3, 6, 11: token classes nothing on the console produces; 10: no token class
 // A newline, and any character that starts none of these (bytes above 127 included),
-// stops the tokenizer at its position.
+// stops the tokenizer at its position; so does a number or word longer than its 16-bit
+// length field holds.
 #pragma once
 
 #include <list>

@@ -272,18 +272,25 @@ bool CommandInterpreter::OnKey(u8 key, bool down, bool /*previous*/, bool observ
         }
     };
 
+    // Draw takes the scrolling asked for and stops it at the buffer's ends; until then it
+    // is kept within the buffer and a page past them, so that keys held with nothing drawn
+    // (an empty buffer, say) cannot run the count out of its range.
+    auto scroll = [&](i32 rows) {
+        const i32 limit = capacity_ + pageRows_;
+        scrollDelta_ = std::clamp(scrollDelta_ + rows, -limit, limit);
+    };
     switch (key) {
     case kKeyUp:
-        --scrollDelta_;
+        scroll(-1);
         break;
     case kKeyDown:
-        ++scrollDelta_;
+        scroll(1);
         break;
     case kKeyPageUp:
-        scrollDelta_ -= ctrl ? capacity_ : pageRows_;
+        scroll(ctrl ? -capacity_ : -pageRows_);
         break;
     case kKeyPageDown:
-        scrollDelta_ += ctrl ? capacity_ + pageRows_ : pageRows_;
+        scroll(ctrl ? capacity_ + pageRows_ : pageRows_);
         break;
     case kKeyLeft:
         if (cursor_ <= 0) {

@@ -174,7 +174,7 @@ protected:
     std::deque<Line> pending_;   // printed, not yet moved into lines_
     i32 capacity_ = kCapacity;
     i32 topLine_ = 0;            // index of the first line shown; -1 = follow the newest
-    i32 scrollDelta_ = 0;        // scrolling asked for by keys, applied by Draw
+    i32 scrollDelta_ = 0;        // scrolling asked for by keys, applied by Draw; within +-(capacity_ + pageRows_)
     i32 pageRows_ = 0;           // text rows of the last Draw (PageUp/PageDown step)
     i32 columns_ = 0;            // characters per row at the last Draw
     i32 visibleLines_ = 0;       // rows that fit at the last Draw

@@ -50,6 +50,10 @@ TEST(ConsoleTokenizer, LinesSplitIntoTokensOrStopAtTheFirstIllegalCharacter)
         {"\xC3\xA9", 0, ""},
         {"M \"\xE9t\xE9\"", -1, "9@0+1 8@2+5"},
         {"5 STEP", -1, "7@0+1 9@2+4"},
+        // A word or number fills its 16-bit length at most; one longer is no word.
+        {std::string(65535, 'A'), -1, "9@0+65535"},
+        {"STEP " + std::string(65536, 'A'), 5, "9@0+4"},
+        {"CPU " + std::string(65537, '1'), 4, "9@0+3"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

@@ -230,4 +230,11 @@ TEST(ConsoleEditor, EditingAndScrollKeys)
     Hold(console, Console::kKeyRightCtrl, true);
     Tap(console, Console::kKeyPageDown);
     EXPECT_EQ(console.GetScrollDelta(), 10000);
+    // Held with nothing drawn, the scrolling stops a page past the buffer's ends.
+    for (int i = 0; i < 3; ++i)
+        Tap(console, Console::kKeyPageDown);
+    EXPECT_EQ(console.GetScrollDelta(), 10028);
+    for (int i = 0; i < 5; ++i)
+        Tap(console, Console::kKeyPageUp);
+    EXPECT_EQ(console.GetScrollDelta(), -10028);
 }
