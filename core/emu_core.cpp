@@ -54,13 +54,7 @@ EmuCore::EmuCore(EmuCoreSettings* settings, Computer* machine, LockedDisplaySurf
 
     if (machine_) {
         AttachMachine();
-        if (!machine_->CreateDevices())
-            machine_->ClearMachine();
-        ObjectList notices;
-        machine_->LoadMachineSettings(&notices);
-        PrintDescription(true);
-        for (i32 i = 0; i < notices.Count(); ++i)
-            console_.PrintColored(*notices.At(i), ReportColor::kError);
+        PrepareMachine(true);
     }
 
     for (i32 i = 0; i < 6; ++i) {
@@ -139,6 +133,17 @@ void EmuCore::DetachMachine(Computer* machine)
     machine->SetTraceCounter(nullptr);
     machine->SetDisplay(nullptr, nullptr);
     machine->SetSoundOutput(nullptr);
+}
+
+void EmuCore::PrepareMachine(bool closingLine)
+{
+    if (!machine_->CreateDevices())
+        machine_->ClearMachine();
+    ObjectList notices;
+    machine_->LoadMachineSettings(&notices);
+    PrintDescription(closingLine);
+    for (i32 i = 0; i < notices.Count(); ++i)
+        console_.PrintColored(*notices.At(i), ReportColor::kError);
 }
 
 void EmuCore::PrintDescription(bool closingLine)

@@ -312,6 +312,9 @@ private:
     // emu_core.cpp
     bool WorkerMain();
     void PrintDescription(bool closingLine);
+    // Creates the machine's devices, reads its settings files and prints its description,
+    // then what the settings files said (a damaged one kept as .bad, the settings used).
+    void PrepareMachine(bool closingLine);
     void AttachMachine();
     void DetachMachine(Computer* machine);
     void InstallConsoleSurface();

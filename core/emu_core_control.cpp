@@ -9,7 +9,6 @@
 #include "emu/computer.h"
 #include "emu/drive_bay.h"
 #include "emu/sound_stream.h"
-#include "emu/trace_report.h"
 #include "video/display_surface.h"
 #include "video/null_display.h"
 
@@ -270,13 +269,7 @@ bool EmuCore::SetMachine(Computer* machine)
     console_.Clear();
     if (!console_.IsCentred())
         console_.SetCentred(true);
-    if (!machine_->CreateDevices())
-        machine_->ClearMachine();
-    ObjectList notices;
-    machine_->LoadMachineSettings(&notices);
-    PrintDescription(false);
-    for (i32 i = 0; i < notices.Count(); ++i)
-        console_.PrintColored(*notices.At(i), ReportColor::kError);
+    PrepareMachine(false);
     BuildOptionsMenu();
     return true;
 }

@@ -117,32 +117,31 @@ bool DriveBay::LoadKind(Archive& archive, i32 kind)
         if (!archive.ReadStringValue(path, Key(prefix, "FLE", i)) || !archive.ReadUInt64(&size, Key(prefix, "SIZ", i)) ||
             !archive.ReadBool(&latch, Key(prefix, "LCH", i)) || !archive.ReadBool(&read, Key(prefix, "RDD", i)))
             return false;
+        const auto cannotLoad = [&] {
+            LogColoredF("[%s_%ld ERROR] Can not load file \"%s\"!", tag, i, path.GetNarrow());
+            return false;
+        };
+        const auto wrongSize = [&] {
+            LogColoredF("[%s_%ld ERROR] Incorrect file \"%s\" size (need %llu)!", tag, i, path.GetNarrow(),
+                        static_cast<unsigned long long>(size));
+            return false;
+        };
         if (drive->GetPath().Compare(path) != 0) {
             // The named file is tried before the drive gives up its own: a state that
             // names a file deleted since is refused with the drive as it was.
             if (!path.IsEmpty()) {
                 FileStream probe;
-                if (!probe.Open(path, false)) {
-                    LogColoredF("[%s_%ld ERROR] Can not load file \"%s\"!", tag, i, path.GetNarrow());
-                    return false;
-                }
-                if (probe.GetSize() != size) {
-                    LogColoredF("[%s_%ld ERROR] Incorrect file \"%s\" size (need %llu)!", tag, i, path.GetNarrow(),
-                                static_cast<unsigned long long>(size));
-                    return false;
-                }
+                if (!probe.Open(path, false))
+                    return cannotLoad();
+                if (probe.GetSize() != size)
+                    return wrongSize();
             }
             drive->Eject();
-            if (!path.IsEmpty() && !drive->OpenFile(path)) {
-                LogColoredF("[%s_%ld ERROR] Can not load file \"%s\"!", tag, i, path.GetNarrow());
-                return false;
-            }
+            if (!path.IsEmpty() && !drive->OpenFile(path))
+                return cannotLoad();
         }
-        if (drive->GetFileSize() != size) {
-            LogColoredF("[%s_%ld ERROR] Incorrect file \"%s\" size (need %llu)!", tag, i, path.GetNarrow(),
-                        static_cast<unsigned long long>(size));
-            return false;
-        }
+        if (drive->GetFileSize() != size)
+            return wrongSize();
         if (i < kMaxDrivesPerKind)
             group.latch[i] = latch;
         drive->SetLatch(latch);
