@@ -27,6 +27,60 @@ i64 FileTell64(std::FILE* file) {
 #endif
 }
 
+namespace {
+
+enum class OwnReason { kNotAFile = 1, kTemporaryNotAFile = 2 };
+
+class OwnReasons : public std::error_category {
+public:
+    const char* name() const noexcept override { return "kuv file"; }
+    std::string message(int value) const override {
+        switch (static_cast<OwnReason>(value)) {
+        case OwnReason::kNotAFile: return "not a file (a folder, a pipe or a device)";
+        case OwnReason::kTemporaryNotAFile:
+            return "a folder, a pipe or a device stands where its temporary file (\".tmp\") goes";
+        }
+        return "unknown reason";
+    }
+};
+
+const OwnReasons& OwnCategory() {
+    static const OwnReasons category;
+    return category;
+}
+
+}  // namespace
+
+std::error_code NotAFileError() {
+    return std::error_code(static_cast<int>(OwnReason::kNotAFile), OwnCategory());
+}
+
+std::error_code TemporaryNotAFileError() {
+    return std::error_code(static_cast<int>(OwnReason::kTemporaryNotAFile), OwnCategory());
+}
+
+bool NothingThere(const std::error_code& error) {
+    if (error.category() == std::generic_category())
+        return error.value() == ENOENT || error.value() == ENOTDIR;
+#ifdef _WIN32
+    if (error.category() == std::system_category()) {
+        switch (error.value()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_BAD_PATHNAME:
+            return true;
+        default:
+            return false;
+        }
+    }
+#endif
+    return false;
+}
+
 void ClearFileError() {
     errno = 0;
 #ifdef _WIN32

@@ -23,6 +23,16 @@ void ClearFileError();
 // right after the failure, before another call can change it.
 std::error_code LastFileError();
 
+// The reasons of the program's own that no system code says: something other than a
+// regular file stands where a file is opened ("not a file (a folder, a pipe or a
+// device)"), or where a save puts its temporary file.
+std::error_code NotAFileError();
+std::error_code TemporaryNotAFileError();
+
+// The reason says that nothing stands at the path (no such file or folder, or a folder
+// on the way is missing or a file), rather than that something there could not be read.
+bool NothingThere(const std::error_code& error);
+
 // The system's words for a reason ("No space left on device"; on Windows the
 // system's message for its code, "Access is denied."), without a line break at
 // the end; "unknown reason" for no error.

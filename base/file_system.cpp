@@ -1,10 +1,18 @@
 #include "base/file_system.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "base/file_io.h"
 #include "base/native_path.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -17,13 +25,22 @@ bool IsFolder(const StringBase& path) {
 
 }  // namespace
 
-bool FileReadable(const StringBase& path) {
-    if (path.IsEmpty() || IsFolder(path)) return false;
-    std::FILE* f = OpenFilePath(path, "rb");
-    if (!f) return false;
-    std::fclose(f);
-    return true;
+PathProbe ProbePath(const StringBase& path) {
+    PathProbe probe;
+    if (path.IsEmpty()) return probe;
+    std::FILE* f = OpenFilePath(path, "rb", &probe.reason);
+    if (f) {
+        std::fclose(f);
+        probe.holds = PathHolds::kFile;
+    } else if (probe.reason == NotAFileError()) {
+        probe.holds = PathHolds::kNonFile;
+    } else if (!NothingThere(probe.reason)) {
+        probe.holds = PathHolds::kUnreadable;
+    }
+    return probe;
 }
+
+bool FileReadable(const StringBase& path) { return ProbePath(path).holds == PathHolds::kFile; }
 
 bool FileReadableW(const StringW& path) { return FileReadable(path); }
 
@@ -34,12 +51,7 @@ bool FileExists(const StringBase& path) {
     return !ec && fs::exists(status) && !fs::is_directory(status);
 }
 
-bool NonFileAt(const StringBase& path) {
-    if (path.IsEmpty()) return false;
-    std::error_code ec;
-    const fs::file_status status = fs::status(NativePath(path), ec);
-    return !ec && fs::exists(status) && !fs::is_regular_file(status);
-}
+bool NonFileAt(const StringBase& path) { return ProbePath(path).holds == PathHolds::kNonFile; }
 
 bool FolderExists(const StringBase& path) {
     return !path.IsEmpty() && IsFolder(path);
@@ -52,11 +64,50 @@ bool CreateFolder(const StringBase& path) {
     return FolderExists(path);
 }
 
-bool CreateFolders(const StringBase& path) {
-    if (path.IsEmpty()) return false;
+bool CreateFolders(const StringBase& path, std::error_code* error) {
+    std::error_code reason;
+    std::error_code& out = error ? *error : reason;
+    out.clear();
+    if (path.IsEmpty()) {
+        out = std::make_error_code(std::errc::invalid_argument);
+        return false;
+    }
+    const fs::path target = WithoutTrailingSeparators(NativePath(path));
     std::error_code ec;
-    fs::create_directories(WithoutTrailingSeparators(NativePath(path)), ec);
-    return FolderExists(path);
+    if (fs::is_directory(target, ec)) return true;
+    // Made from the top down, each level by the system's own call, so that a refusal
+    // gives the system's reason (the library's own codes on Windows are coarse).
+    // A file in the place of a level gives the system's "already exists".
+    fs::path made;
+    for (const fs::path& part : target) {
+        made /= part;
+        if (!made.has_relative_path() || fs::is_directory(made, ec)) continue;
+        ClearFileError();
+#ifdef _WIN32
+        const bool ok = CreateDirectoryW(made.c_str(), nullptr) != 0;
+#else
+        const bool ok = mkdir(made.c_str(), 0777) == 0;
+#endif
+        if (!ok) {
+            out = LastFileError();
+            if (!fs::is_directory(made, ec)) return false;  // else made meanwhile by another
+            out.clear();
+        }
+    }
+    return true;
+}
+
+bool ReplaceFilePath(const StringBase& from, const StringBase& to, std::error_code& error) {
+    error.clear();
+    ClearFileError();
+#ifdef _WIN32
+    const bool ok = MoveFileExW(NativePath(from).c_str(), NativePath(to).c_str(),
+                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    const bool ok = std::rename(from.GetNarrow(), to.GetNarrow()) == 0;
+#endif
+    if (!ok) error = LastFileError();
+    return ok;
 }
 
 bool DeleteFilePath(const StringBase& path) {

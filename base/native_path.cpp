@@ -1,5 +1,7 @@
 #include "base/native_path.h"
 
+#include "base/file_io.h"
+
 #ifdef _WIN32
 #include <sys/stat.h>
 #else
@@ -50,8 +52,15 @@ int OpenFlags(const char* mode) {
 }  // namespace
 #endif
 
-std::FILE* OpenFilePath(const StringBase& path, const char* mode) {
-    if (!mode) return nullptr;
+std::FILE* OpenFilePath(const StringBase& path, const char* mode, std::error_code* error) {
+    std::error_code reason;
+    std::error_code& out = error ? *error : reason;
+    out.clear();
+    if (!mode || path.IsEmpty()) {
+        out = std::make_error_code(std::errc::invalid_argument);
+        return nullptr;
+    }
+    ClearFileError();
 #ifdef _WIN32
     std::FILE* file = nullptr;
     if (path.GetCharSize() != 1) {
@@ -61,29 +70,51 @@ std::FILE* OpenFilePath(const StringBase& path, const char* mode) {
     } else {
         file = std::fopen(path.GetNarrow(), mode);
     }
+    if (!file) {
+        out = LastFileError();
+        // A folder does not open at all here ("Access is denied"): the reason is what it is.
+        std::error_code ignored;
+        if (std::filesystem::is_directory(NativePath(path), ignored)) out = NotAFileError();
+        return nullptr;
+    }
     // The C library's type of the handle: a device (CON, NUL, a port) or a pipe is
     // character or FIFO here, only a file on a disk is regular.
     struct _stat64 info;
-    if (file && (_fstat64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG)) {
+    if (_fstat64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
         std::fclose(file);
-        file = nullptr;
+        out = NotAFileError();
+        return nullptr;
     }
     return file;
 #else
     const int flags = OpenFlags(mode);
-    if (flags < 0) return nullptr;
+    if (flags < 0) {
+        out = std::make_error_code(std::errc::invalid_argument);
+        return nullptr;
+    }
     // Without O_NONBLOCK a named pipe would hold the open until a writer (or a reader)
     // comes; the type is known only once it is open, and anything but a regular file
     // (a folder, a pipe, a device) is refused before a byte is read or written.
     const int fd = open(path.GetNarrow(), flags | O_NONBLOCK | O_NOCTTY, 0666);
-    if (fd < 0) return nullptr;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || fcntl(fd, F_SETFL, flags & O_APPEND) != 0) {
-        close(fd);
+    if (fd < 0) {
+        out = LastFileError();
+        // A folder opened for writing, or a pipe nobody reads, fails before its type is
+        // seen: what stands there says why.
+        struct stat there;
+        if (stat(path.GetNarrow(), &there) == 0 && !S_ISREG(there.st_mode)) out = NotAFileError();
         return nullptr;
     }
-    std::FILE* file = fdopen(fd, mode);
-    if (!file) close(fd);
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        out = NotAFileError();
+        return nullptr;
+    }
+    std::FILE* file = fcntl(fd, F_SETFL, flags & O_APPEND) == 0 ? fdopen(fd, mode) : nullptr;
+    if (!file) {
+        out = LastFileError();
+        close(fd);
+    }
     return file;
 #endif
 }

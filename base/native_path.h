@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <system_error>
 
 #include "base/string_w.h"
 
@@ -22,5 +23,6 @@ std::filesystem::path WithoutTrailingSeparators(std::filesystem::path path);
 
 // fopen of a path of either width that opens regular files only: a folder, a named
 // pipe or a device is refused (null) at once, without waiting for the other end of a
-// pipe and before anything is read, written or truncated.
-std::FILE* OpenFilePath(const StringBase& path, const char* mode);
+// pipe and before anything is read, written or truncated. On failure error (when given)
+// holds the reason: NotAFileError() for what is not a regular file, else the system's.
+std::FILE* OpenFilePath(const StringBase& path, const char* mode, std::error_code* error = nullptr);

@@ -34,6 +34,7 @@
 
 #include <atomic>
 #include <new>
+#include <system_error>
 #include <thread>
 
 #include "base/memory_stream.h"
@@ -375,7 +376,9 @@ private:
     bool ReadState(StreamInterface& stream, StringA& error, bool& startedHere);
     bool SaveStateLocked(StreamInterface& stream);
     bool LoadStateLocked(StreamInterface& stream, const PathString* fileName);
-    PathString StateFilePath(const PathString& folder, bool create) const;
+    // The state file's path; create makes its folder, and folderError (when given) then
+    // holds why the folder could not be made.
+    PathString StateFilePath(const PathString& folder, bool create, std::error_code* folderError = nullptr) const;
 
     // emu_core_run_max.cpp
     void FrameBoundaryMax(u64 now);

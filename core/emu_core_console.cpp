@@ -4,6 +4,7 @@
 //
 // The whole command runs under the core lock; from the parameter check on it also holds
 // one pause request, so a running worker sits still while the command looks at it.
+#include "base/file_io.h"
 #include "base/file_stream.h"
 #include "base/file_system.h"
 #include "base/object_list.h"
@@ -326,11 +327,20 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
     }
 
     PathString path(file);
-    if (!FileReadable(path)) {
-        if (NonFileAt(path)) {
-            console_.Print(StringA("Error: Not a file (a folder, a pipe or a device)!"));
-            return;
-        }
+    // Only a path where nothing stands is looked for by its name: what stands there and
+    // does not open is said, not swapped for another file of that name.
+    const PathProbe there = ProbePath(path);
+    if (there.holds == PathHolds::kNonFile) {
+        console_.Print(StringA("Error: Not a file (a folder, a pipe or a device)!"));
+        return;
+    }
+    if (there.holds == PathHolds::kUnreadable) {
+        StringA message;
+        message.Format("Error: File could not be read (%s)!", FileErrorText(there.reason).GetNarrow());
+        console_.Print(message);
+        return;
+    }
+    if (there.holds == PathHolds::kNothing) {
         PathString found;
         if (!machine_ || !machine_->LocateFile(GetFileNamePart(path), found)) {
             console_.Print(StringA("Error: File not found!"));

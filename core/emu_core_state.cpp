@@ -17,6 +17,7 @@
 // else its configuration and its drives) and puts that back when the new state is
 // refused: a refused state costs nothing but its message.
 #include "base/archive.h"
+#include "base/file_io.h"
 #include "base/file_stream.h"
 #include "base/file_system.h"
 #include "base/memory_stream.h"
@@ -109,7 +110,7 @@ bool EmuCore::SaveStateToStream(StreamInterface& stream, bool lockHeld)
     return SaveStateLocked(stream);
 }
 
-PathString EmuCore::StateFilePath(const PathString& folder, bool create) const
+PathString EmuCore::StateFilePath(const PathString& folder, bool create, std::error_code* folderError) const
 {
     const char* name = machine_ ? machine_->GetStateName() : nullptr;
     if (!name || !name[0])
@@ -118,7 +119,7 @@ PathString EmuCore::StateFilePath(const PathString& folder, bool create) const
     if (base.IsEmpty())
         base = JoinPath(MakeDataFolder(kDataFolderName, create), kStatesFolder, StringW(), StringW());
     if (create)
-        CreateFolders(base);
+        CreateFolders(base, folderError);
     return JoinPath(base, StringW(), name, kStateExtension);
 }
 
@@ -131,7 +132,8 @@ bool EmuCore::SaveStateToFile(const PathString& folder, bool lockHeld)
     // Without the program's folder the default folder is unknown: the file goes nowhere
     // else (a name without a folder says so).
     const bool nowhere = folder.IsEmpty() && ProgramFolder().IsEmpty();
-    PathString path = StateFilePath(folder, !nowhere);
+    std::error_code folderError;
+    PathString path = StateFilePath(folder, !nowhere, &folderError);
     if (path.IsEmpty())
         return false;
     if (nowhere)
@@ -149,8 +151,9 @@ bool EmuCore::SaveStateToFile(const PathString& folder, bool lockHeld)
         ConsoleReport::PrintError(&console_, "[ERROR] Error while saving state to file \"%s\"", name.CStr());
         stateSaveFailure_.Format("Error while saving state to file \"%s\"", name.CStr());
         if (made) {
-            // Where and why, which the system knows when the file could not be written.
-            const StringW where = SaveFailureWhere(path, error);
+            // Where and why, which the system knows when the file could not be written; a
+            // folder that could not be made is the first reason.
+            const StringW where = SaveFailureWhere(path, folderError ? folderError : error);
             ConsoleReport::PrintError(&console_, "%s", where.GetNarrow());
             stateSaveFailure_.Append("\n");
             stateSaveFailure_.Append(where);
@@ -290,26 +293,36 @@ bool EmuCore::LoadStateFromFile(const PathString& folder, bool lockHeld)
     ScopedLock lock(lockHeld ? nullptr : &coreLock_);
     if (!workerAlive_.load())
         return false;
-    // The per-user folder first, then the one beside the program (states shipped with it).
+    // The per-user folder first, then the one beside the program (states shipped with it)
+    // when nothing stands in the user's: a file there that does not open is said, not
+    // swapped for the shipped one.
     PathString path = StateFilePath(folder, false);
-    if (!path.IsEmpty() && !FileReadable(path) && folder.IsEmpty()) {
+    PathProbe there = ProbePath(path);
+    if (!path.IsEmpty() && there.holds == PathHolds::kNothing && folder.IsEmpty()) {
         const char* name = machine_->GetStateName();
         const PathString shipped = JoinPath(ProgramFolder(), kStatesFolder, name, kStateExtension);
-        if (FileReadable(shipped))
+        const PathProbe shippedThere = ProbePath(shipped);
+        if (shippedThere.holds != PathHolds::kNothing) {
             path = shipped;
+            there = shippedThere;
+        }
     }
-    if (NonFileAt(path)) {
+    const StringA fileName(GetFileNamePart(path).GetNarrow());
+    if (there.holds == PathHolds::kNonFile || there.holds == PathHolds::kUnreadable) {
+        StringA reason(there.holds == PathHolds::kNonFile ? kNotAFile : "could not be read: ");
+        if (there.holds == PathHolds::kUnreadable)
+            reason.Append(FileErrorText(there.reason));
         ConsoleReport::PrintError(&console_, "[ERROR] Error while loading state from file \"%s\" (%s)",
-                                  StringA(GetFileNamePart(path).GetNarrow()).CStr(), kNotAFile);
+                                  fileName.CStr(), reason.CStr());
         return false;
     }
-    if (path.IsEmpty() || !FileReadable(path)) {
+    if (path.IsEmpty() || there.holds == PathHolds::kNothing) {
         if (!started_.load()) {
             console_.Clear();
             console_.SetCentred(false);
         }
         ConsoleReport::PrintInfo(&console_, "State not loaded, because file \"%s\" did not exists (no state was saved?)",
-                                 StringA(GetFileNamePart(path).GetNarrow()).CStr());
+                                 fileName.CStr());
         return false;
     }
     FileStream file;

@@ -147,6 +147,12 @@ public:
                               const PathString& altSecond = PathString());
     bool LoadFilePairToMemoryEnd(u32 end, const StringA& description, const PathString& first,
                                  const PathString& second);
+    // The loads' second half, on files already found (each search runs once, so what it
+    // passed over is told once).
+    bool LoadFoundToMemory(FileStream& stream, u32 position, u32 minSize, u32 maxSize, const StringA& description,
+                           const PathString& name);
+    bool LoadFoundPairToMemory(FileStream& even, FileStream& odd, u32 position, const StringA& description,
+                               const PathString& first, const PathString& second);
 
     ParamSet* GetParamSet() const { return params_; }
     SystemInterface* GetHost() const { return host_; }

@@ -5,10 +5,12 @@
 //   <program>configs/<model id>/N   <program>configs/<family id>/N
 //   <program>configs/N              <program>N
 // and then the same four under the per-user data folder when that exists. An empty id
-// drops out of the path with its separator. Only regular files count: a folder or a
-// named pipe under the name is passed over with a message.
+// drops out of the path with its separator; the user's folder drops out when it is the
+// program's own. Only regular files that open count: a folder, a named pipe or a file
+// that does not open under the name is passed over with a message, once a search.
 #include <memory>
 
+#include "base/file_io.h"
 #include "base/file_stream.h"
 #include "base/file_system.h"
 #include "base/path_text.h"
@@ -41,14 +43,23 @@ bool TryCandidates(const Device& device, const PathString& base, const StringW& 
     for (const PathString& candidate : candidates) {
         if (candidate.IsEmpty())
             continue;
-        if (FileReadable(candidate)) {
+        // What stands under the name and does not open would otherwise vanish without a word.
+        const PathProbe probe = ProbePath(candidate);
+        switch (probe.holds) {
+        case PathHolds::kFile:
             out = candidate;
             return true;
-        }
-        // A folder or a named pipe under the name would otherwise vanish without a word.
-        if (NonFileAt(candidate))
+        case PathHolds::kNonFile:
             device.LogColoredF("[ERROR] \"%s\" is not a file (a folder, a pipe or a device), passed over!",
                                candidate.GetNarrow());
+            break;
+        case PathHolds::kUnreadable:
+            device.LogColoredF("[ERROR] \"%s\" could not be read (%s), passed over!", candidate.GetNarrow(),
+                               FileErrorText(probe.reason).GetNarrow());
+            break;
+        case PathHolds::kNothing:
+            break;
+        }
     }
     return false;
 }
@@ -67,7 +78,7 @@ bool Device::LocateFile(const PathString& name, PathString& out)
     if (TryCandidates(*this, ProgramFolder(), model, family, name, out))
         return true;
     const PathString userFolder = MakeDataFolder(StringW(kDataFolderName), false);
-    if (!FolderExists(userFolder))
+    if (!FolderExists(userFolder) || userFolder.Compare(ProgramFolder()) == 0)
         return false;
     return TryCandidates(*this, userFolder, model, family, name, out);
 }
@@ -112,45 +123,50 @@ int Device::LoadFileToMemory(u32 position, u32 minSize, u32 maxSize, const Strin
 {
     FileStream stream;
     const int found = FindOneOf(stream, description, name1, name2, name3, name4, name5, false);
-    if (found == 0)
-        return 0;
     const PathString* names[] = {&name1, &name2, &name3, &name4, &name5};
-    const char* name = names[found - 1]->GetNarrow();
+    if (found == 0 || !LoadFoundToMemory(stream, position, minSize, maxSize, description, *names[found - 1]))
+        return 0;
+    return found;
+}
+
+bool Device::LoadFoundToMemory(FileStream& stream, u32 position, u32 minSize, u32 maxSize,
+                               const StringA& description, const PathString& fileName)
+{
+    const char* name = fileName.GetNarrow();
     const u64 size = stream.GetSize();
     if (minSize != 0 && size < minSize) {
         LogColoredF("[ERROR] File \"%s\" is too small to be loaded (<%lu)!", name, minSize);
-        return 0;
+        return false;
     }
     if (maxSize != 0 && size > maxSize) {
         LogColoredF("[ERROR] File \"%s\" is too big to be loaded (>%lu)!", name, maxSize);
-        return 0;
+        return false;
     }
     const unsigned long long at = position;
     if (!memory_ || !memory_->LoadFromStream(stream, position, 1, 1)) {
         LogColoredF("[ERROR] Can not load file \"%s\" to memory at position %llXh (%s)!", name, at,
                     description.GetNarrow());
-        return 0;
+        return false;
     }
     LogF("[INIT] File \"%s\" loaded to memory at position %llXh (%s)", name, at, description.GetNarrow());
-    return found;
+    return true;
 }
 
 int Device::LoadFileToMemoryEnd(u32 end, u32 minSize, u32 maxSize, const StringA& description,
                                 const PathString& name1, const PathString& name2, const PathString& name3,
                                 const PathString& name4, const PathString& name5)
 {
-    u64 size = 0;
-    {
-        FileStream stream;
-        if (FindOneOf(stream, description, name1, name2, name3, name4, name5, false) == 0)
-            return 0;
-        size = stream.GetSize();
-    }
+    FileStream stream;
+    const int found = FindOneOf(stream, description, name1, name2, name3, name4, name5, false);
+    if (found == 0)
+        return 0;
+    const u64 size = stream.GetSize();
     if (size > end)
         return 0;
-    // The same search runs again and so takes the same file.
-    return LoadFileToMemory(end - static_cast<u32>(size), minSize, maxSize, description, name1, name2, name3,
-                            name4, name5);
+    const PathString* names[] = {&name1, &name2, &name3, &name4, &name5};
+    if (!LoadFoundToMemory(stream, end - static_cast<u32>(size), minSize, maxSize, description, *names[found - 1]))
+        return 0;
+    return found;
 }
 
 bool Device::LoadFilePairToMemory(u32 position, const StringA& description, const PathString& first,
@@ -163,6 +179,12 @@ bool Device::LoadFilePairToMemory(u32 position, const StringA& description, cons
         return false;
     if (FindOneOf(odd, description, second, altSecond, PathString(), PathString(), PathString(), false) == 0)
         return false;
+    return LoadFoundPairToMemory(even, odd, position, description, first, second);
+}
+
+bool Device::LoadFoundPairToMemory(FileStream& even, FileStream& odd, u32 position, const StringA& description,
+                                   const PathString& first, const PathString& second)
+{
     const char* a = first.GetNarrow();
     const char* b = second.GetNarrow();
     if (even.GetSize() != odd.GetSize()) {
@@ -188,18 +210,14 @@ bool Device::LoadFilePairToMemory(u32 position, const StringA& description, cons
 bool Device::LoadFilePairToMemoryEnd(u32 end, const StringA& description, const PathString& first,
                                      const PathString& second)
 {
-    u64 total = 0;
-    {
-        FileStream even;
-        FileStream odd;
-        if (FindOneOf(even, description, first, PathString(), PathString(), PathString(), PathString(), false) == 0)
-            return false;
-        if (FindOneOf(odd, description, second, PathString(), PathString(), PathString(), PathString(), false) == 0)
-            return false;
-        total = even.GetSize() + odd.GetSize();
-    }
+    FileStream even;
+    FileStream odd;
+    if (FindOneOf(even, description, first, PathString(), PathString(), PathString(), PathString(), false) == 0)
+        return false;
+    if (FindOneOf(odd, description, second, PathString(), PathString(), PathString(), PathString(), false) == 0)
+        return false;
+    const u64 total = even.GetSize() + odd.GetSize();
     if (total > end)
         return false;
-    return LoadFilePairToMemory(end - static_cast<u32>(total), description, first, second, PathString(),
-                                PathString());
+    return LoadFoundPairToMemory(even, odd, end - static_cast<u32>(total), description, first, second);
 }

@@ -67,14 +67,16 @@ bool Computer::SaveMachineSettings(StringW* failures)
 {
     // Without the program's folder there is no data folder: nothing is written elsewhere.
     const PathString folder = ProgramFolder().IsEmpty() ? PathString() : SettingsFolder(true);
+    std::error_code folderError;
     if (!folder.IsEmpty())
-        CreateFolder(folder);
-    // A failed file adds its line; the message says where and why.
-    const auto failed = [failures](const PathString& path, const std::error_code& error) {
+        CreateFolders(folder, &folderError);
+    // A failed file adds its line; the message says where and why (first of all, why
+    // the folder could not be made).
+    const auto failed = [failures, &folderError](const PathString& path, const std::error_code& error) {
         if (failures) {
             if (!failures->IsEmpty())
                 failures->Append("\n");
-            failures->Append(SaveFailureLine(path, error));
+            failures->Append(SaveFailureLine(path, folderError ? folderError : error));
         }
         return false;
     };

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <system_error>
 
 #include "base/dictionary.h"
@@ -20,18 +19,7 @@
 #include <unistd.h>
 #endif
 
-namespace fs = std::filesystem;
-
 namespace {
-
-std::FILE* CreateForWriting(const PathString& path)
-{
-#ifdef _WIN32
-    return _wfopen(path.GetWide(), L"wb");
-#else
-    return std::fopen(path.GetNarrow(), "wb");
-#endif
-}
 
 // The bytes must be on the disk before the rename makes them the file; otherwise a crash
 // right after the rename could leave an empty file under the target's name.
@@ -46,18 +34,24 @@ bool FlushToDisk(std::FILE* file)
 #endif
 }
 
-bool WriteAll(const PathString& path, const void* data, u64 size, std::error_code& error)
+// Writes the temporary file; created tells whether it was made (and so is the writer's
+// own to remove).
+bool WriteAll(const PathString& path, const void* data, u64 size, std::error_code& error, bool& created)
 {
+    created = false;
     if (size > SIZE_MAX) {
         error = std::make_error_code(std::errc::file_too_large);
         return false;
     }
-    ClearFileError();
-    std::FILE* file = CreateForWriting(path);
+    // Opened as every file is: a pipe there would hold the save until a reader came, and
+    // a device would take the bytes; what stands there is not the writer's to remove.
+    std::FILE* file = OpenFilePath(path, "wb", &error);
     if (!file) {
-        error = LastFileError();
+        if (error == NotAFileError())
+            error = TemporaryNotAFileError();
         return false;
     }
+    created = true;
     // The first failure is the reason; the calls after it may fail for the same cause.
     const size_t count = static_cast<size_t>(size);
     ClearFileError();  // an opening that worked may leave a code (the file existed)
@@ -94,14 +88,13 @@ bool WriteFileSafely(const PathString& path, const void* data, u64 size, std::er
     }
     PathString temp(path);
     temp.Append(".tmp");
-    if (!WriteAll(temp, data, size, out)) {
-        DeleteFilePath(temp);
+    bool created = false;
+    if (!WriteAll(temp, data, size, out, created)) {
+        if (created)
+            DeleteFilePath(temp);
         return false;
     }
-    // Replaces an existing target in one step on both hosts (MoveFileEx with
-    // MOVEFILE_REPLACE_EXISTING underneath on Windows).
-    fs::rename(NativePath(temp), NativePath(path), out);
-    if (out) {
+    if (!ReplaceFilePath(temp, path, out)) {
         DeleteFilePath(temp);
         return false;
     }

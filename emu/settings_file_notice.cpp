@@ -1,7 +1,6 @@
 #include "emu/settings_file_notice.h"
 
-#include <filesystem>
-#include <system_error>
+#include <cstdio>
 
 #include "base/dictionary.h"
 #include "base/file_system.h"
@@ -9,12 +8,30 @@
 #include "base/native_path.h"
 #include "base/path_text.h"
 #include "base/string_w.h"
+#include "emu/safe_file_write.h"
 
-namespace fs = std::filesystem;
+namespace {
+
+bool ReadWholeFile(const PathString& path, std::vector<u8>& bytes)
+{
+    std::FILE* file = OpenFilePath(path, "rb");
+    if (!file)
+        return false;
+    u8 block[16384];
+    size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, file)) != 0)
+        bytes.insert(bytes.end(), block, block + got);
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+} // namespace
 
 bool SettingsFileUnreadable(const PathString& path)
 {
-    return !FileReadable(path) && (FileExists(path) || FolderExists(path));
+    const PathHolds holds = ProbePath(path).holds;
+    return holds == PathHolds::kNonFile || holds == PathHolds::kUnreadable;
 }
 
 const char* SettingsUsedText(bool fromProgramFolder, bool complete, bool taken)
@@ -38,9 +55,11 @@ StringA KeepUnreadableSettingsFile(const PathString& path, const char* used)
     }
     PathString kept(path);
     kept.Append(".bad");
-    std::error_code error;
-    fs::copy_file(NativePath(path), NativePath(kept), fs::copy_options::overwrite_existing, error);
-    if (error)
+    // Copied by hand and written as settings are: the C++ library's copy of the MinGW
+    // runtime takes any two files of a drive for the same file and so refuses to replace
+    // an older "<name>.bad".
+    std::vector<u8> bytes;
+    if (!ReadWholeFile(path, bytes) || !WriteFileSafely(kept, bytes.data(), bytes.size()))
         notice.Format("Settings file \"%s\" could not be read nor kept: %s", name.CStr(), used);
     else
         notice.Format("Settings file \"%s\" could not be read: kept as \"%s.bad\", %s", name.CStr(), name.CStr(),

@@ -9,11 +9,13 @@
 #include <sys/stat.h>
 #endif
 
+#include "base/file_io.h"
 #include "base/file_stream.h"
 #include "base/file_system.h"
 #include "base/string_a.h"
 #include "base/system_utils.h"
 #include "base/tests/temp_folder.h"
+#include "base/tests/unreadable_path.h"
 
 
 namespace {
@@ -135,37 +137,68 @@ TEST_F(FileStreamTest, SetSizeKeepsBytesWrittenPastTheMeasuredEnd) {
 
 // Nothing but a regular file opens, for reading or writing, and a named pipe with no
 // one at its other end is answered at once (a blocking open would hang the test here).
+// The probe tells apart what does not open: nothing there, what is no file, and a file
+// that refuses the open, with the system's reason.
 TEST_F(FileStreamTest, OnlyARegularFileOpens) {
     WriteFile("plain.bin", "abc");
     std::filesystem::create_directory(dir_ / "folder.rom");
+    const UnreadablePath held(dir_ / "held.rom");
+    ASSERT_TRUE(held.Made());
     struct Case {
         std::string path;
-        bool file;
-        bool nonFile;  // NonFileAt tells it without opening
+        PathHolds holds;
     };
-    std::vector<Case> cases = {{Path("plain.bin"), true, false}, {Path("folder.rom"), false, true}};
+    std::vector<Case> cases = {{Path("plain.bin"), PathHolds::kFile},
+                               {Path("folder.rom"), PathHolds::kNonFile},
+                               {Path("held.rom"), PathHolds::kUnreadable},
+                               {Path("missing.rom"), PathHolds::kNothing},
+                               {Path("plain.bin/below.rom"), PathHolds::kNothing}};
 #ifdef _WIN32
-    cases.push_back({"NUL", false, false});
+    cases.push_back({"NUL", PathHolds::kNonFile});
 #else
     ASSERT_EQ(mkfifo(Path("pipe.rom").c_str(), 0600), 0);
-    cases.push_back({Path("pipe.rom"), false, true});
-    cases.push_back({"/dev/null", false, true});
+    cases.push_back({Path("pipe.rom"), PathHolds::kNonFile});
+    cases.push_back({"/dev/null", PathHolds::kNonFile});
 #endif
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const bool file = c.holds == PathHolds::kFile;
         const StringA path(c.path.c_str());
+        const PathProbe probe = ProbePath(path);
+        EXPECT_EQ(probe.holds, c.holds);
+        if (c.holds == PathHolds::kUnreadable) {
+            EXPECT_EQ(FileErrorText(probe.reason).GetNarrow(), UnreadablePath::Reason());
+        }
         FileStream s;
-        EXPECT_EQ(s.Open(path, false), c.file) << c.path;
+        EXPECT_EQ(s.Open(path, false), file);
         s.Close();
-        EXPECT_EQ(FileReadable(path), c.file) << c.path;
-        EXPECT_EQ(NonFileAt(path), c.nonFile) << c.path;
+        EXPECT_EQ(FileReadable(path), file);
+        EXPECT_EQ(NonFileAt(path), c.holds == PathHolds::kNonFile);
         char out[4] = {};
-        EXPECT_EQ(ReadFileBytes(c.path.c_str(), out, 3), c.file ? 3u : 0u) << c.path;
-        EXPECT_EQ(FileSizeOf(c.path.c_str()), c.file ? 3u : 0u) << c.path;
-        if (c.file) continue;
-        EXPECT_FALSE(s.Open(path, true)) << c.path;
-        EXPECT_FALSE(s.Create(path)) << c.path;
+        EXPECT_EQ(ReadFileBytes(c.path.c_str(), out, 3), file ? 3u : 0u);
+        EXPECT_EQ(FileSizeOf(c.path.c_str()), file ? 3u : 0u);
+        if (c.holds != PathHolds::kNonFile) continue;
+        EXPECT_FALSE(s.Open(path, true));
+        EXPECT_FALSE(s.Create(path));
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir_ / "folder.rom"));
+}
+
+// Folders are made level by level; where one cannot be, the system's reason for it.
+TEST_F(FileStreamTest, FoldersAreMadeOrTheReasonTold) {
+    WriteFile("plain", "p");
+    std::filesystem::create_directories(dir_ / "there" / "deep");
+    const struct {
+        const char* rel;
+        bool made;
+    } cases[] = {{"there", true}, {"there/deep/er/est", true}, {"new/a/b", true}, {"plain", false}, {"plain/x", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rel);
+        std::error_code error;
+        EXPECT_EQ(CreateFolders(StringA(Path(c.rel).c_str()), &error), c.made);
+        EXPECT_EQ(std::filesystem::is_directory(dir_ / c.rel), c.made);
+        EXPECT_EQ(!error, c.made) << FileErrorText(error).GetNarrow();
+    }
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 // State files: a save that fails part-way leaves the previous file whole.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
+#include "base/file_io.h"
 #include "core/tests/core_rig.h"
 #include "emu/tests/program_tree.h"
 
@@ -54,5 +58,17 @@ TEST(StateFile, AFailedSaveKeepsThePreviousFile)
     machine->failSave = false;
     EXPECT_TRUE(core.SaveStateToFile(PathString(), false));
     EXPECT_FALSE(ProgramTree::Read("user/states/test_pc.sav") == first) << "the machine ran on in between";
+
+    // A folder that cannot be made: the reason is the folder's, not the file's open below it.
+    std::filesystem::remove_all(ProgramTree::Where("user/states"));
+    ProgramTree::WriteBytes("user/states", {'x'});
+    EXPECT_FALSE(core.SaveStateToFile(PathString(), false));
+#ifdef _WIN32
+    const std::string reason = FileErrorText(std::error_code(183, std::system_category())).GetNarrow();
+#else
+    const std::string reason = FileErrorText(std::make_error_code(std::errc::file_exists)).GetNarrow();
+#endif
+    const std::string failure = core.GetStateSaveFailure().GetNarrow();
+    EXPECT_EQ(failure.substr(failure.rfind("\": ") + 3), reason) << failure;
     core.Shutdown();
 }

@@ -118,8 +118,8 @@ TEST_F(MachineSettingsTest, MissingForeignOrDamagedFilesChangeNothingUnread)
 }
 
 // The save at exit writes over a per-user file that could not be read (its last byte cut)
-// or leaves a folder in its place: the file is kept aside first, and the notice names it
-// and the settings in use.
+// or leaves a folder in its place: the file is kept aside first (over an older copy), and
+// the notice names it and the settings in use.
 TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
 {
     const std::string bad = "\" could not be read: kept as \"";
@@ -153,10 +153,13 @@ TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
         const std::vector<u8> good = ProgramTree::Read(rel);
         const std::vector<u8> damaged(good.begin(), good.end() - 1);
         ProgramTree::Remove(rel);
-        if (c.folder)
+        if (c.folder) {
             ProgramTree::MakeFolder(rel);
-        else
+        } else {
             ProgramTree::WriteBytes(rel, damaged);
+            // A copy kept from an earlier damage gives way to this one.
+            ProgramTree::WriteBytes(rel + ".bad", {'o', 'l', 'd', 'e', 'r'});
+        }
 
         SettingsMachine machine;
         ObjectList notices;

@@ -12,10 +12,38 @@
 #include "emu/safe_file_write.h"
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The reason the save gives: the system's, or the writer's own for what stands where the
+// temporary file goes.
+std::string Reason(const char* text, int windowsCode)
+{
+    if (text == nullptr)
+        return FileErrorText(TemporaryNotAFileError()).GetNarrow();
+#ifdef _WIN32
+    return FileErrorText(std::error_code(windowsCode, std::system_category())).GetNarrow();
+#else
+    (void)windowsCode;
+    return text;
+#endif
+}
+
+void MakePipe(const fs::path& where)
+{
+#ifdef _WIN32
+    (void)where;  // no named pipes in the file system there
+#else
+    mkfifo(where.c_str(), 0600);
+#endif
+}
+
+} // namespace
 
 TEST(SafeFileWriteTest, AFailedSaveKeepsTheOldFileAndSaysWhereAndWhy)
 {
@@ -24,33 +52,34 @@ TEST(SafeFileWriteTest, AFailedSaveKeepsTheOldFileAndSaysWhereAndWhy)
     const struct {
         const char* file;
         void (*spoil)(const fs::path& folder);
-        const char* reason;
-        int windowsCode;  // 0: the case needs a Unix host
+        const char* reason;  // null: what stands at the temporary file's place is no file
+        int windowsCode;     // 0: the case needs a Unix host
     } cases[] = {
         {"plain/x.ini", [](const fs::path& f) { std::ofstream(f / "plain") << "p"; }, "Not a directory", 3},
-        {"x.ini", [](const fs::path& f) { fs::create_directory(f / "x.ini.tmp"); }, "Is a directory", 5},
-        // A full disk: the temporary file is the device that is always full.
-        {"x.ini", [](const fs::path& f) { fs::create_symlink("/dev/full", f / "x.ini.tmp"); },
-         "No space left on device", 0},
+        {"x.ini", [](const fs::path& f) { fs::create_directory(f / "x.ini.tmp"); }, nullptr, -1},
+        // A device takes nothing (here the one that is always full), and a named pipe
+        // nobody reads does not hold the save.
+        {"x.ini", [](const fs::path& f) { fs::create_symlink("/dev/full", f / "x.ini.tmp"); }, nullptr, 0},
+        {"x.ini", [](const fs::path& f) { MakePipe(f / "x.ini.tmp"); }, nullptr, 0},
         // Read-only for all but root, who is skipped.
         {"x.ini", [](const fs::path& f) { fs::permissions(f, fs::perms::owner_read | fs::perms::owner_exec); },
          "Permission denied", 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.reason);
+        SCOPED_TRACE(c.reason ? c.reason : "no file at the temporary file's place");
 #ifdef _WIN32
         if (c.windowsCode == 0)
             continue;
-        const std::string reason = FileErrorText(std::error_code(c.windowsCode, std::system_category())).GetNarrow();
 #else
-        const std::string reason = c.reason;
-        if ((reason == "Permission denied" && geteuid() == 0) ||
-            (reason == "No space left on device" && !fs::exists("/dev/full")))
+        if ((c.reason && std::string(c.reason) == "Permission denied" && geteuid() == 0) ||
+            (c.windowsCode == 0 && !c.reason && !fs::exists("/dev/full")))
             continue;
 #endif
+        const std::string reason = Reason(c.reason, c.windowsCode);
         TempFolder temp("kuv_save");
         std::ofstream(temp / "x.ini", std::ios::binary) << "old";
         c.spoil(temp.Path());
+        const auto stood = fs::symlink_status(temp / "x.ini.tmp").type();
         const fs::path target = (temp / c.file).make_preferred();
         const PathString path(StringW(reinterpret_cast<const wchar16*>(target.u16string().c_str())));
 
@@ -59,11 +88,29 @@ TEST(SafeFileWriteTest, AFailedSaveKeepsTheOldFileAndSaysWhereAndWhy)
         fs::permissions(temp.Path(), fs::perms::owner_all);
         std::ifstream old(temp / "x.ini", std::ios::binary);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), std::istreambuf_iterator<char>()), "old");
-        EXPECT_TRUE(fs::is_directory(temp / "x.ini.tmp") || !fs::exists(fs::symlink_status(temp / "x.ini.tmp")))
-            << "the temporary file stayed";
+        EXPECT_EQ(fs::symlink_status(temp / "x.ini.tmp").type(), stood) << "what stood there is left as it was";
         std::string line("\"");
         line.append(target.filename().string()).append("\" in folder \"");
         line.append((target.parent_path() / "").string()).append("\": ").append(reason);
         EXPECT_EQ(SaveFailureLine(path, error).GetNarrow(), line);
+    }
+}
+
+// A save replaces what is there: the target and a temporary file left by an earlier save.
+TEST(SafeFileWriteTest, ASaveReplacesTheFileAndALeftTemporaryFile)
+{
+    for (const bool leftover : {false, true}) {
+        SCOPED_TRACE(leftover ? "a temporary file left" : "the target alone");
+        TempFolder temp("kuv_save");
+        std::ofstream(temp / "x.ini", std::ios::binary) << "older contents";
+        if (leftover)
+            std::ofstream(temp / "x.ini.tmp", std::ios::binary) << "left";
+        const fs::path target = (temp / "x.ini").make_preferred();
+        const PathString path(StringW(reinterpret_cast<const wchar16*>(target.u16string().c_str())));
+        std::error_code error;
+        EXPECT_TRUE(WriteFileSafely(path, "new", 3, &error)) << FileErrorText(error).GetNarrow();
+        std::ifstream now(target, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(now), std::istreambuf_iterator<char>()), "new");
+        EXPECT_FALSE(fs::exists(temp / "x.ini.tmp"));
     }
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@
 
 #include "base/memory_stream.h"
 #include "base/path_text.h"
+#include "base/program_folders.h"
+#include "base/tests/unreadable_path.h"
 #include "machines/tests/msx_rig.h"
 #include "machines/tests/state_run.h"
 
@@ -157,5 +160,73 @@ TEST(MsxDriveFiles, ARefusedStateLeavesTheDrivesAsTheyWere)
         EXPECT_FALSE(run.core->LoadStateFromStream(stream, false));
         EXPECT_FALSE(run.core->IsStarted());
         EXPECT_TRUE(run.SlotHolds("banked.rom", true)) << "slot: " << run.Slot()->GetPath().GetNarrow();
+    }
+}
+
+// A file that stands at the path and does not open (held by another program, a link that
+// leads nowhere) is said with the system's reason and never swapped for another file of
+// its name: MOUNT's configs namesake, the state shipped beside the program. A BIOS
+// candidate that does not open is passed over for the next, told once even when the
+// user's data folder is the program's own and the search finds nothing.
+TEST(MsxDriveFiles, WhatStandsAndDoesNotOpenIsSaidNotSwapped)
+{
+    const std::string reason = UnreadablePath::Reason();
+    const struct {
+        Place place;
+        const char* rel;       // what does not open
+        const char* namesake;  // the file of its name a search would find
+        std::string line;
+    } cases[] = {
+        {Place::kMounted, "media/msx.rom", "prog/configs/msx.rom", "Error: File could not be read (" + reason + ")!"},
+        {Place::kState, "user/states/msx_1.sav", "prog/states/msx_1.sav",
+         "[ERROR] Error while loading state from file \"msx_1.sav\" (could not be read: " + reason + ")"},
+        {Place::kBios, "prog/configs/msx_1/msx.rom", "prog/configs/msx.rom",
+         "could not be read (" + reason + "), passed over!"},
+        {Place::kBios, "prog/configs/msx_1/msx.rom", nullptr, std::string(kPassedOver)},
+    };
+    for (const auto& c : cases) {
+        for (const bool ownData : {false, true}) {
+            if (ownData && c.place != Place::kBios)
+                continue;
+            SCOPED_TRACE(std::string(c.rel) + (ownData ? ", data beside the program" : ""));
+            ProgramTree tree;
+            MsxFilesCore run({{"media/other.rom", msx_test::TestCartridge()}});
+            if (ownData) {  // not under "Program Files": the data root is the program's folder
+                BuildProgramFoldersFrom(
+                    PathString(std::filesystem::absolute(ProgramTree::Where("prog/kuv.exe")).string().c_str()),
+                    AppDataFolder());
+            }
+            run.Slot()->SetLatch(false);
+            std::unique_ptr<UnreadablePath> held;
+            if (c.namesake) {
+                ProgramTree::WriteBytes(c.namesake, msx_test::CBios());
+                held = std::make_unique<UnreadablePath>(ProgramTree::Where(c.rel));
+                ASSERT_TRUE(held->Made());
+            } else {
+                ASSERT_TRUE(MakeNonFile(c.rel, false));
+            }
+            const std::string first = run.LastLine();
+            switch (c.place) {
+            case Place::kBios:
+                EXPECT_EQ(run.core->Start(false, false), c.namesake != nullptr) << "the next candidate is taken";
+                run.core->Stop();
+                break;
+            case Place::kMounted:
+                run.core->ExecuteConsoleCommand(StringA("MOUNT \"media/msx.rom\""));
+                EXPECT_FALSE(run.core->TakeDrivesChanged());
+                break;
+            case Place::kState:
+                EXPECT_FALSE(run.core->LoadStateFromFile(PathString(), false));
+                EXPECT_FALSE(run.core->IsStarted());
+                break;
+            default:
+                break;
+            }
+            i32 told = 0;
+            for (i32 back = 0; back < 40 && run.LastLine(back) != first; ++back)
+                told += run.LastLine(back).find(c.line) != std::string::npos;
+            EXPECT_EQ(told, 1) << c.line;
+            EXPECT_TRUE(run.SlotHolds("other.rom", false)) << "the slot keeps its image and latch";
+        }
     }
 }
