@@ -5,15 +5,12 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
-
 #include "base/file_io.h"
 #include "base/file_stream.h"
 #include "base/file_system.h"
 #include "base/string_a.h"
 #include "base/system_utils.h"
+#include "base/tests/named_pipe.h"
 #include "base/tests/temp_folder.h"
 #include "base/tests/unreadable_path.h"
 
@@ -153,11 +150,14 @@ TEST_F(FileStreamTest, OnlyARegularFileOpens) {
                                {Path("held.rom"), PathHolds::kUnreadable},
                                {Path("missing.rom"), PathHolds::kNothing},
                                {Path("plain.bin/below.rom"), PathHolds::kNothing}};
+    // Under Wine the file system's status takes a pipe for a regular file: the open decides.
+    const NamedPipe pipe(dir_ / "pipe.rom");
+    if (pipe.Made())
+        cases.push_back({Path("pipe.rom"), PathHolds::kNonFile});
 #ifdef _WIN32
     cases.push_back({"NUL", PathHolds::kNonFile});
 #else
-    ASSERT_EQ(mkfifo(Path("pipe.rom").c_str(), 0600), 0);
-    cases.push_back({Path("pipe.rom"), PathHolds::kNonFile});
+    ASSERT_TRUE(pipe.Made());
     cases.push_back({"/dev/null", PathHolds::kNonFile});
 #endif
     for (const Case& c : cases) {
