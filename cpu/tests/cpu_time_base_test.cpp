@@ -244,8 +244,8 @@ TEST(CpuState, LoadTakesEveryTimeButNoBasePastTheCount)
             << row.to;
         rig.RunLoop(10000);
         EXPECT_EQ(row.to + 10000, rig.cpu.GetCycleCount()) << row.to;
-        EXPECT_NEAR(10000 * ClockState::kPeriod, static_cast<double>(static_cast<i64>(rig.cpu.GetTime() - time)), 8192.0)
-            << row.to;
+        const i64 ran = static_cast<i64>(rig.cpu.GetTime() - time);
+        EXPECT_NEAR(10000 * ClockState::kPeriod, static_cast<double>(ran), 8192.0) << row.to;
     }
 }
 
