@@ -15,14 +15,14 @@ struct MountRig {
     {
         ProgramTree::Write("prog/images/own.rom", 16);
         ProgramTree::Write("prog/images/new.rom", 32);
-        alive = rig.alive && bay()->SetCartridgeCount(1) && cart()->InsertFile(own);
+        alive = rig.alive && Bay()->SetCartridgeCount(1) && Cart()->InsertFile(own);
         if (alive)
-            cart()->SetLatch(false);
+            Cart()->SetLatch(false);
         rig.core->TakeDrivesChanged();
     }
 
-    DriveBay* bay() { return rig.machine->GetDriveBay(); }
-    DriveImage* cart() { return bay()->GetKindDrive(DriveBay::kCartridge, 0); }
+    DriveBay* Bay() { return rig.machine->GetDriveBay(); }
+    DriveImage* Cart() { return Bay()->GetKindDrive(DriveBay::kCartridge, 0); }
 
     // Typed with forward slashes, which every host takes.
     static std::string Typed(const std::string& rel) { return ProgramTree::Where(rel).generic_string(); }
@@ -54,10 +54,10 @@ TEST(MountCommand, AFileThatDoesNotOpenLeavesTheDriveAsItWas)
         ProgramTree::MakeFolder("prog/images/folder.rom");
         const bool control = row.path == MountRig::Typed("prog/images/new.rom");
         m.Mount(row.path);
-        EXPECT_STREQ(m.cart()->GetPath().GetNarrow(), control ? row.path.c_str() : m.own.GetNarrow());
-        EXPECT_EQ(m.cart()->GetLatch(), control);
+        EXPECT_STREQ(m.Cart()->GetPath().GetNarrow(), control ? row.path.c_str() : m.own.GetNarrow());
+        EXPECT_EQ(m.Cart()->GetLatch(), control);
         EXPECT_EQ(m.rig.core->TakeDrivesChanged(), control);
-        m.cart()->Eject();  // Windows keeps open files
+        m.Cart()->Eject();  // Windows keeps open files
     }
 }
 
@@ -72,8 +72,8 @@ TEST(MountCommand, AnInsertThatFailsPutsTheOldImageBack)
         void* context;
         DriveImage* cart;
         i32 taken = 0;
-    } hook{m.bay()->GetChangeCallback(), m.bay()->GetChangeContext(), m.cart()};
-    m.bay()->SetChangeCallback(
+    } hook{m.Bay()->GetChangeCallback(), m.Bay()->GetChangeContext(), m.Cart()};
+    m.Bay()->SetChangeCallback(
         [](void* context, DriveImage* drive, bool before) {
             auto* h = static_cast<Hook*>(context);
             if (h->chained)
@@ -83,13 +83,13 @@ TEST(MountCommand, AnInsertThatFailsPutsTheOldImageBack)
         },
         &hook);
     m.Mount(MountRig::Typed("prog/images/new.rom"));
-    m.bay()->SetChangeCallback(hook.chained, hook.context);
+    m.Bay()->SetChangeCallback(hook.chained, hook.context);
     ASSERT_EQ(hook.taken, 1) << "the old image was ejected once";
     EXPECT_FALSE(ProgramTree::Exists("prog/images/new.rom"));
-    EXPECT_STREQ(m.cart()->GetPath().GetNarrow(), m.own.GetNarrow());
-    EXPECT_FALSE(m.cart()->GetLatch());
+    EXPECT_STREQ(m.Cart()->GetPath().GetNarrow(), m.own.GetNarrow());
+    EXPECT_FALSE(m.Cart()->GetLatch());
     EXPECT_EQ(m.rig.ConsoleLines().back(), "Error: Can not mount file to drive.");
-    m.cart()->Eject();
+    m.Cart()->Eject();
 }
 
 } // namespace
