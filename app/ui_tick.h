@@ -21,6 +21,9 @@ public:
         bool caption = false;   // title with the status text
     };
 
+    // total: ticks already counted (tests start near 2^31 and 2^32 without running there).
+    explicit UiTick(u64 total = 0) : total_(total) {}
+
     // The periodic steps of this tick; advances the counter.
     Steps Next();
     // True when this tick updates the display; else one skipped tick is used up.

@@ -177,9 +177,9 @@ bool CpuBase::LoadState(Archive& archive, LoadContext context)
     // apart would move the clock when the next slice sets them, away from every event.
     if (sliceBudget_ != sliceLeft_)
         return false;
-    // Time is the cycles since the last re-base times the period, converted to 64 bits: a
-    // base past the count, or a distance whose time leaves 63 bits, has no time.
-    if (baseCycles_ > GetCycleCount() || !(static_cast<double>(GetCycleCount() - baseCycles_) * period_ < 0x1p63))
+    // Time is the cycles since the last re-base times the period: a base past the count has
+    // no time. Any distance has one, as the time wraps at 2^64 ns (GetTime).
+    if (baseCycles_ > GetCycleCount())
         return false;
     // The mask is the CPU's own, set as it starts (the Z80's 16 bits): the program never
     // changes it, and a narrower one would wrap every address.

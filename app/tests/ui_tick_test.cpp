@@ -26,32 +26,40 @@ TEST(UiTickTest, UpdateCostDecidesTheSkippedTicks)
     EXPECT_EQ(tick.GetDisplaySkip(), 0);
 }
 
+// The total counts on past 32 bits (2^31 ticks are 50 days), and the steps keep their
+// rhythm across it.
 TEST(UiTickTest, PeriodicStepsFollowTheCounter)
 {
-    UiTick tick;
-    i32 refreshes = 0, blinks = 0, captions = 0;
-    UiTick::Steps first = tick.Next();
-    EXPECT_TRUE(first.refresh && first.blink && first.caption);  // c = 0 runs all three
-    EXPECT_EQ(tick.GetCounter(), 1);
-    // One caption period: c = 1 .. 512.
-    for (i32 i = 0; i < 512; ++i) {
-        const i32 c = tick.GetCounter();
-        const UiTick::Steps s = tick.Next();
-        refreshes += s.refresh;
-        blinks += s.blink;
-        captions += s.caption;
-        if (s.blink) {
-            EXPECT_TRUE(c == 128 || c == 256 || c == 384) << c;
+    const u64 starts[] = {0, (u64{1} << 31) - 100, (u64{1} << 32) - 100};
+    for (const u64 start : starts) {
+        UiTick tick(start);
+        i32 refreshes = 0, blinks = 0, captions = 0;
+        UiTick::Steps first = tick.Next();
+        EXPECT_TRUE(first.refresh && first.blink && first.caption) << start;  // c = 0 runs all three
+        EXPECT_EQ(tick.GetCounter(), 1);
+        // One caption period: c = 1 .. 512.
+        for (i32 i = 0; i < 512; ++i) {
+            const i32 c = tick.GetCounter();
+            const UiTick::Steps s = tick.Next();
+            refreshes += s.refresh;
+            blinks += s.blink;
+            captions += s.caption;
+            if (s.blink) {
+                EXPECT_TRUE(c == 128 || c == 256 || c == 384) << c;
+            }
+            if (s.caption) {
+                EXPECT_EQ(c, 512);
+            }
+            if (i == 98) {
+                EXPECT_EQ(tick.GetTotal(), start + 100);
+            }
         }
-        if (s.caption) {
-            EXPECT_EQ(c, 512);
-        }
+        EXPECT_EQ(captions, 1) << start;
+        EXPECT_EQ(blinks, 3) << start;
+        // c modulo 128 in {0, 1, 16, 17, 32, 33, 48, 49}: seven in 1..127, eight in each of
+        // the three next blocks, and 512.
+        EXPECT_EQ(refreshes, 7 + 3 * 8 + 1) << start;
+        EXPECT_EQ(tick.GetCounter(), 1);
+        EXPECT_EQ(tick.GetTotal(), start + 513);
     }
-    EXPECT_EQ(captions, 1);
-    EXPECT_EQ(blinks, 3);
-    // c modulo 128 in {0, 1, 16, 17, 32, 33, 48, 49}: seven in 1..127, eight in each of
-    // the three next blocks, and 512.
-    EXPECT_EQ(refreshes, 7 + 3 * 8 + 1);
-    EXPECT_EQ(tick.GetCounter(), 1);
-    EXPECT_EQ(tick.GetTotal(), 513u);
 }

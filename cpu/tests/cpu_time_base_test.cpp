@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -200,14 +201,15 @@ TEST(CpuState, LoadRefusesAnAddressMaskTheCpuWouldNotKeep)
     }
 }
 
-// The time base "LCYCL" lies at or before the cycle count, within 2^63 ns of it: a base
-// past the count, or a count centuries on, would turn the time's conversion undefined.
-TEST(CpuState, LoadRefusesACycleCountThatHasNoTime)
+// The time base "LCYCL" lies at or before the cycle count: a base past the count has no
+// time. Any distance after it has one, the time wrapping at 2^64 ns as the clock runs on.
+TEST(CpuState, LoadTakesEveryTimeButNoBasePastTheCount)
 {
     Z80Rig saved;
     saved.RunLoop(123457);
     saved.cpu.ChangeFrequency(7159090);
     const u64 base = saved.cpu.GetCycleCount();
+    const u64 baseTime = saved.cpu.GetTime();
     saved.RunLoop(1000);
     const u64 count = saved.cpu.GetCycleCount();
     MemoryStream stream;
@@ -216,14 +218,34 @@ TEST(CpuState, LoadRefusesACycleCountThatHasNoTime)
     ASSERT_TRUE(saved.cpu.SaveState(out));
     ClockState state;
     state.bytes.assign(stream.GetBuffer(), stream.GetBuffer() + stream.GetSize());
+    // A count whose time since the base is about ns (whole cycles).
+    const auto at = [&](double ns) { return base + static_cast<u64>(ns / ClockState::kPeriod); };
     const struct {
         u64 from, to;
-    } rows[] = {{base, count + 1}, {base, ~u64{0}}, {count, u64{1} << 62}, {count, count}};
+        bool loads;
+    } rows[] = {{base, count + 1, false},
+                {base, ~u64{0}, false},
+                {count, count, true},
+                {count, at(0x1p63 - 0x1p20), true},
+                {count, at(0x1p63 + 0x1p20), true},
+                {count, at(0x1p64 - 0x1p20), true},   // 1.4e6 ns of running wrap it
+                {count, at(0x1p64 + 0x1p20), true}};
     for (const auto& row : rows) {
         ClockState damaged = state;
         damaged.Replace(row.from, row.to);
         Z80Rig rig;
-        EXPECT_EQ(damaged.LoadInto(rig.cpu), row.to == count) << row.from << " -> " << row.to;
+        ASSERT_EQ(row.loads, damaged.LoadInto(rig.cpu)) << row.from << " -> " << row.to;
+        if (!row.loads)
+            continue;
+        // The time the count stands for, modulo 2^64, within the rounding of its doubles.
+        const double since = std::fmod(static_cast<double>(row.to - base) * ClockState::kPeriod, 0x1p64);
+        const u64 time = rig.cpu.GetTime();
+        EXPECT_NEAR(0.0, static_cast<double>(static_cast<i64>(time - (baseTime + static_cast<u64>(since)))), 8192.0)
+            << row.to;
+        rig.RunLoop(10000);
+        EXPECT_EQ(row.to + 10000, rig.cpu.GetCycleCount()) << row.to;
+        const i64 ran = static_cast<i64>(rig.cpu.GetTime() - time);
+        EXPECT_NEAR(10000 * ClockState::kPeriod, static_cast<double>(ran), 8192.0) << row.to;
     }
 }
 

@@ -157,6 +157,41 @@ TEST_F(DriveBayTest, StateIsRefusedForOtherDrivesOrChangedImages)
     }
 }
 
+// The file a state names is opened before the drive gives up its own image: one gone or
+// changed since refuses the state with the drive still holding its image and latch.
+TEST_F(DriveBayTest, StateNamingAFileThatDoesNotOpenLeavesTheDriveAsItWas)
+{
+    bay.SetCartridgeCount(1);
+    ASSERT_TRUE(Cart(bay)->InsertFile(Image("game.rom", 32)));
+    ArchiveBuffer saved;
+    ASSERT_TRUE(bay.SaveState(saved.archive));
+    const std::string game = Cart(bay)->GetPath().GetNarrow();
+    Cart(bay)->Eject();  // Windows keeps open files
+
+    const struct {
+        const char* what;
+        i64 size;  // of game.rom now; -1: removed
+    } rows[] = {{"gone", -1}, {"another size", 33}, {"control", 32}};
+    for (const auto& row : rows) {
+        if (row.size < 0)
+            ProgramTree::Remove("prog/images/game.rom");
+        else
+            ProgramTree::Write("prog/images/game.rom", static_cast<size_t>(row.size));
+        DriveBay other;
+        other.SetHost(&console);
+        other.SetCartridgeCount(1);
+        const PathString mine = Image("mine.rom", 4);
+        ASSERT_TRUE(Cart(other)->InsertFile(mine));
+        Cart(other)->SetLatch(false);
+        saved.Rewind();
+        const bool control = row.size == 32;
+        EXPECT_EQ(other.LoadState(saved.archive, nullptr), control) << row.what;
+        EXPECT_STREQ(Cart(other)->GetPath().GetNarrow(), control ? game.c_str() : mine.GetNarrow()) << row.what;
+        EXPECT_EQ(Cart(other)->GetLatch(), control) << row.what;
+        Cart(other)->Eject();
+    }
+}
+
 TEST_F(DriveBayTest, DriveFileRoundTripWithAMissingImage)
 {
     bay.SetFloppyCount(1);

@@ -403,6 +403,45 @@ TEST(EventBusState, RoundTripRebindsByNameAndKeepsEveryPhase)
     EXPECT_EQ(b.log.live, 2);  // prototype and the re-made stream
 }
 
+// The tick count wraps through 0 without it being taken for the first tick after a
+// frequency change, which would pass over every running timer once.
+TEST(EventBusState, RunningTimersKeepTheirTicksAcrossTheCountsWrap)
+{
+    SavedMachine a;
+    a.bus->SetBusFrequency(2450, nullptr);
+    a.AddTimers();
+    RunTicks(*a.bus, {a.chip, a.unit}, 10);
+    const ByteVec saved = SaveBus(*a.bus);
+    const ByteVec count = Keyed("CNFRQ", 0x43, {10, 0, 0, 0});
+    const auto at = std::search(saved.begin(), saved.end(), count.begin(), count.end());
+    ASSERT_NE(at, saved.end());
+
+    // The same timers from counts 10 and 2^32 - 3 fire on the same ticks from there on.
+    std::vector<u32> fires[2][2];
+    const u32 starts[] = {10, 0xFFFFFFFD};
+    for (int i = 0; i < 2; ++i) {
+        ByteVec bytes = saved;
+        const size_t value = static_cast<size_t>(at - saved.begin()) + count.size() - 4;
+        for (int k = 0; k < 4; ++k)
+            bytes[value + k] = static_cast<u8>(starts[i] >> (8 * k));
+        SavedMachine b;
+        b.AddTimers();
+        b.bus->SetRegistrationOpen(false);
+        ASSERT_TRUE(LoadBus(*b.bus, bytes));
+        RunTicks(*b.bus, {b.chip, b.unit}, 100);
+        EXPECT_EQ(b.bus->GetTickCount(), starts[i] + 100);
+        for (int owner = 0; owner < 2; ++owner) {
+            for (const i32 tick : (owner == 0 ? b.chip : b.unit)->fires)
+                fires[i][owner].push_back(static_cast<u32>(tick) - starts[i]);
+        }
+    }
+    EXPECT_EQ(fires[1][0], fires[0][0]);
+    EXPECT_EQ(fires[1][1], fires[0][1]);
+    // 100 ticks of 2450 Hz hold 2.4 calls at 60 Hz and 40.8 at 1000 Hz.
+    EXPECT_EQ(fires[0][0].size(), 2u);
+    EXPECT_EQ(fires[0][1].size(), 40u);
+}
+
 TEST(EventBusState, RefusesDamagedOrForeignStates)
 {
     SavedMachine a;

@@ -14,6 +14,7 @@
 #endif
 
 #include "base/memory_stream.h"
+#include "base/object_list.h"
 #include "base/path_text.h"
 #include "base/program_folders.h"
 #include "base/tests/unreadable_path.h"
@@ -65,17 +66,23 @@ constexpr const char* kPassedOver = "is not a file (a folder, a pipe or a device
 
 TEST(MsxDriveFiles, WhatIsNotAFileIsRefusedAtOnce)
 {
+    // A settings file is not kept when it is a pipe: the copy refuses anything but a file.
     const struct {
         Place place;
-        const char* rel;   // where the folder or pipe goes
-        const char* line;  // a console line saying so
+        const char* rel;                 // where the folder or pipe goes
+        const char* line;                // a console line saying so; for a settings file, its notice
+        const char* pipeLine = nullptr;  // the line for a pipe when it is another
     } cases[] = {
         {Place::kBios, "prog/configs/msx_1/msx.rom", kPassedOver},
         {Place::kMounted, "media/pipe.rom", "Error: Not a file (a folder, a pipe or a device)!"},
         {Place::kState, "user/states/msx_1.sav",
          "[ERROR] Error while loading state from file \"msx_1.sav\" (not a file: a folder, a pipe or a device)"},
-        {Place::kSettings, "user/settings/msx_1.ini", nullptr},
-        {Place::kSettings, "user/settings/msx.drv", nullptr},
+        {Place::kSettings, "user/settings/msx_1.ini",
+         "Settings file \"msx_1.ini\" could not be read: it is a folder, the defaults are used.",
+         "Settings file \"msx_1.ini\" could not be read nor kept: the defaults are used."},
+        {Place::kSettings, "user/settings/msx.drv",
+         "Settings file \"msx.drv\" could not be read: it is a folder, the defaults are used.",
+         "Settings file \"msx.drv\" could not be read nor kept: the defaults are used."},
     };
     for (const auto& c : cases) {
         for (const bool pipe : {false, true}) {
@@ -90,6 +97,7 @@ TEST(MsxDriveFiles, WhatIsNotAFileIsRefusedAtOnce)
             // Unlatched, so that a MOUNT that went through would show in the latch too.
             run.Slot()->SetLatch(false);
             ASSERT_TRUE(MakeNonFile(c.rel, pipe));
+            const std::string line = pipe && c.pipeLine ? c.pipeLine : c.line;
             switch (c.place) {
             case Place::kBios:
                 EXPECT_FALSE(run.core->Start(false, false));
@@ -103,13 +111,18 @@ TEST(MsxDriveFiles, WhatIsNotAFileIsRefusedAtOnce)
                 EXPECT_FALSE(run.core->LoadStateFromFile(PathString(), false));
                 EXPECT_FALSE(run.core->IsStarted());
                 break;
-            case Place::kSettings:
-                EXPECT_FALSE(run.machine->LoadMachineSettings());
+            case Place::kSettings: {
+                // The notice the core prints as it prepares the machine.
+                ObjectList notices;
+                EXPECT_FALSE(run.machine->LoadMachineSettings(&notices));
+                EXPECT_EQ(notices.Count(), 1);
+                EXPECT_STREQ(notices.At(0) ? notices.At(0)->GetNarrow() : "", line.c_str());
                 EXPECT_FALSE(run.machine->GetDriveBay()->LoadSettingsFile(ProgramTree::PathOf(c.rel)));
                 break;
             }
-            if (c.line) {
-                EXPECT_TRUE(run.HasLine(c.line)) << c.line;
+            }
+            if (c.place != Place::kSettings) {
+                EXPECT_TRUE(run.HasLine(line)) << line;
             }
             EXPECT_TRUE(run.SlotHolds("other.rom", false)) << "the slot keeps its image and latch";
         }
