@@ -35,6 +35,7 @@
 #include <atomic>
 #include <new>
 #include <thread>
+#include <vector>
 
 #include "base/memory_stream.h"
 #include "base/scoped_lock.h"
@@ -201,6 +202,11 @@ public:
     // once the worker was given up.
     bool SetSoundOutput(SoundStreamInterface* output);
     bool SetMachine(Computer* machine);
+    // A notice of the start screen (a settings file that could not be read, the settings
+    // used instead), printed in the error colour. When the start screen gives way to the
+    // plain console (a run starts, a first command is typed) its notices are printed again
+    // as the console's first lines: a run started at once must not wipe them unread.
+    void AddStartNotice(const StringBase& text);
     void GetStatusText(StringW& out);
     bool UpdateDisplay(bool refreshDescription, bool full);
     i32 GetDriveCounts(i32* floppies, i32* hardDisks, i32* cartridges);
@@ -441,6 +447,9 @@ private:
     StringW stateSaveFailure_;
     StringW settingsSaveFailure_;
     MemoryStream memoryState_;
+    // Notices of the start screen not yet shown in the plain console: the GUI thread's,
+    // under the core lock; the worker reads them while Start waits for the run.
+    std::vector<StringA> startNotices_;
 
     // --- debug stepping ---
     std::atomic<i32> stepCount_{0};  // >0 instructions to step, <0 step-over, 0 none
