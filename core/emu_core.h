@@ -291,6 +291,9 @@ public:
     // What the last SaveStateToFile could not save, where and why (two lines, as its
     // console message says it); empty after a save that worked. GUI thread.
     const StringW& GetStateSaveFailure() const { return stateSaveFailure_; }
+    // What the last LoadStateFromFile said on the console when it loaded nothing (no state
+    // saved, a file refused and why); empty after a load that worked. GUI thread.
+    const StringW& GetStateLoadFailure() const { return stateLoadFailure_; }
     // The machine settings files that could not be written when the machine was last
     // replaced or the worker ended (SaveMachineSettings' lines); read after Shutdown.
     const StringW& GetSettingsSaveFailure() const { return settingsSaveFailure_; }
@@ -382,6 +385,9 @@ private:
     bool SaveStateLocked(StreamInterface& stream);
     bool LoadStateLocked(StreamInterface& stream, const PathString* fileName);
     PathString StateFilePath(const PathString& folder, bool create) const;
+    // A file load's failure: its console line (the error colour, else information), kept
+    // as GetStateLoadFailure's text.
+    void ReportLoadFailure(bool error, const char* format, ...);
 
     // emu_core_run_max.cpp
     void FrameBoundaryMax(u64 now);
@@ -445,6 +451,7 @@ private:
     std::atomic<bool> stateRequestFailed_{false};
     StringA stateMessage_;
     StringW stateSaveFailure_;
+    StringW stateLoadFailure_;
     StringW settingsSaveFailure_;
     MemoryStream memoryState_;
     // Notices of the start screen not yet shown in the plain console: the GUI thread's,
