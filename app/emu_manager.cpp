@@ -2,7 +2,6 @@
 
 #include "core/emu_core.h"
 #include "emu/computer.h"
-#include "emu/trace_report.h"
 #include "machines/coleco_vision.h"
 #include "machines/msx_machine.h"
 #include "sound/sound_buffer_ring.h"
@@ -191,7 +190,7 @@ EmuCore* EmuManager::CreateCore(i32 machineIndex)
     }
     cores_.push_back(core);
     if (!settingsNotice_.IsEmpty()) {
-        core->GetConsole().PrintColored(settingsNotice_, ReportColor::kError);
+        core->AddStartNotice(settingsNotice_);
         settingsNotice_.Clear();
     }
     return core;

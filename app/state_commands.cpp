@@ -54,9 +54,12 @@ bool ExecuteLoadState(ShellPartsInterface& shell)
     else
         HandOwnerWindow(shell, core->GetSoundOutput());
     if (load) {
-        // The loaded picture may match lines the screen already showed: drawn in full.
+        // The loaded picture may match lines the screen already showed: drawn in full. A
+        // failure is told in a box: the console that says it too lies behind the screen.
         if (core->LoadStateFromFile(PathString(), false))
             shell.RedrawScreen();
+        else if (!core->GetStateLoadFailure().IsEmpty())
+            shell.ShowError(core->GetStateLoadFailure());
         const i32 total = core->GetDriveCounts(nullptr, nullptr, nullptr);
         for (i32 i = 0; i < total; ++i) {
             if (DriveImage* drive = core->GetDrive(i))

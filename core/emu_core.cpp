@@ -142,8 +142,23 @@ void EmuCore::PrepareMachine(bool closingLine)
     ObjectList notices;
     machine_->LoadMachineSettings(&notices);
     PrintDescription(closingLine);
+    // A machine switch rebuilds the start screen: notices not yet seen stay on it.
+    for (const StringA& notice : startNotices_)
+        console_.PrintColored(notice, ReportColor::kError);
     for (i32 i = 0; i < notices.Count(); ++i)
-        console_.PrintColored(*notices.At(i), ReportColor::kError);
+        AddStartNotice(*notices.At(i));
+}
+
+void EmuCore::AddStartNotice(const StringBase& text)
+{
+    ScopedLock core(coreLock_);
+    console_.PrintColored(text, ReportColor::kError);
+    // In the plain console a notice simply stays among the lines.
+    if (console_.IsCentred()) {
+        StringA kept;
+        kept.Assign(text);
+        startNotices_.push_back(std::move(kept));
+    }
 }
 
 void EmuCore::PrintDescription(bool closingLine)

@@ -36,6 +36,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "base/memory_stream.h"
 #include "base/scoped_lock.h"
@@ -202,6 +203,11 @@ public:
     // once the worker was given up.
     bool SetSoundOutput(SoundStreamInterface* output);
     bool SetMachine(Computer* machine);
+    // A notice of the start screen (a settings file that could not be read, the settings
+    // used instead), printed in the error colour. When the start screen gives way to the
+    // plain console (a run starts, a first command is typed) its notices are printed again
+    // as the console's first lines: a run started at once must not wipe them unread.
+    void AddStartNotice(const StringBase& text);
     void GetStatusText(StringW& out);
     bool UpdateDisplay(bool refreshDescription, bool full);
     i32 GetDriveCounts(i32* floppies, i32* hardDisks, i32* cartridges);
@@ -286,6 +292,9 @@ public:
     // What the last SaveStateToFile could not save, where and why (two lines, as its
     // console message says it); empty after a save that worked. GUI thread.
     const StringW& GetStateSaveFailure() const { return stateSaveFailure_; }
+    // What the last LoadStateFromFile said on the console when it loaded nothing (no state
+    // saved, a file refused and why); empty after a load that worked. GUI thread.
+    const StringW& GetStateLoadFailure() const { return stateLoadFailure_; }
     // The machine settings files that could not be written when the machine was last
     // replaced or the worker ended (SaveMachineSettings' lines); read after Shutdown.
     const StringW& GetSettingsSaveFailure() const { return settingsSaveFailure_; }
@@ -379,6 +388,9 @@ private:
     // The state file's path; create makes its folder, and folderError (when given) then
     // holds why the folder could not be made.
     PathString StateFilePath(const PathString& folder, bool create, std::error_code* folderError = nullptr) const;
+    // A file load's failure: its console line (the error colour, else information), kept
+    // as GetStateLoadFailure's text.
+    void ReportLoadFailure(bool error, const char* format, ...);
 
     // emu_core_run_max.cpp
     void FrameBoundaryMax(u64 now);
@@ -442,8 +454,12 @@ private:
     std::atomic<bool> stateRequestFailed_{false};
     StringA stateMessage_;
     StringW stateSaveFailure_;
+    StringW stateLoadFailure_;
     StringW settingsSaveFailure_;
     MemoryStream memoryState_;
+    // Notices of the start screen not yet shown in the plain console: the GUI thread's,
+    // under the core lock; the worker reads them while Start waits for the run.
+    std::vector<StringA> startNotices_;
 
     // --- debug stepping ---
     std::atomic<i32> stepCount_{0};  // >0 instructions to step, <0 step-over, 0 none

@@ -16,6 +16,7 @@
 #include "emu/computer.h"
 #include "emu/drive_bay.h"
 #include "emu/drive_image.h"
+#include "emu/trace_report.h"
 
 namespace {
 
@@ -205,13 +206,17 @@ void EmuCore::RunConsoleCommand(TokenList& tokens, const StringA& line, const St
     }
 }
 
-// The start-up description goes when the first command is typed.
+// The start-up description goes when a run starts or the first command is typed; the
+// start screen's notices stay, as the first lines of the plain console.
 void EmuCore::LeaveCentredView()
 {
     if (!console_.IsCentred())
         return;
     console_.Clear();
     console_.SetCentred(false);
+    for (const StringA& notice : startNotices_)
+        console_.PrintColored(notice, ReportColor::kError);
+    startNotices_.clear();
     console_.MarkForRedraw();
 }
 

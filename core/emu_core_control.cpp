@@ -89,6 +89,8 @@ bool EmuCore::Start(bool breakFirst, bool showConsole)
         ReleasePause();
         return false;
     }
+    // The run's console begins with them (PrepareRun): they are no longer the start screen's.
+    startNotices_.clear();
     if (console_.IsCentred())
         console_.SetCentred(false);
     coreLock_.Leave();

@@ -15,6 +15,7 @@
 #include "emu/computer.h"
 #include "emu/drive_bay.h"
 #include "emu/event_bus.h"
+#include "emu/trace_report.h"
 #include "video/display_surface.h"
 
 namespace {
@@ -34,6 +35,10 @@ i32 RoundHalfUp(double value)
 bool EmuCore::PrepareRun()
 {
     console_.Clear();
+    // Notices of the start screen come first, so that a run started at once leaves them
+    // readable (Start waits, under the core lock, while this reads them).
+    for (const StringA& notice : startNotices_)
+        console_.PrintColored(notice, ReportColor::kError);
     loopActive_.store(false);
     stopped_.store(false);
     started_.store(true);

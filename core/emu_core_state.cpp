@@ -16,6 +16,8 @@
 // values. So a load first keeps the machine as it is (the whole state while a run is on,
 // else its configuration and its drives) and puts that back when the new state is
 // refused: a refused state costs nothing but its message.
+#include <cstdarg>
+
 #include "base/archive.h"
 #include "base/file_io.h"
 #include "base/file_stream.h"
@@ -264,8 +266,8 @@ bool EmuCore::LoadStateLocked(StreamInterface& stream, const PathString* fileNam
         if (ok)
             ConsoleReport::PrintInfo(&console_, "State loaded from file \"%s\"", name.CStr());
         else
-            ConsoleReport::PrintError(&console_, "[ERROR] Error while loading state from file \"%s\" (%s)", name.CStr(),
-                                      error.CStr());
+            ReportLoadFailure(true, "[ERROR] Error while loading state from file \"%s\" (%s)", name.CStr(),
+                              error.CStr());
     } else if (ok) {
         ConsoleReport::PrintInfo(&console_, "State loaded from file memory");
     } else {
@@ -293,6 +295,7 @@ bool EmuCore::LoadStateFromFile(const PathString& folder, bool lockHeld)
     ScopedLock lock(lockHeld ? nullptr : &coreLock_);
     if (!workerAlive_.load())
         return false;
+    stateLoadFailure_.Clear();
     // The per-user folder first, then the one beside the program (states shipped with it)
     // when nothing stands in the user's: a file there that does not open is said, not
     // swapped for the shipped one.
@@ -312,26 +315,43 @@ bool EmuCore::LoadStateFromFile(const PathString& folder, bool lockHeld)
         StringA reason(there.holds == PathHolds::kNonFile ? kNotAFile : "could not be read: ");
         if (there.holds == PathHolds::kUnreadable)
             reason.Append(FileErrorText(there.reason));
-        ConsoleReport::PrintError(&console_, "[ERROR] Error while loading state from file \"%s\" (%s)",
-                                  fileName.CStr(), reason.CStr());
+        ReportLoadFailure(true, "[ERROR] Error while loading state from file \"%s\" (%s)", fileName.CStr(),
+                          reason.CStr());
         return false;
     }
     if (path.IsEmpty() || there.holds == PathHolds::kNothing) {
         if (!started_.load()) {
-            console_.Clear();
-            console_.SetCentred(false);
+            // The start screen's notices stay, as the plain console's first lines.
+            if (console_.IsCentred())
+                LeaveCentredView();
+            else
+                console_.Clear();
         }
-        ConsoleReport::PrintInfo(&console_, "State not loaded, because file \"%s\" did not exists (no state was saved?)",
-                                 fileName.CStr());
+        ReportLoadFailure(false, "State not loaded, because file \"%s\" did not exists (no state was saved?)",
+                          fileName.CStr());
         return false;
     }
     FileStream file;
     if (!file.Open(path, false) || !file.CanRead()) {
-        ConsoleReport::PrintError(&console_, "[ERROR] Error while loading state from file \"%s\" (%s)",
-                                  StringA(GetFileNamePart(path).GetNarrow()).CStr(), kBadFormat);
+        ReportLoadFailure(true, "[ERROR] Error while loading state from file \"%s\" (%s)", fileName.CStr(),
+                          kBadFormat);
         return false;
     }
     const bool ok = LoadStateLocked(file, &path);
     file.Close();
     return ok;
+}
+
+void EmuCore::ReportLoadFailure(bool error, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    StringA line;
+    line.FormatV(format, args);
+    va_end(args);
+    if (error)
+        ConsoleReport::PrintError(&console_, "%s", line.CStr());
+    else
+        ConsoleReport::PrintInfo(&console_, "%s", line.CStr());
+    stateLoadFailure_.Assign(line);
 }

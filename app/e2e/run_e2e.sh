@@ -18,7 +18,11 @@
 # - F12 and Return bring the saved moment back: the BIOS's start-up screen, running on;
 # - the Computer menu switches to the ColecoVision (on our own BIOS as "coleco.rom"),
 #   which runs its cartridge (chosen through the icon's file dialog again), and back to
-#   the MSX-1, which runs;
+#   the MSX-1, which runs.
+# Then a second start, on a damaged machine settings file ("settings/msx_1.ini" cut in
+# half) with an older "msx_1.ini.bad" beside it: the damaged bytes are kept as the .bad
+# file, and once the run that started at once is stopped through the Emulation menu, the
+# console opens with the notice in the error colour.
 #
 # run_e2e.sh <kuvemu.exe> <kuv_e2e_helper.exe> <reference.png> <bios.rom> <build tree>
 #            <coleco bios> <msx cartridge> <coleco cartridge>
@@ -130,7 +134,7 @@ echo "after the key: $title"
 # Stop buttons and the cartridge icon of the drive panel.
 bar_y=33 entry_y=53 entry_h=18
 start_x=50 stop_x=231 toolbar_y=60 icon_x=354 icon_y=61
-computer_x=108 video_x=217 sound_x=264 help_x=499
+emulation_x=40 computer_x=108 video_x=217 sound_x=264 help_x=499
 wx=0 wy=0
 origin() { read -r wx wy <<<"$(win window "$key")"; }
 click_at() { origin && raise && xdotool mousemove $((wx + $1)) $((wy + $2)) click 1; }
@@ -255,3 +259,37 @@ pid=""
 head -c 6 "$work/prog/kuvemu.ini" | grep -qx KUVINI || fail "settings file does not begin with KUVINI"
 grep -q msx_1 "$work/prog/kuvemu.ini" || fail "settings file does not name the machine"
 echo "closed with exit code 0; settings file names msx_1"
+
+# --- a damaged machine settings file at the next start --------------------------------
+ini="$work/prog/settings/msx_1.ini"
+[ -s "$ini" ] || fail "no machine settings file settings/msx_1.ini after closing"
+head -c $(($(stat -c %s "$ini") / 2)) "$ini" > "$work/damaged.ini"
+cp "$work/damaged.ini" "$ini"
+printf 'an older damaged copy\n' > "$ini.bad"
+HOME="$work/home" "$tools/wine-run.sh" "$work/prog/kuvemu.exe" &
+pid=$!
+wait_for 60 running || fail "the second start does not run at once: \"$title\""
+# The notice (ReportColor::kError, #FF3C3C) among the console's first two text lines (8 by
+# 16 cells from pixel (3, 3)); no other line there is of that colour.
+red=0
+notice_shown() {
+  local geometry w h x y
+  geometry=$(win screen "$key") || return 1
+  read -r w h x y <<<"$geometry"
+  raise
+  import -window root -crop "${w}x35+${x}+${y}" +repage "$shot" 2>/dev/null || return 1
+  red=$(convert "$shot" -fuzz 5% -fill black +opaque '#FF3C3C' -fill white -opaque '#FF3C3C' \
+        -format '%[fx:round(mean * w * h)]' info:) || return 1
+  [ "$red" -gt 100 ]
+}
+pick "$emulation_x" 1
+wait_for 30 stopped || fail "the Emulation menu's Stop did not stop: \"$title\""
+wait_for 30 notice_shown || fail "the console does not show the settings notice once stopped ($red red pixels)"
+echo "the console shows the settings notice once stopped ($red red pixels)"
+cmp -s "$ini.bad" "$work/damaged.ini" || fail "settings/msx_1.ini.bad does not hold the damaged file"
+echo "the damaged settings file is kept as settings/msx_1.ini.bad"
+win close "$key" || fail "WM_CLOSE not posted"
+code=0
+wait "$pid" || code=$?
+pid=""
+[ "$code" -eq 0 ] || fail "exit code $code after the second start"

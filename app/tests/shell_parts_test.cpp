@@ -192,6 +192,40 @@ TEST_F(PartsTest, FailedSavesAreToldInAnErrorBoxAndWriteNothingElse)
     EXPECT_EQ(FilesHere(), before);
 }
 
+// F12 that loads nothing says why in an error box, stopped or running: the console's line
+// lies behind the screen. A state that loads shows none.
+TEST_F(PartsTest, FailedLoadsAreToldInAnErrorBox)
+{
+    Bring("running");
+    ASSERT_TRUE(ExecuteSaveState(shell));
+    shell.core->Stop();
+    const std::vector<u8> good = ProgramTree::Read("user/states/coleco_v.sav");
+    const std::vector<u8> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));
+    const struct {
+        const char* name;
+        std::vector<u8> bytes;  // empty: no state saved
+        std::string box;
+    } cases[] = {
+        {"no state saved", {}, "State not loaded, because file \"coleco_v.sav\" did not exists (no state was saved?)"},
+        {"damaged", cut, "[ERROR] Error while loading state from file \"coleco_v.sav\" (incorrect version or format)"},
+        {"loaded", good, "(no error box)"},
+    };
+    for (const char* state : {"stopped", "running"}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(state) + ", " + c.name);
+            ProgramTree::Remove("user/states/coleco_v.sav");
+            if (!c.bytes.empty())
+                ProgramTree::WriteBytes("user/states/coleco_v.sav", c.bytes);
+            Bring(state);
+            shell.calls.clear();
+            EXPECT_TRUE(ExecuteLoadState(shell));
+            EXPECT_EQ(ErrorBox(shell), c.box);
+            EXPECT_EQ(shell.core->GetStateLoadFailure().IsEmpty(), c.bytes == good);
+            shell.core->Stop();
+        }
+    }
+}
+
 // Replacing the machine writes the old one's settings: when they cannot be written, an
 // error box says which files, where and why.
 TEST_F(PartsTest, MachineChoiceTellsOfSettingsNotSaved)

@@ -1,8 +1,12 @@
 // A machine's settings file that could not be read is named on its core's console, whether
-// the machine came with the core or was set into it later.
+// the machine came with the core or was set into it later, and stays named when the start
+// screen gives way.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/tests/core_rig.h"
+#include "emu/trace_report.h"
 #include "emu/tests/program_tree.h"
 
 TEST(SettingsNotice, UnreadableMachineFileIsNamedAndKept)
@@ -28,5 +32,47 @@ TEST(SettingsNotice, UnreadableMachineFileIsNamedAndKept)
                                   "defaults are used.") << "after the description";
         core->Shutdown();
         EXPECT_EQ(ProgramTree::Read("user/settings/test_pc.ini.bad"), damaged);
+    }
+}
+
+// The notice outlives the start screen: when a run starts or the first command is typed the
+// console is cleared, and the notice comes back as its first line, in the error colour. A
+// machine switch before that keeps it on the rebuilt start screen.
+TEST(SettingsNotice, StaysWhenTheStartScreenGoes)
+{
+    struct Case {
+        const char* name;
+        bool switchFirst;
+        std::function<void(EmuCore&)> leave;
+    };
+    const Case cases[] = {
+        {"a run starts", false, [](EmuCore& core) { ASSERT_TRUE(core.Start(false, false)); }},
+        {"a first command", false, [](EmuCore& core) { core.ExecuteConsoleCommand(StringA("DASM")); }},
+        {"a machine switch, then a run", true, [](EmuCore& core) { ASSERT_TRUE(core.Start(false, false)); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramTree tree;
+        ProgramTree::WriteBytes("user/settings/test_pc.ini", {'x'});
+        FakeClock clock;
+        auto* machine = new TestMachine;
+        machine->id = "test_pc";
+        auto core = std::make_unique<EmuCore>(nullptr, machine, nullptr, nullptr, nullptr, &clock);
+        ASSERT_TRUE(core->Run());
+        if (c.switchFirst) {
+            ASSERT_TRUE(core->SetMachine(new TestMachine));
+        }
+        c.leave(*core);
+        CoreConsole& console = core->GetConsole();
+        console.FlushPending();
+        EXPECT_FALSE(console.IsCentred());
+        StringA line;
+        u32 color = 0;
+        ASSERT_TRUE(console.GetLine(0, &line, &color));
+        EXPECT_STREQ(line.CStr(), "Settings file \"test_pc.ini\" could not be read: kept as \"test_pc.ini.bad\", the "
+                                  "defaults are used.");
+        EXPECT_EQ(color, ReportColor::kError);
+        core->Stop();
+        core->Shutdown();
     }
 }
