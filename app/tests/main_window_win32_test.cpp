@@ -411,7 +411,7 @@ std::wstring Reason(DWORD code)
 TEST_F(MainWindowTest, SettingsNotSavedAtExitAreToldInABox)
 {
     ProgramTree::MakeFolder("user/kuv.ini.tmp");        // the program's settings cannot be made
-    ProgramTree::WriteBytes("user/settings", {'x'});  // nor can the machine's folder
+    ProgramTree::WriteBytes("user/settings", {'x'});  // nor can the machine's folder: the reason is its own
     MSG stale;  // a quit left by an earlier window would end the run at once
     while (PeekMessageW(&stale, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
@@ -425,8 +425,9 @@ TEST_F(MainWindowTest, SettingsNotSavedAtExitAreToldInABox)
     const std::wstring user = ProgramTree::PathOf("user/").GetWide();
     const std::wstring settings = ProgramTree::PathOf("user/settings/").GetWide();
     EXPECT_EQ(boxText, L"Settings could not be saved (the files keep what they held):\n"
-                       L"\"msx.drv\" in folder \"" + settings + L"\": " + Reason(ERROR_PATH_NOT_FOUND) + L"\n"
-                       L"\"msx_1.ini\" in folder \"" + settings + L"\": " + Reason(ERROR_PATH_NOT_FOUND) + L"\n"
-                       L"\"kuv.ini\" in folder \"" + user + L"\": " + Reason(ERROR_ACCESS_DENIED));
+                       L"\"msx.drv\" in folder \"" + settings + L"\": " + Reason(ERROR_ALREADY_EXISTS) + L"\n"
+                       L"\"msx_1.ini\" in folder \"" + settings + L"\": " + Reason(ERROR_ALREADY_EXISTS) + L"\n"
+                       L"\"kuv.ini\" in folder \"" + user + L"\": " +
+                       FileErrorText(TemporaryNotAFileError()).GetWide());
     EXPECT_FALSE(boxAsks) << "a box that tells has an OK button alone";
 }
