@@ -251,11 +251,15 @@ click_at "$start_x" "$toolbar_y"
 wait_for 60 msx_runs || fail "the MSX-1 does not run again: \"$title\""
 echo "MSX-1 runs again: $title"
 
-win close "$key" || fail "WM_CLOSE not posted"
-code=0
-wait "$pid" || code=$?
-pid=""
-[ "$code" -eq 0 ] || fail "exit code $code"
+# WM_CLOSE, and the program must end with exit code 0.
+close_program() {
+  win close "$key" || fail "WM_CLOSE not posted"
+  local code=0
+  wait "$pid" || code=$?
+  pid=""
+  [ "$code" -eq 0 ] || fail "exit code $code$1"
+}
+close_program ""
 head -c 6 "$work/prog/kuvemu.ini" | grep -qx KUVINI || fail "settings file does not begin with KUVINI"
 grep -q msx_1 "$work/prog/kuvemu.ini" || fail "settings file does not name the machine"
 echo "closed with exit code 0; settings file names msx_1"
@@ -288,8 +292,4 @@ wait_for 30 notice_shown || fail "the console does not show the settings notice 
 echo "the console shows the settings notice once stopped ($red red pixels)"
 cmp -s "$ini.bad" "$work/damaged.ini" || fail "settings/msx_1.ini.bad does not hold the damaged file"
 echo "the damaged settings file is kept as settings/msx_1.ini.bad"
-win close "$key" || fail "WM_CLOSE not posted"
-code=0
-wait "$pid" || code=$?
-pid=""
-[ "$code" -eq 0 ] || fail "exit code $code after the second start"
+close_program " after the second start"
