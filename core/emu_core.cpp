@@ -143,8 +143,7 @@ void EmuCore::PrepareMachine(bool closingLine)
     machine_->LoadMachineSettings(&notices);
     PrintDescription(closingLine);
     // A machine switch rebuilds the start screen: notices not yet seen stay on it.
-    for (const StringA& notice : startNotices_)
-        console_.PrintColored(notice, ReportColor::kError);
+    PrintStartNotices();
     for (i32 i = 0; i < notices.Count(); ++i)
         AddStartNotice(*notices.At(i));
 }
@@ -159,6 +158,12 @@ void EmuCore::AddStartNotice(const StringBase& text)
         kept.Assign(text);
         startNotices_.push_back(std::move(kept));
     }
+}
+
+void EmuCore::PrintStartNotices()
+{
+    for (const StringA& notice : startNotices_)
+        console_.PrintColored(notice, ReportColor::kError);
 }
 
 void EmuCore::PrintDescription(bool closingLine)

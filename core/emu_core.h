@@ -369,6 +369,8 @@ private:
     // emu_core_console.cpp
     void RunConsoleCommand(TokenList& tokens, const StringA& line, const StringA& word, i32 parameters);
     void LeaveCentredView();
+    // The kept notices of the start screen, in the error colour, as the next lines.
+    void PrintStartNotices();
     void PrintStateError();
     bool RefuseParameters(i32 parameters);
     void PrintCurrentInstruction(bool stateErrorOtherwise);

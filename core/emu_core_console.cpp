@@ -214,8 +214,7 @@ void EmuCore::LeaveCentredView()
         return;
     console_.Clear();
     console_.SetCentred(false);
-    for (const StringA& notice : startNotices_)
-        console_.PrintColored(notice, ReportColor::kError);
+    PrintStartNotices();
     startNotices_.clear();
     console_.MarkForRedraw();
 }

@@ -37,8 +37,7 @@ bool EmuCore::PrepareRun()
     console_.Clear();
     // Notices of the start screen come first, so that a run started at once leaves them
     // readable (Start waits, under the core lock, while this reads them).
-    for (const StringA& notice : startNotices_)
-        console_.PrintColored(notice, ReportColor::kError);
+    PrintStartNotices();
     loopActive_.store(false);
     stopped_.store(false);
     started_.store(true);

@@ -4,8 +4,9 @@
 // target ("<target>.tmp") and only then renamed over the target. Power loss, a full disk
 // or a refused write leave the old file as it was; at worst a stale temporary file stays
 // behind, which the next save overwrites. A folder, a pipe or a device in the temporary
-// file's place fails the save at once and is left as it is. A failure gives the system's reason, and the
-// helpers at the end word it for the user: what was not saved, where, and why.
+// file's place fails the save at once and is left as it is. A failure gives the system's
+// reason, and the helpers at the end word it for the user: what was not saved, where, and
+// why.
 #pragma once
 
 #include <system_error>

@@ -1,32 +1,14 @@
 #include "emu/settings_file_notice.h"
 
-#include <cstdio>
+#include <cstdint>
 
 #include "base/dictionary.h"
+#include "base/file_stream.h"
 #include "base/file_system.h"
 #include "base/memory_stream.h"
-#include "base/native_path.h"
 #include "base/path_text.h"
 #include "base/string_w.h"
 #include "emu/safe_file_write.h"
-
-namespace {
-
-bool ReadWholeFile(const PathString& path, std::vector<u8>& bytes)
-{
-    std::FILE* file = OpenFilePath(path, "rb");
-    if (!file)
-        return false;
-    u8 block[16384];
-    size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, file)) != 0)
-        bytes.insert(bytes.end(), block, block + got);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-}
-
-} // namespace
 
 bool SettingsFileUnreadable(const PathString& path)
 {
@@ -58,8 +40,15 @@ StringA KeepUnreadableSettingsFile(const PathString& path, const char* used)
     // Copied by hand and written as settings are: the C++ library's copy of the MinGW
     // runtime takes any two files of a drive for the same file and so refuses to replace
     // an older "<name>.bad".
+    FileStream file;
     std::vector<u8> bytes;
-    if (!ReadWholeFile(path, bytes) || !WriteFileSafely(kept, bytes.data(), bytes.size()))
+    bool copied = file.Open(path, false) && file.GetSize() <= SIZE_MAX;
+    if (copied) {
+        bytes.resize(static_cast<size_t>(file.GetSize()));
+        copied = file.Read(bytes.data(), bytes.size()) == bytes.size() &&
+                 WriteFileSafely(kept, bytes.data(), bytes.size());
+    }
+    if (!copied)
         notice.Format("Settings file \"%s\" could not be read nor kept: %s", name.CStr(), used);
     else
         notice.Format("Settings file \"%s\" could not be read: kept as \"%s.bad\", %s", name.CStr(), name.CStr(),
