@@ -23,6 +23,7 @@
 #include "base/string_a.h"
 #include "base/types.h"
 #include "core/emu_core.h"
+#include "emu/settings_file_notice.h"
 
 class Computer;
 class Dictionary;
@@ -83,7 +84,8 @@ public:
     // once per manager. True when it had been read already or was read to its end.
     // A per-user file that cannot be read is copied to "<file>.bad", since the next save
     // replaces it (a folder in its place is left as it is); the next core made prints
-    // where it went, and which settings are in use, on its console.
+    // where it went, and which settings are in use, on its console. One that could not be
+    // copied is copied at the next save instead, or else left as it is (the save fails).
     bool LoadSettings();
     // Writes the file into the per-user folder (a temporary file renamed over the old
     // one, so a failed save keeps the previous settings). False when it failed; failure
@@ -127,6 +129,7 @@ private:
     EmuCoreSettings coreSettings_;
     bool settingsLoaded_ = false;
     StringA settingsNotice_;
+    UnkeptSettingsFiles unkeptSettings_;
 };
 
 // The program's sound outputs and renderers (Windows build only).

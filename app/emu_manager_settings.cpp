@@ -70,7 +70,8 @@ bool EmuManager::LoadSettings()
     // A load that fails part way keeps the values read before the damage. The save at
     // exit writes over a file that could not be read: it is kept beside it first.
     if (userUnreadable || (userFile && !complete))
-        settingsNotice_ = KeepUnreadableSettingsFile(userPath, SettingsUsedText(userUnreadable, complete, taken));
+        settingsNotice_ =
+            KeepUnreadableSettingsFile(userPath, SettingsUsedText(userUnreadable, complete, taken), &unkeptSettings_);
     return complete;
 }
 
@@ -89,12 +90,18 @@ bool EmuManager::SaveSettings(StringW* failure)
         return false;
     }
     const PathString path = SettingsPath(true);
-    CreateFolders(MakeDataFolder(StringW(kDataFolderName), true));
+    std::error_code folderError;
+    CreateFolders(MakeDataFolder(StringW(kDataFolderName), true), &folderError);
     std::error_code error;
+    if (!unkeptSettings_.KeepBeforeSave(path, error)) {
+        if (failure)
+            *failure = UnkeptFailureLine(path, error);
+        return false;
+    }
     if (SaveSettingsTreeFile(path, *map, kSettingsFileHead, &error))
         return true;
     if (failure)
-        *failure = SaveFailureLine(path, error);
+        *failure = SaveFailureLine(path, error, folderError);
     return false;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "base/file_io.h"
 #include "base/native_path.h"
@@ -75,22 +76,26 @@ bool CreateFolders(const StringBase& path, std::error_code* error) {
     const fs::path target = WithoutTrailingSeparators(NativePath(path));
     std::error_code ec;
     if (fs::is_directory(target, ec)) return true;
-    // Made from the top down, each level by the system's own call, so that a refusal
-    // gives the system's reason (the library's own codes on Windows are coarse).
-    // A file in the place of a level gives the system's "already exists".
-    fs::path made;
-    for (const fs::path& part : target) {
-        made /= part;
-        if (!made.has_relative_path() || fs::is_directory(made, ec)) continue;
+    // The missing levels, from the deepest folder that exists down: a root of any form
+    // (C:\, \\?\C:\, \\server\share\, \\?\UNC\server\share\) is never made, where a level
+    // such as "\\?\C:" is refused as a name. Each is made by the system's own call, so
+    // that a refusal gives the system's reason (the library's own codes on Windows are
+    // coarse); a file in the place of a level gives the system's "already exists".
+    std::vector<fs::path> missing;
+    for (fs::path level = target; level.has_relative_path() && !fs::is_directory(level, ec);
+         level = level.parent_path()) {
+        missing.push_back(level);
+    }
+    for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
         ClearFileError();
 #ifdef _WIN32
-        const bool ok = CreateDirectoryW(made.c_str(), nullptr) != 0;
+        const bool ok = CreateDirectoryW(level->c_str(), nullptr) != 0;
 #else
-        const bool ok = mkdir(made.c_str(), 0777) == 0;
+        const bool ok = mkdir(level->c_str(), 0777) == 0;
 #endif
         if (!ok) {
             out = LastFileError();
-            if (!fs::is_directory(made, ec)) return false;  // else made meanwhile by another
+            if (!fs::is_directory(*level, ec)) return false;  // else made meanwhile by another
             out.clear();
         }
     }

@@ -155,7 +155,7 @@ bool EmuCore::SaveStateToFile(const PathString& folder, bool lockHeld)
         if (made) {
             // Where and why, which the system knows when the file could not be written; a
             // folder that could not be made is the first reason.
-            const StringW where = SaveFailureWhere(path, folderError ? folderError : error);
+            const StringW where = SaveFailureWhere(path, error, folderError);
             ConsoleReport::PrintError(&console_, "%s", where.GetNarrow());
             stateSaveFailure_.Append("\n");
             stateSaveFailure_.Append(where);

@@ -17,6 +17,7 @@
 // when something changed, before it reads the component records).
 #pragma once
 
+#include "emu/settings_file_notice.h"
 #include "emu/system_base.h"
 
 class ObjectList;
@@ -75,7 +76,8 @@ public:
     // Loading reads the drive file, then the settings file, each from a "settings" folder
     // beside the program when the per-user one has none; true when the settings file was
     // read in full. A per-user file that cannot be read is kept as "<file>.bad", and
-    // notices gets a line naming it and the settings used.
+    // notices gets a line naming it and the settings used; one that could not be kept is
+    // kept at the next save instead, or else left as it is and counted as not written.
     bool SaveMachineSettings(StringW* failures = nullptr);
     bool LoadMachineSettings(ObjectList* notices = nullptr);
 
@@ -91,6 +93,8 @@ public:
     static bool LoadSettingsNodeEx(void* machine, StreamInterface& stream, const StringA& key, bool& changed);
 
 private:
+    UnkeptSettingsFiles unkeptSettings_;
+
     static bool LoadNode(void* machine, StreamInterface& stream, const StringA& key, bool* changed,
                          bool tracked);
 };

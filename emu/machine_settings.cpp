@@ -39,11 +39,12 @@ struct SettingsSource {
 
     // A per-user file that was not read to its end is kept before the save at exit
     // replaces it, and the user is told which settings are in use.
-    void Report(bool complete, bool taken, ObjectList* notices) const
+    void Report(bool complete, bool taken, ObjectList* notices, UnkeptSettingsFiles& unkept) const
     {
         if (!(ownUnreadable || (ownRead && !complete)))
             return;
-        const StringA notice = KeepUnreadableSettingsFile(own, SettingsUsedText(ownUnreadable, complete, taken));
+        const StringA notice =
+            KeepUnreadableSettingsFile(own, SettingsUsedText(ownUnreadable, complete, taken), &unkept);
         if (notices)
             notices->Add(notice);
     }
@@ -71,12 +72,13 @@ bool Computer::SaveMachineSettings(StringW* failures)
     if (!folder.IsEmpty())
         CreateFolders(folder, &folderError);
     // A failed file adds its line; the message says where and why (first of all, why
-    // the folder could not be made).
-    const auto failed = [failures, &folderError](const PathString& path, const std::error_code& error) {
+    // the folder could not be made). A damaged file whose bytes are not kept aside yet is
+    // not written over.
+    const auto failed = [failures](const StringW& line) {
         if (failures) {
             if (!failures->IsEmpty())
                 failures->Append("\n");
-            failures->Append(SaveFailureLine(path, folderError ? folderError : error));
+            failures->Append(line);
         }
         return false;
     };
@@ -87,8 +89,10 @@ bool Computer::SaveMachineSettings(StringW* failures)
     std::error_code error;
     if (bay && !family.IsEmpty()) {
         const PathString drv = JoinPath(folder, StringW(), family, StringW("drv"));
-        if (folder.IsEmpty() || !bay->SaveSettingsFile(drv, &error))
-            drivesSaved = failed(drv, error);
+        if (!unkeptSettings_.KeepBeforeSave(drv, error))
+            drivesSaved = failed(UnkeptFailureLine(drv, error));
+        else if (folder.IsEmpty() || !bay->SaveSettingsFile(drv, &error))
+            drivesSaved = failed(SaveFailureLine(drv, error, folderError));
     }
 
     const char* settingsName = GetSettingsName();
@@ -100,8 +104,10 @@ bool Computer::SaveMachineSettings(StringW* failures)
         return false;
     machine.release();
     const PathString file = JoinPath(folder, StringW(), NameText(settingsName), StringW("ini"));
+    if (!unkeptSettings_.KeepBeforeSave(file, error))
+        return failed(UnkeptFailureLine(file, error));
     if (folder.IsEmpty() || !SaveSettingsTreeFile(file, root, kSettingsFileHead, &error))
-        return failed(file, error);
+        return failed(SaveFailureLine(file, error, folderError));
     return drivesSaved;
 }
 
@@ -114,7 +120,7 @@ bool Computer::LoadMachineSettings(ObjectList* notices)
     if (bay && !family.IsEmpty()) {
         const SettingsSource drives(folder, family, "drv");
         // A damaged drive file opens no image and keeps nothing it read.
-        drives.Report(bay->LoadSettingsFile(drives.path), false, notices);
+        drives.Report(bay->LoadSettingsFile(drives.path), false, notices, unkeptSettings_);
     }
 
     const char* settingsName = GetSettingsName();
@@ -139,6 +145,6 @@ bool Computer::LoadMachineSettings(ObjectList* notices)
         complete = root.Load(file, kSettingsFileHead);
     }
     file.Close();
-    settings.Report(complete, SettingsBytes(snapshot) != before, notices);
+    settings.Report(complete, SettingsBytes(snapshot) != before, notices, unkeptSettings_);
     return complete;
 }

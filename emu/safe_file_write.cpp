@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <system_error>
+#include <vector>
 
 #include "base/dictionary.h"
 #include "base/file_io.h"
@@ -21,6 +23,11 @@
 
 namespace {
 
+// Writes count bytes to the temporary file; false when they were not all written.
+using SafeFilePut = std::function<bool(const void* data, size_t count)>;
+// Puts the whole content; false with the reason of the first failure.
+using SafeFileFiller = std::function<bool(const SafeFilePut& put, std::error_code& error)>;
+
 // The bytes must be on the disk before the rename makes them the file; otherwise a crash
 // right after the rename could leave an empty file under the target's name.
 bool FlushToDisk(std::FILE* file)
@@ -34,15 +41,11 @@ bool FlushToDisk(std::FILE* file)
 #endif
 }
 
-// Writes the temporary file; created tells whether it was made (and so is the writer's
-// own to remove).
-bool WriteAll(const PathString& path, const void* data, u64 size, std::error_code& error, bool& created)
+// Writes the temporary file by put; created tells whether it was made (and so is the
+// writer's own to remove).
+bool WriteTemporary(const PathString& path, const SafeFileFiller& put, std::error_code& error, bool& created)
 {
     created = false;
-    if (size > SIZE_MAX) {
-        error = std::make_error_code(std::errc::file_too_large);
-        return false;
-    }
     // Opened as every file is: a pipe there would hold the save until a reader came, and
     // a device would take the bytes; what stands there is not the writer's to remove.
     std::FILE* file = OpenFilePath(path, "wb", &error);
@@ -53,11 +56,10 @@ bool WriteAll(const PathString& path, const void* data, u64 size, std::error_cod
     }
     created = true;
     // The first failure is the reason; the calls after it may fail for the same cause.
-    const size_t count = static_cast<size_t>(size);
     ClearFileError();  // an opening that worked may leave a code (the file existed)
-    bool ok = count == 0 || std::fwrite(data, 1, count, file) == count;
-    if (!ok)
-        error = LastFileError();
+    bool ok = put([file](const void* data, size_t count) {
+        return count == 0 || std::fwrite(data, 1, count, file) == count;
+    }, error);
     ClearFileError();
     if (!FlushToDisk(file) && ok) {
         error = LastFileError();
@@ -71,14 +73,11 @@ bool WriteAll(const PathString& path, const void* data, u64 size, std::error_cod
     return ok;
 }
 
-} // namespace
-
-bool WriteFileSafely(const PathString& path, const void* data, u64 size, std::error_code* error)
+// The temporary file filled by fill, then renamed over path.
+bool WriteSafely(const PathString& path, const SafeFileFiller& fill, std::error_code& out)
 {
-    std::error_code reason;
-    std::error_code& out = error ? *error : reason;
     out.clear();
-    if (path.IsEmpty() || (data == nullptr && size != 0)) {
+    if (path.IsEmpty()) {
         out = std::make_error_code(std::errc::invalid_argument);
         return false;
     }
@@ -89,7 +88,7 @@ bool WriteFileSafely(const PathString& path, const void* data, u64 size, std::er
     PathString temp(path);
     temp.Append(".tmp");
     bool created = false;
-    if (!WriteAll(temp, data, size, out, created)) {
+    if (!WriteTemporary(temp, fill, out, created)) {
         if (created)
             DeleteFilePath(temp);
         return false;
@@ -99,6 +98,66 @@ bool WriteFileSafely(const PathString& path, const void* data, u64 size, std::er
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool WriteFileSafely(const PathString& path, const void* data, u64 size, std::error_code* error)
+{
+    std::error_code reason;
+    std::error_code& out = error ? *error : reason;
+    if (data == nullptr && size != 0) {
+        out = std::make_error_code(std::errc::invalid_argument);
+        return false;
+    }
+    if (size > SIZE_MAX) {
+        out = std::make_error_code(std::errc::file_too_large);
+        return false;
+    }
+    return WriteSafely(
+        path,
+        [data, size](const SafeFilePut& put, std::error_code& failure) {
+            if (put(data, static_cast<size_t>(size)))
+                return true;
+            failure = LastFileError();
+            return false;
+        },
+        out);
+}
+
+bool CopyFileSafely(const PathString& from, const PathString& to, std::error_code* error)
+{
+    std::error_code reason;
+    std::error_code& out = error ? *error : reason;
+    // Opened before anything is written, so that a source that does not open leaves the
+    // target as it was.
+    std::FILE* source = OpenFilePath(from, "rb", &out);
+    if (!source)
+        return false;
+    const bool ok = WriteSafely(
+        to,
+        [source](const SafeFilePut& put, std::error_code& failure) {
+            // In pieces: a file of any size goes through one bounded buffer, which a
+            // 32-bit program's address space may not hold the whole file in.
+            std::vector<u8> piece(kSafeCopyPiece);
+            for (;;) {
+                ClearFileError();
+                const size_t got = std::fread(piece.data(), 1, piece.size(), source);
+                if (got < piece.size() && std::ferror(source)) {
+                    failure = LastFileError();
+                    return false;
+                }
+                if (!put(piece.data(), got)) {
+                    failure = LastFileError();
+                    return false;
+                }
+                if (got < piece.size())
+                    return true;
+            }
+        },
+        out);
+    std::fclose(source);
+    return ok;
 }
 
 bool SaveSettingsTreeFile(const PathString& path, const Dictionary& dict, const char* head, std::error_code* error)
@@ -112,28 +171,59 @@ bool SaveSettingsTreeFile(const PathString& path, const Dictionary& dict, const 
     return WriteFileSafely(path, content.GetBuffer(), content.GetSize(), error);
 }
 
-StringW SaveFailureWhere(const PathString& path, const std::error_code& error)
+namespace {
+
+// `in folder "<folder>"`; false for a path without a folder.
+bool AppendFolderText(const PathString& path, StringW& text)
 {
     const int separator = LastSeparator(path);
-    StringW text;
-    if (separator < 0) {
-        text.Assign("not written: the program's own folder could not be found");
-        return text;
-    }
-    text.Assign("in folder \"");
+    if (separator < 0)
+        return false;
     PathString folder(path);
     folder.Erase(separator + 1, folder.GetLength() - separator - 1);
+    text.Append("in folder \"");
     text.Append(folder);
-    text.Append("\": ");
-    text.Append(FileErrorText(error));
-    return text;
+    text.Append("\"");
+    return true;
 }
 
-StringW SaveFailureLine(const PathString& path, const std::error_code& error)
+StringW FileNameText(const PathString& path)
 {
     StringW text("\"");
     text.Append(GetFileNamePart(path));
     text.Append("\" ");
-    text.Append(SaveFailureWhere(path, error));
+    return text;
+}
+
+} // namespace
+
+StringW SaveFailureWhere(const PathString& path, const std::error_code& error, const std::error_code& folderError)
+{
+    StringW text;
+    if (!AppendFolderText(path, text)) {
+        text.Assign("not written: the program's own folder could not be found");
+        return text;
+    }
+    // Else the reason would read as the file's own ("File already exists").
+    text.Append(folderError ? ", which could not be made: " : ": ");
+    text.Append(FileErrorText(folderError ? folderError : error));
+    return text;
+}
+
+StringW SaveFailureLine(const PathString& path, const std::error_code& error, const std::error_code& folderError)
+{
+    StringW text = FileNameText(path);
+    text.Append(SaveFailureWhere(path, error, folderError));
+    return text;
+}
+
+StringW UnkeptFailureLine(const PathString& path, const std::error_code& error)
+{
+    StringW text = FileNameText(path);
+    AppendFolderText(path, text);
+    text.Append(": not written, the damaged file could not be kept as \"");
+    text.Append(GetFileNamePart(path));
+    text.Append(".bad\": ");
+    text.Append(FileErrorText(error));
     return text;
 }

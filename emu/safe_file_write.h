@@ -9,6 +9,7 @@
 // why.
 #pragma once
 
+#include <cstddef>
 #include <system_error>
 
 #include "base/string_w.h"
@@ -22,6 +23,12 @@ class PathString;
 // holds the system's reason.
 bool WriteFileSafely(const PathString& path, const void* data, u64 size, std::error_code* error = nullptr);
 
+// Copies the file at from over the file at to as WriteFileSafely writes, in pieces of
+// kSafeCopyPiece bytes, so that a file of any size goes through a bounded buffer. False
+// when anything failed (to then untouched), with the reason in error (when given).
+inline constexpr size_t kSafeCopyPiece = 64 * 1024;
+bool CopyFileSafely(const PathString& from, const PathString& to, std::error_code* error = nullptr);
+
 // The head text of every settings file.
 inline constexpr char kSettingsFileHead[] = "KUVINI";
 
@@ -29,9 +36,16 @@ inline constexpr char kSettingsFileHead[] = "KUVINI";
 bool SaveSettingsTreeFile(const PathString& path, const Dictionary& dict, const char* head,
                           std::error_code* error = nullptr);
 
-// Where and why a save failed, for the user: `in folder "<folder>": <reason>`. A path
-// without a folder stands for a save that had nowhere to go (the program's own folder
-// is unknown) and was not written anywhere.
-StringW SaveFailureWhere(const PathString& path, const std::error_code& error);
+// Where and why a save failed, for the user: `in folder "<folder>": <reason>`, or, when
+// folderError tells why the folder could not be made, `in folder "<folder>", which could
+// not be made: <folder's reason>`. A path without a folder stands for a save that had
+// nowhere to go (the program's own folder is unknown) and was not written anywhere.
+StringW SaveFailureWhere(const PathString& path, const std::error_code& error,
+                         const std::error_code& folderError = {});
 // One line of a list of files not saved: `"<file name>" ` and SaveFailureWhere.
-StringW SaveFailureLine(const PathString& path, const std::error_code& error);
+StringW SaveFailureLine(const PathString& path, const std::error_code& error,
+                        const std::error_code& folderError = {});
+// The line of a save that left a damaged file as it was, since its bytes could not be
+// kept aside first: `"<name>" in folder "<folder>": not written, the damaged file could
+// not be kept as "<name>.bad": <reason>`.
+StringW UnkeptFailureLine(const PathString& path, const std::error_code& error);

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "base/dictionary.h"
-#include "base/file_stream.h"
+#include "base/file_io.h"
 #include "base/file_system.h"
 #include "base/memory_stream.h"
 #include "base/path_text.h"
@@ -27,7 +27,42 @@ const char* SettingsUsedText(bool fromProgramFolder, bool complete, bool taken)
     return "the defaults are used.";
 }
 
-StringA KeepUnreadableSettingsFile(const PathString& path, const char* used)
+namespace {
+
+PathString KeptPath(const PathString& path)
+{
+    PathString kept(path);
+    kept.Append(".bad");
+    return kept;
+}
+
+} // namespace
+
+void UnkeptSettingsFiles::Add(const PathString& path)
+{
+    for (const PathString& known : paths_) {
+        if (known.Compare(path) == 0)
+            return;
+    }
+    paths_.push_back(path);
+}
+
+bool UnkeptSettingsFiles::KeepBeforeSave(const PathString& path, std::error_code& error)
+{
+    error.clear();
+    for (auto it = paths_.begin(); it != paths_.end(); ++it) {
+        if (it->Compare(path) != 0)
+            continue;
+        // The program that held the older copy may have let go of it by now.
+        if (!CopyFileSafely(path, KeptPath(path), &error))
+            return false;
+        paths_.erase(it);
+        return true;
+    }
+    return true;
+}
+
+StringA KeepUnreadableSettingsFile(const PathString& path, const char* used, UnkeptSettingsFiles* unkept)
 {
     const StringA name(GetFileNamePart(path).GetNarrow());
     StringA notice;
@@ -35,24 +70,16 @@ StringA KeepUnreadableSettingsFile(const PathString& path, const char* used)
         notice.Format("Settings file \"%s\" could not be read: it is a folder, %s", name.CStr(), used);
         return notice;
     }
-    PathString kept(path);
-    kept.Append(".bad");
-    // Copied by hand and written as settings are: the C++ library's copy of the MinGW
-    // runtime takes any two files of a drive for the same file and so refuses to replace
-    // an older "<name>.bad".
-    FileStream file;
-    std::vector<u8> bytes;
-    bool copied = file.Open(path, false) && file.GetSize() <= SIZE_MAX;
-    if (copied) {
-        bytes.resize(static_cast<size_t>(file.GetSize()));
-        copied = file.Read(bytes.data(), bytes.size()) == bytes.size() &&
-                 WriteFileSafely(kept, bytes.data(), bytes.size());
-    }
-    if (!copied)
-        notice.Format("Settings file \"%s\" could not be read nor kept: %s", name.CStr(), used);
-    else
+    std::error_code error;
+    if (CopyFileSafely(path, KeptPath(path), &error)) {
         notice.Format("Settings file \"%s\" could not be read: kept as \"%s.bad\", %s", name.CStr(), name.CStr(),
                       used);
+        return notice;
+    }
+    if (unkept && error != NotAFileError())
+        unkept->Add(path);
+    notice.Format("Settings file \"%s\" could not be read nor kept as \"%s.bad\" (%s): %s", name.CStr(),
+                  name.CStr(), FileErrorText(error).GetNarrow(), used);
     return notice;
 }
 

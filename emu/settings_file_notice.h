@@ -6,17 +6,34 @@
 // is left as it is: no save replaces it) and hand the user one console line naming the
 // file and saying which settings are in use instead:
 //   Settings file "<name>" could not be read: kept as "<name>.bad", <used>
-//   Settings file "<name>" could not be read nor kept: <used>
+//   Settings file "<name>" could not be read nor kept as "<name>.bad" (<reason>): <used>
 //   Settings file "<name>" could not be read: it is a folder, <used>
+// A file that could not be kept (another program holds the older .bad) is remembered by
+// the owner of the file (UnkeptSettingsFiles); a save tries to keep it again first, and
+// where that still fails leaves it as it is and gives UnkeptFailureLine (safe_file_write.h) instead.
 #pragma once
 
+#include <system_error>
 #include <vector>
 
 #include "base/string_a.h"
+#include "base/string_w.h"
 #include "base/types.h"
 
 class Dictionary;
-class PathString;
+
+// The damaged settings files of one owner that could not be kept as "<name>.bad".
+class UnkeptSettingsFiles {
+public:
+    void Add(const PathString& path);
+    // Before a save writes over path: true when path is not one of them, or when it has
+    // now been kept (and is forgotten); else false with the reason it still cannot be, and
+    // the save must not write.
+    bool KeepBeforeSave(const PathString& path, std::error_code& error);
+
+private:
+    std::vector<PathString> paths_;
+};
 
 // Something stands at path that a load cannot read: a folder, or a file that cannot be
 // opened or is not a regular file.
@@ -28,8 +45,9 @@ bool SettingsFileUnreadable(const PathString& path);
 const char* SettingsUsedText(bool fromProgramFolder, bool complete, bool taken);
 
 // Copies the user's file at path to "<path>.bad" (unless a folder stands there) and
-// answers the notice.
-StringA KeepUnreadableSettingsFile(const PathString& path, const char* used);
+// answers the notice. A file that could not be kept is added to unkept (when given),
+// unless it is no file (a pipe, a device), which holds no bytes to lose.
+StringA KeepUnreadableSettingsFile(const PathString& path, const char* used, UnkeptSettingsFiles* unkept = nullptr);
 
 // What a save of dict would write: the bytes of two snapshots differ when a bound value
 // does, so a load can tell whether it left any setting changed.

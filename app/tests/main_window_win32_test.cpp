@@ -425,8 +425,10 @@ TEST_F(MainWindowTest, SettingsNotSavedAtExitAreToldInABox)
     const std::wstring user = ProgramTree::PathOf("user/").GetWide();
     const std::wstring settings = ProgramTree::PathOf("user/settings/").GetWide();
     EXPECT_EQ(boxText, L"Settings could not be saved (the files keep what they held):\n"
-                       L"\"msx.drv\" in folder \"" + settings + L"\": " + Reason(ERROR_ALREADY_EXISTS) + L"\n"
-                       L"\"msx_1.ini\" in folder \"" + settings + L"\": " + Reason(ERROR_ALREADY_EXISTS) + L"\n"
+                       L"\"msx.drv\" in folder \"" + settings + L"\", which could not be made: " +
+                       Reason(ERROR_ALREADY_EXISTS) + L"\n"
+                       L"\"msx_1.ini\" in folder \"" + settings + L"\", which could not be made: " +
+                       Reason(ERROR_ALREADY_EXISTS) + L"\n"
                        L"\"kuv.ini\" in folder \"" + user + L"\": " +
                        FileErrorText(TemporaryNotAFileError()).GetWide());
     EXPECT_FALSE(boxAsks) << "a box that tells has an OK button alone";

@@ -10,6 +10,7 @@
 
 #include "app/tests/manager_rig.h"
 #include "base/dictionary.h"
+#include "base/file_io.h"
 #include "base/string_w.h"
 #include "emu/safe_file_write.h"
 #include "emu/tests/program_tree.h"
@@ -176,7 +177,10 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
     }
     const std::vector<u8> cut(whole.begin(), whole.end() - 1);  // every value read, the end tag lost
     const std::string kept = "Settings file \"kuv.ini\" could not be read: kept as \"kuv.ini.bad\", ";
-    const std::string lost = "Settings file \"kuv.ini\" could not be read nor kept: ";
+    const std::string lost = "Settings file \"kuv.ini\" could not be read nor kept as \"kuv.ini.bad\" (";
+    const std::string isFolder = FileErrorText(std::make_error_code(std::errc::is_a_directory)).GetNarrow();
+    const std::string barred = lost + isFolder + "): ";
+    const std::string notAFile = lost + FileErrorText(NotAFileError()).GetNarrow() + "): ";
     const std::string folder = "Settings file \"kuv.ini\" could not be read: it is a folder, ";
     const std::string defaults = "the defaults are used.";
     const std::string before = "the values read before the damage are used, the defaults for the rest.";
@@ -197,14 +201,14 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
         {"empty, program file beside", kWritten, {}, whole, kept + defaults, 1},
         {"cut after its values", kWritten, cut, {}, kept + before, 0},
         {"cut after values then refused", kWritten, refused, {}, kept + defaults, 1},
-        {"cut, copy refused", kCopyRefused, cut, {}, lost + before, 0},
+        {"cut, copy refused", kCopyRefused, cut, {}, barred + before, 0},
         {"folder", kFolder, {}, {}, folder + defaults, 1},
         {"folder, program file", kFolder, {}, whole, folder + program, 0},
         {"no file", kNoFile, {}, {}, "", 1},
 #ifndef _WIN32
-        {"unopenable", kUnopenable, {}, {}, lost + defaults, 1},
-        {"unopenable, program file", kUnopenable, {}, whole, lost + program, 0},
-        {"unopenable, program file cut", kUnopenable, {}, cut, lost + programBefore, 0},
+        {"unopenable", kUnopenable, {}, {}, notAFile + defaults, 1},
+        {"unopenable, program file", kUnopenable, {}, whole, notAFile + program, 0},
+        {"unopenable, program file cut", kUnopenable, {}, cut, notAFile + programBefore, 0},
 #endif
     };
     for (const auto& c : cases) {
@@ -239,17 +243,28 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
 #endif
         {
             EmuManager manager(AddTestOutputs);
-            EXPECT_EQ(manager.LoadSettings(), c.notice == lost + program || c.notice == folder + program);
+            EXPECT_EQ(manager.LoadSettings(), c.notice == notAFile + program || c.notice == folder + program);
             EXPECT_EQ(manager.GetSettingsNotice().CStr(), c.notice);
             EXPECT_EQ(manager.soundIndex, c.soundIndex);
-            ASSERT_EQ(manager.SaveSettings(), c.user != kFolder);
+            StringW failure;
+            ASSERT_EQ(manager.SaveSettings(&failure), c.user != kFolder && c.user != kCopyRefused);
+            if (c.user == kCopyRefused) {
+                // The damaged file is not written over until it is kept: the next save does.
+                EXPECT_EQ(ProgramTree::Read(kUserFile), c.bytes);
+                EXPECT_EQ(std::string(failure.GetNarrow()),
+                          "\"kuv.ini\" in folder \"" + ProgramTree::TextOf("user/") +
+                              "\": not written, the damaged file could not be kept as \"kuv.ini.bad\": " + isFolder);
+                std::filesystem::remove(ProgramTree::Where("user/kuv.ini.bad"));
+                ASSERT_TRUE(manager.SaveSettings());
+            }
         }
         EXPECT_EQ(std::filesystem::is_directory(ProgramTree::Where(kUserFile)), c.user == kFolder) << "left as it is";
         if (c.user != kFolder) {
             EXPECT_EQ(Text(ProgramTree::Read(kUserFile)).substr(0, 6), "KUVINI");
         }
-        EXPECT_EQ(std::filesystem::is_regular_file(ProgramTree::Where("user/kuv.ini.bad")), c.user == kWritten);
-        if (c.user == kWritten) {
+        const bool kept = c.user == kWritten || c.user == kCopyRefused;
+        EXPECT_EQ(std::filesystem::is_regular_file(ProgramTree::Where("user/kuv.ini.bad")), kept);
+        if (kept) {
             EXPECT_EQ(ProgramTree::Read("user/kuv.ini.bad"), c.bytes);
         }
     }
@@ -286,4 +301,58 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
             << lines;
     }
     core->Stop();
+}
+
+// Folders are made from the deepest one that exists, so that no root is made: a program
+// folder given with the prefix that lifts the length limit (as the system gives a program
+// started through such a path, where "\\?\C:" is no folder to make) takes the state and
+// the machine's settings at a switch and at exit. Natively the plain path. The tree lies
+// under no "Program Files" here, so the data folder is the program's own.
+TEST(SettingsFileTest, FilesAreSavedUnderAPrefixedProgramFolder)
+{
+    enum Save { kState, kSwitch, kExit };
+    const struct {
+        Save save;
+        const char* rel;  // the file written
+    } cases[] = {
+        {kState, "prog/states/coleco_v.sav"},
+        {kSwitch, "prog/settings/coleco_v.ini"},
+        {kExit, "prog/settings/coleco_v.ini"},
+    };
+    const auto prefixed = [](const std::string& rel) {
+#ifdef _WIN32
+        const std::u16string prefix = u"\\\\?\\";
+#else
+        const std::u16string prefix;
+#endif
+        const std::filesystem::path where = std::filesystem::absolute(ProgramTree::Where(rel)).make_preferred();
+        return PathString(StringW(reinterpret_cast<const wchar16*>((prefix + where.u16string()).c_str())));
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rel);
+        ProgramTree tree;
+        BuildProgramFoldersFrom(prefixed("prog/kuv.exe"), prefixed("appdata"));
+        EmuManager manager(AddTestOutputs);
+        EmuCore* core = MakeColecoCore(manager);
+        ASSERT_NE(core, nullptr);
+        StringW failure;
+        switch (c.save) {
+        case kState:
+            ASSERT_TRUE(core->Start(false, false));
+            core->SaveStateToFile(PathString(), false);
+            failure = core->GetStateSaveFailure();
+            core->Stop();
+            break;
+        case kSwitch:
+            ASSERT_TRUE(manager.SetCoreMachine(core, 0));
+            failure = core->GetSettingsSaveFailure();
+            break;
+        case kExit:
+            core->Shutdown();
+            failure = core->GetSettingsSaveFailure();
+            break;
+        }
+        EXPECT_TRUE(failure.IsEmpty()) << failure.GetNarrow();
+        EXPECT_TRUE(std::filesystem::is_regular_file(ProgramTree::Where(c.rel)));
+    }
 }

@@ -234,7 +234,8 @@ TEST_F(PartsTest, MachineChoiceTellsOfSettingsNotSaved)
     Entry other(shell.machineIndex == 0 ? 1 : 0);
     ASSERT_TRUE(ExecuteSelectComputer(shell, other));
     const std::string box = ErrorBox(shell);
-    const std::string line = "\"coleco_v.ini\" in folder \"" + ProgramTree::TextOf("user/settings/") + "\": ";
+    const std::string line =
+        "\"coleco_v.ini\" in folder \"" + ProgramTree::TextOf("user/settings/") + "\", which could not be made: ";
     EXPECT_EQ(box.rfind("Settings could not be saved (the files keep what they held):\n", 0), 0u) << box;
     EXPECT_NE(box.find(line), std::string::npos) << box;
 }

@@ -69,6 +69,8 @@ TEST(StateFile, AFailedSaveKeepsThePreviousFile)
     const std::string reason = FileErrorText(std::make_error_code(std::errc::file_exists)).GetNarrow();
 #endif
     const std::string failure = core.GetStateSaveFailure().GetNarrow();
-    EXPECT_EQ(failure.substr(failure.rfind("\": ") + 3), reason) << failure;
+    const std::string notMade = "\", which could not be made: ";
+    ASSERT_NE(failure.rfind(notMade), std::string::npos) << failure;
+    EXPECT_EQ(failure.substr(failure.rfind(notMade) + notMade.size()), reason) << failure;
     core.Shutdown();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "emu/drive_bay.h"
 #include "emu/safe_file_write.h"
 #include "program_tree.h"
+// Last: <windows.h> names GetCurrentTime as a macro.
+#include "base/tests/unreadable_path.h"
 
 namespace {
 
@@ -175,6 +178,52 @@ TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
         if (!c.folder) {
             EXPECT_EQ(ProgramTree::Read(rel + ".bad"), damaged);
         }
+    }
+}
+
+// A damaged file that cannot be kept (another program holds the older .bad; natively, what
+// stands where its copy goes does not open) is not written over: the notice and the save's
+// line say why. Once the .bad is free, the next save keeps it and writes the file.
+TEST_F(MachineSettingsTest, ADamagedFileThatCannotBeKeptIsLeftAsItWas)
+{
+#ifdef _WIN32
+    const std::string held = ".bad";
+    // What the replace of the held file meets.
+    const std::string reason =
+        FileErrorText(std::error_code(ERROR_ACCESS_DENIED, std::system_category())).GetNarrow();
+#else
+    const std::string held = ".bad.tmp";  // a link to itself in place of the .bad is replaced
+    const std::string reason = UnreadablePath::Reason();
+#endif
+    for (const std::string file : {"msx_1.ini", "msx.drv"}) {
+        SCOPED_TRACE(file);
+        ProgramTree rowTree;
+        ASSERT_TRUE(SettingsMachine().SaveMachineSettings());
+        const std::string rel = "user/settings/" + file;
+        std::vector<u8> damaged = ProgramTree::Read(rel);
+        damaged.pop_back();
+        ProgramTree::WriteBytes(rel, damaged);
+        auto holder = std::make_unique<UnreadablePath>(ProgramTree::Where(rel + held));
+        ASSERT_TRUE(holder->Made());
+
+        SettingsMachine machine;
+        ObjectList notices;
+        machine.LoadMachineSettings(&notices);
+        ASSERT_EQ(notices.Count(), 1);
+        EXPECT_EQ(notices.At(0)->GetNarrow(), "Settings file \"" + file + "\" could not be read nor kept as \"" + file +
+                                                  ".bad\" (" + reason + "): the defaults are used.");
+        StringW failures;
+        EXPECT_FALSE(machine.SaveMachineSettings(&failures));
+        EXPECT_EQ(ProgramTree::Read(rel), damaged);
+        EXPECT_EQ(std::string(failures.GetNarrow()),
+                  "\"" + file + "\" in folder \"" + ProgramTree::TextOf("user/settings/") +
+                      "\": not written, the damaged file could not be kept as \"" + file + ".bad\": " + reason);
+
+        holder.reset();
+        ProgramTree::Remove(rel + held);
+        EXPECT_TRUE(machine.SaveMachineSettings());
+        EXPECT_EQ(ProgramTree::Read(rel + ".bad"), damaged);
+        EXPECT_NE(ProgramTree::Read(rel), damaged);
     }
 }
 

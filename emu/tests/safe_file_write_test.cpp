@@ -112,3 +112,21 @@ TEST(SafeFileWriteTest, ASaveReplacesTheFileAndALeftTemporaryFile)
         EXPECT_FALSE(fs::exists(temp / "x.ini.tmp"));
     }
 }
+
+// A copy goes in pieces: a file of two and a half of them arrives whole, over an older one.
+TEST(SafeFileWriteTest, ACopyOfSeveralPiecesArrivesWhole)
+{
+    TempFolder temp("kuv_save");
+    std::string bytes(kSafeCopyPiece * 5 / 2, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7 + i / 251);
+    std::ofstream(temp / "x.ini", std::ios::binary) << bytes;
+    std::ofstream(temp / "x.ini.bad", std::ios::binary) << "older";
+    const auto path = [&temp](const char* name) {
+        return PathString(StringW(reinterpret_cast<const wchar16*>((temp / name).make_preferred().u16string().c_str())));
+    };
+    std::error_code error;
+    EXPECT_TRUE(CopyFileSafely(path("x.ini"), path("x.ini.bad"), &error)) << FileErrorText(error).GetNarrow();
+    std::ifstream kept(temp / "x.ini.bad", std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>()) == bytes);
+}

@@ -87,10 +87,12 @@ TEST(MsxDriveFiles, WhatIsNotAFileIsRefusedAtOnce)
          "[ERROR] Error while loading state from file \"msx_1.sav\" (not a file: a folder, a pipe or a device)"},
         {Place::kSettings, "user/settings/msx_1.ini",
          "Settings file \"msx_1.ini\" could not be read: it is a folder, the defaults are used.",
-         "Settings file \"msx_1.ini\" could not be read nor kept: the defaults are used."},
+         "Settings file \"msx_1.ini\" could not be read nor kept as \"msx_1.ini.bad\" (not a file (a folder, a pipe "
+         "or a device)): the defaults are used."},
         {Place::kSettings, "user/settings/msx.drv",
          "Settings file \"msx.drv\" could not be read: it is a folder, the defaults are used.",
-         "Settings file \"msx.drv\" could not be read nor kept: the defaults are used."},
+         "Settings file \"msx.drv\" could not be read nor kept as \"msx.drv.bad\" (not a file (a folder, a pipe or a "
+         "device)): the defaults are used."},
     };
     for (const auto& c : cases) {
         for (const bool pipe : {false, true}) {
