@@ -310,49 +310,32 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
 // under no "Program Files" here, so the data folder is the program's own.
 TEST(SettingsFileTest, FilesAreSavedUnderAPrefixedProgramFolder)
 {
-    enum Save { kState, kSwitch, kExit };
-    const struct {
-        Save save;
-        const char* rel;  // the file written
-    } cases[] = {
-        {kState, "prog/states/coleco_v.sav"},
-        {kSwitch, "prog/settings/coleco_v.ini"},
-        {kExit, "prog/settings/coleco_v.ini"},
-    };
-    const auto prefixed = [](const std::string& rel) {
 #ifdef _WIN32
-        const std::u16string prefix = u"\\\\?\\";
+    const std::u16string prefix = u"\\\\?\\";
 #else
-        const std::u16string prefix;
+    const std::u16string prefix;
 #endif
+    const auto prefixed = [&prefix](const std::string& rel) {
         const std::filesystem::path where = std::filesystem::absolute(ProgramTree::Where(rel)).make_preferred();
         return PathString(StringW(reinterpret_cast<const wchar16*>((prefix + where.u16string()).c_str())));
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.rel);
+    for (const std::string save : {"F11", "switch", "exit"}) {
+        SCOPED_TRACE(save);
         ProgramTree tree;
         BuildProgramFoldersFrom(prefixed("prog/kuv.exe"), prefixed("appdata"));
         EmuManager manager(AddTestOutputs);
         EmuCore* core = MakeColecoCore(manager);
         ASSERT_NE(core, nullptr);
-        StringW failure;
-        switch (c.save) {
-        case kState:
+        if (save == "F11") {
             ASSERT_TRUE(core->Start(false, false));
-            core->SaveStateToFile(PathString(), false);
-            failure = core->GetStateSaveFailure();
-            core->Stop();
-            break;
-        case kSwitch:
+            EXPECT_TRUE(core->SaveStateToFile(PathString(), false)) << core->GetStateSaveFailure().GetNarrow();
+        } else if (save == "switch") {
             ASSERT_TRUE(manager.SetCoreMachine(core, 0));
-            failure = core->GetSettingsSaveFailure();
-            break;
-        case kExit:
+        } else {
             core->Shutdown();
-            failure = core->GetSettingsSaveFailure();
-            break;
         }
-        EXPECT_TRUE(failure.IsEmpty()) << failure.GetNarrow();
-        EXPECT_TRUE(std::filesystem::is_regular_file(ProgramTree::Where(c.rel)));
+        EXPECT_STREQ(core->GetSettingsSaveFailure().GetNarrow(), "");
+        EXPECT_TRUE(std::filesystem::is_regular_file(
+            ProgramTree::Where(save == "F11" ? "prog/states/coleco_v.sav" : "prog/settings/coleco_v.ini")));
     }
 }

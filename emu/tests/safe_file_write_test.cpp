@@ -122,11 +122,8 @@ TEST(SafeFileWriteTest, ACopyOfSeveralPiecesArrivesWhole)
         bytes[i] = static_cast<char>(i * 7 + i / 251);
     std::ofstream(temp / "x.ini", std::ios::binary) << bytes;
     std::ofstream(temp / "x.ini.bad", std::ios::binary) << "older";
-    const auto path = [&temp](const char* name) {
-        return PathString(StringW(reinterpret_cast<const wchar16*>((temp / name).make_preferred().u16string().c_str())));
-    };
-    std::error_code error;
-    EXPECT_TRUE(CopyFileSafely(path("x.ini"), path("x.ini.bad"), &error)) << FileErrorText(error).GetNarrow();
+    EXPECT_TRUE(CopyFileSafely(PathString((temp / "x.ini").string().c_str()),
+                               PathString((temp / "x.ini.bad").string().c_str())));
     std::ifstream kept(temp / "x.ini.bad", std::ios::binary);
     EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>()) == bytes);
 }
