@@ -114,7 +114,7 @@ bool Computer::LoadMachineSettings(ObjectList* notices)
     if (bay && !family.IsEmpty()) {
         const SettingsSource drives(folder, family, "drv");
         // A damaged drive file opens no image and keeps nothing it read.
-        drives.Report(bay->LoadSettingsFile(drives.path), false, notices);
+        drives.Report(bay->LoadSettingsFile(drives.path, notices), false, notices);
     }
 
     const char* settingsName = GetSettingsName();
