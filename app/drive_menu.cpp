@@ -6,7 +6,7 @@
 #include "base/file_system.h"
 #include "base/string_a.h"
 #include "core/emu_core.h"
-#include "emu/drive_bay_base.h"
+#include "emu/drive_bay.h"
 #include "emu/drive_image.h"
 
 namespace {
@@ -73,7 +73,7 @@ void DriveMenu::Build(EmuCore* core, PopupMenu* drivesMenu, DrivePanelInterface*
             const i32 index = floppies + hardDisks + i;
             if (panel)
                 panel->AddIcon(kDriveCartridge, i, index, core->GetDrive(index), running);
-            if (!AddDriveSubmenu(drivesMenu, Caption("Cartridge", i + 1), index))
+            if (!AddDriveSubmenu(drivesMenu, Caption(DriveBay::kKindCaptions[DriveBay::kCartridge], i + 1), index))
                 return fail();
         }
         if (total != cartridges && !drivesMenu->AddSeparator(false))
@@ -90,7 +90,7 @@ void DriveMenu::Build(EmuCore* core, PopupMenu* drivesMenu, DrivePanelInterface*
             // Without hard drives the third and later floppy drives stand below a line.
             if (i == 2 && hardDisks == 0 && !drivesMenu->AddSeparator(false))
                 return fail();
-            if (!AddDriveSubmenu(drivesMenu, Caption("Floppy Drive", i + 1), i))
+            if (!AddDriveSubmenu(drivesMenu, Caption(DriveBay::kKindCaptions[DriveBay::kFloppy], i + 1), i))
                 return fail();
         }
         if (hardDisks > 0 && !drivesMenu->AddSeparator(false))
@@ -105,7 +105,7 @@ void DriveMenu::Build(EmuCore* core, PopupMenu* drivesMenu, DrivePanelInterface*
             const i32 index = floppies + i;
             if (panel)
                 panel->AddIcon(kDriveHardDisk, i, index, core->GetDrive(index), running);
-            if (!AddDriveSubmenu(drivesMenu, Caption("Hard Drive", i + 1), index))
+            if (!AddDriveSubmenu(drivesMenu, Caption(DriveBay::kKindCaptions[DriveBay::kHardDisk], i + 1), index))
                 return fail();
         }
         if (panel)

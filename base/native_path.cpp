@@ -4,6 +4,9 @@
 
 #ifdef _WIN32
 #include <sys/stat.h>
+
+#include <cwctype>
+#include <string>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -35,7 +38,30 @@ fs::path WithoutTrailingSeparators(fs::path path) {
     return path;
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+namespace {
+
+// Windows keeps these names for its devices in every folder, with any extension and
+// trailing spaces ("con.rom", "LPT1 "): an open of one reaches the device, or fails with
+// the device's own error (the console of a program without one is "Invalid handle"), and
+// never a file. They are refused by name, before the device is touched.
+bool IsDeviceName(const StringBase& path) {
+    const std::wstring text = NativePath(path).wstring();
+    const size_t separator = text.find_last_of(L"\\/:");
+    const size_t start = separator == std::wstring::npos ? 0 : separator + 1;
+    std::wstring name = text.substr(start, text.find_first_of(L".:", start) - start);
+    while (!name.empty() && name.back() == L' ') name.pop_back();
+    for (wchar_t& c : name) c = static_cast<wchar_t>(std::towupper(c));
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const wchar_t* device : kDevices) {
+        if (name == device) return true;
+    }
+    return name.size() == 4 && (name.compare(0, 3, L"COM") == 0 || name.compare(0, 3, L"LPT") == 0) &&
+           name[3] >= L'1' && name[3] <= L'9';
+}
+
+}  // namespace
+#else
 namespace {
 
 // The open(2) flags of an fopen mode ("rb", "r+b", "wb", "w+b", "ab", "a+b"); -1 for any other.
@@ -62,6 +88,10 @@ std::FILE* OpenFilePath(const StringBase& path, const char* mode, std::error_cod
     }
     ClearFileError();
 #ifdef _WIN32
+    if (IsDeviceName(path)) {
+        out = NotAFileError();
+        return nullptr;
+    }
     std::FILE* file = nullptr;
     if (path.GetCharSize() != 1) {
         wchar_t wideMode[8] = {};

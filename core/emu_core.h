@@ -108,6 +108,8 @@ public:
     // What the loop's budget becomes when a break ends a slice: large enough that the
     // loop goes back to its requests instead of closing the slice.
     static constexpr i32 kBreakBudget = 0x7FFFFFF;
+    // The emulated second the speed figure measures, in 1/50 s frames.
+    static constexpr i32 kFramesPerSecond = 50;
 
     using FrameHook = void (*)(void* context);
     // Answers whether the CPU runs in the maximum-speed loop.

@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr i32 kFramesPerSecond = 50;
 constexpr const char* kDisassemblingError = "Disassembling error";
 
 i32 RoundHalfUp(double value)

@@ -98,7 +98,7 @@ bool EmuCore::ReadCoreBlock(Archive& archive, bool maxSpeed)
 
     // Values that would make the loop divide by zero, run away or never end a frame.
     if (in.ticksPerFrame < 1 || in.ticksPerFrame > kMaxTicksPerFrame || in.slicesLeft < 1 ||
-        in.slicesLeft > in.ticksPerFrame || in.frameIndex < 0 || in.frameIndex >= 50)
+        in.slicesLeft > in.ticksPerFrame || in.frameIndex < 0 || in.frameIndex >= kFramesPerSecond)
         return false;
     const double slice = maxSpeed ? static_cast<double>(kMaxChunk) : std::ceil(in.frameCycles / in.ticksPerFrame) + 1;
     if (!maxSpeed && !(std::isfinite(in.frameCycles) && in.frameCycles > 0 && in.frameCycles <= kMaxFrameCycles &&
@@ -110,6 +110,12 @@ bool EmuCore::ReadCoreBlock(Archive& archive, bool maxSpeed)
     MeasureSleep(in);
     if (!archive.ReadMarker(kBlockName, kClose))
         return false;
+    // The state's frame index says how much of the emulated second is left: the second
+    // being measured ends after those frames at real pace (the running one at its own
+    // deadline), not when the host's second that was measured before the load ends.
+    // A pause moves both deadlines alike, so the one this load is served in counts not.
+    in.secondDeadline = in.frameDeadline + static_cast<u64>(kFramesPerSecond - 1 - in.frameIndex) * in.framePeriod;
+    in.lastSpeedTime = in.secondDeadline - in.counterFrequency;
 
     loop_ = in;
     breakInSlice_ = false;

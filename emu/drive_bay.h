@@ -38,6 +38,7 @@
 #include "emu/drive_image.h"
 
 class Dictionary;
+class ObjectList;
 
 class DriveBay : public DriveBayBase, public Component {
 public:
@@ -48,6 +49,8 @@ public:
     static constexpr i32 kMaxDrivesPerKind = 8;
     // What lines and lookups call the first drive of each kind.
     static constexpr const char* kKindNames[kKindCount] = {"FDD", "HDD", "CART"};
+    // What the menus and notices call the drives of a kind, numbered from 1 ("Cartridge 1").
+    static constexpr const char* kKindCaptions[kKindCount] = {"Floppy Drive", "Hard Drive", "Cartridge"};
 
     DriveBay() = default;
     // Deletes every drive without the set-of-drives notices.
@@ -128,8 +131,10 @@ public:
     // Resets the tables and the last path (to the program folder), reads the file and
     // puts its images back into the drives. True when the file was read in full. A file
     // that is missing leaves the drives alone; so does one that is damaged (the tables
-    // and the last path are then left reset).
-    bool LoadSettingsFile(const PathString& path);
+    // and the last path are then left reset). An image that does not open leaves its
+    // drive empty, its entry as read, and a line in notices (when given):
+    //   Drive "<caption> <n>": image "<path>" could not be opened (<reason>), the drive is left empty.
+    bool LoadSettingsFile(const PathString& path, ObjectList* notices = nullptr);
     // Copies the drives' paths and latches into the tables and writes the file; the old
     // file stays intact unless the new one was written in full; error (when given) holds
     // the system's reason for a failure.

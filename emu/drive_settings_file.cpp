@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "base/dictionary.h"
+#include "base/file_io.h"
 #include "base/file_stream.h"
 #include "base/file_system.h"
+#include "base/object_list.h"
 #include "base/program_folders.h"
 #include "emu/drive_bay.h"
 #include "emu/safe_file_write.h"
@@ -18,6 +20,18 @@ StringA EntryKey(const char* prefix, i32 index, const char* field)
     StringA key;
     key.Format("%s%.1ld%s", prefix, index, field);
     return key;
+}
+
+// An image the drive file names that did not open: the user would otherwise see only an
+// empty drive at the start, never why.
+StringA ImageNotOpenedText(i32 kind, i32 index, const PathString& path)
+{
+    const PathProbe probe = ProbePath(path);
+    const StringW reason = probe.holds == PathHolds::kNonFile ? StringW("not a file") : FileErrorText(probe.reason);
+    StringA text;
+    text.Format("Drive \"%s %ld\": image \"%s\" could not be opened (%s), the drive is left empty.",
+                DriveBay::kKindCaptions[kind], index + 1, path.GetNarrow(), reason.GetNarrow());
+    return text;
 }
 
 } // namespace
@@ -57,7 +71,7 @@ void DriveBay::ResetRecorded()
     }
 }
 
-bool DriveBay::LoadSettingsFile(const PathString& path)
+bool DriveBay::LoadSettingsFile(const PathString& path, ObjectList* notices)
 {
     lastPath_.Assign(ProgramFolder());
     ResetRecorded();
@@ -94,8 +108,8 @@ bool DriveBay::LoadSettingsFile(const PathString& path)
             if (!drive)
                 continue;
             drive->Eject();
-            if (!group.path[i].IsEmpty())
-                drive->OpenFile(group.path[i]);
+            if (!group.path[i].IsEmpty() && !drive->OpenFile(group.path[i]) && notices)
+                notices->Add(ImageNotOpenedText(kind, i, group.path[i]));
             drive->SetLatch(group.latch[i]);
         }
     }

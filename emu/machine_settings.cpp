@@ -120,7 +120,7 @@ bool Computer::LoadMachineSettings(ObjectList* notices)
     if (bay && !family.IsEmpty()) {
         const SettingsSource drives(folder, family, "drv");
         // A damaged drive file opens no image and keeps nothing it read.
-        drives.Report(bay->LoadSettingsFile(drives.path), false, notices, unkeptSettings_);
+        drives.Report(bay->LoadSettingsFile(drives.path, notices), false, notices, unkeptSettings_);
     }
 
     const char* settingsName = GetSettingsName();

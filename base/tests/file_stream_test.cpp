@@ -154,11 +154,16 @@ TEST_F(FileStreamTest, OnlyARegularFileOpens) {
     const NamedPipe pipe(dir_ / "pipe.rom");
     if (pipe.Made())
         cases.push_back({Path("pipe.rom"), PathHolds::kNonFile});
+    // The console too: under Wine an open of CON fails ("Invalid handle") rather than
+    // finding a device, and a device name stands for the device in any folder.
 #ifdef _WIN32
     cases.push_back({"NUL", PathHolds::kNonFile});
+    cases.push_back({"CON", PathHolds::kNonFile});
+    cases.push_back({Path("con.rom"), PathHolds::kNonFile});
 #else
     ASSERT_TRUE(pipe.Made());
     cases.push_back({"/dev/null", PathHolds::kNonFile});
+    cases.push_back({"/dev/tty", PathHolds::kNonFile});
 #endif
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);

@@ -158,4 +158,33 @@ TEST_F(DataFileTest, EndAndPairFormsPlaceTheFilesJustBeforeTheEnd)
                                 {"[INIT] Files \"lo.rom\" and \"hi.rom\" loaded to memory at position 200h (pair)", kInfo}}));
 }
 
+// The End forms place the file they found: a folder passed over on the way is told once
+// per file, as a second search for the size would tell it again.
+TEST_F(DataFileTest, EndFormsSearchOnce)
+{
+    for (const char* name : {"end.rom", "lo.rom", "hi.rom"}) {
+        ProgramTree::MakeFolder(std::string("prog/configs/msx_1/") + name);
+        ProgramTree::Write(std::string("prog/") + name, 4);
+    }
+    const struct {
+        const char* what;
+        bool (*load)(Computer&);
+        i32 passedOver;
+    } rows[] = {
+        {"one file",
+         [](Computer& m) { return m.LoadFileToMemoryEnd(0x100, 0, 0, "A", PathString("end.rom")) == 1; }, 1},
+        {"a pair",
+         [](Computer& m) { return m.LoadFilePairToMemoryEnd(0x100, "B", PathString("lo.rom"), PathString("hi.rom")); },
+         2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_TRUE(row.load(machine));
+        i32 told = 0;
+        for (const auto& line : Printed())
+            told += line.first.find("passed over!") != std::string::npos;
+        EXPECT_EQ(told, row.passedOver);
+    }
+}
+
 } // namespace
