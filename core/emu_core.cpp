@@ -1,6 +1,7 @@
 // The core object, its worker thread, the pause hand-shake and shut-down.
 #include "core/emu_core.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/object_list.h"
@@ -151,19 +152,24 @@ void EmuCore::PrepareMachine(bool closingLine)
 void EmuCore::AddStartNotice(const StringBase& text)
 {
     ScopedLock core(coreLock_);
-    console_.PrintColored(text, ReportColor::kError);
+    StringA kept;
+    kept.Assign(text);
+    // A file that stays damaged tells the same at every machine switch: the start screen
+    // shows the notice it keeps already (PrepareMachine printed it again) once.
+    const bool centred = console_.IsCentred();
+    if (centred && std::any_of(startNotices_.begin(), startNotices_.end(),
+                               [&kept](const StringA& notice) { return notice.Compare(kept) == 0; }))
+        return;
+    console_.PrintWrapped(kept, ReportColor::kError);
     // In the plain console a notice simply stays among the lines.
-    if (console_.IsCentred()) {
-        StringA kept;
-        kept.Assign(text);
+    if (centred)
         startNotices_.push_back(std::move(kept));
-    }
 }
 
 void EmuCore::PrintStartNotices()
 {
     for (const StringA& notice : startNotices_)
-        console_.PrintColored(notice, ReportColor::kError);
+        console_.PrintWrapped(notice, ReportColor::kError);
 }
 
 void EmuCore::PrintDescription(bool closingLine)

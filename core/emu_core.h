@@ -208,7 +208,9 @@ public:
     // A notice of the start screen (a settings file that could not be read, the settings
     // used instead), printed in the error colour. When the start screen gives way to the
     // plain console (a run starts, a first command is typed) its notices are printed again
-    // as the console's first lines: a run started at once must not wipe them unread.
+    // as the console's first lines: a run started at once must not wipe them unread. The
+    // start screen tells each notice once (a text it keeps already is not added again),
+    // wrapped to the console's width.
     void AddStartNotice(const StringBase& text);
     void GetStatusText(StringW& out);
     bool UpdateDisplay(bool refreshDescription, bool full);
@@ -392,8 +394,8 @@ private:
     // The state file's path; create makes its folder, and folderError (when given) then
     // holds why the folder could not be made.
     PathString StateFilePath(const PathString& folder, bool create, std::error_code* folderError = nullptr) const;
-    // A file load's failure: its console line (the error colour, else information), kept
-    // as GetStateLoadFailure's text.
+    // A file load's failure: its console line (the error colour with the console's
+    // "[ERROR] " tag, else information), kept untagged as GetStateLoadFailure's text.
     void ReportLoadFailure(bool error, const char* format, ...);
 
     // emu_core_run_max.cpp

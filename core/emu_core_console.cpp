@@ -286,10 +286,11 @@ void EmuCore::StepOverCommand(bool always)
     Continue();
 }
 
+// Its answers name files and folders of any length: they are wrapped, not cut.
 void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameters)
 {
     if (parameters == 0) {
-        console_.Print(StringA("Error: Less parameters then needed"));
+        console_.PrintWrapped(StringA("Error: Less parameters then needed"));
         return;
     }
     DriveImage* drive = nullptr;
@@ -300,7 +301,7 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
     } else {
         DriveBay* bay = machine_ ? machine_->GetDriveBay() : nullptr;
         if (!bay) {
-            console_.Print(StringA("Error: No drives found!"));
+            console_.PrintWrapped(StringA("Error: No drives found!"));
             return;
         }
         if (tokens.GetTokenText(2, line, driveName))
@@ -308,7 +309,7 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
         fileToken = 3;
     }
     if (!drive) {
-        console_.Print(StringA("Error: Incorrect drive name!"));
+        console_.PrintWrapped(StringA("Error: Incorrect drive name!"));
         return;
     }
 
@@ -316,7 +317,7 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
     StringA file;
     const bool quoted = token && token->Kind() == kStringKind;
     if (!token || (!quoted && token->Kind() != kWordKind) || !tokens.GetTokenText(fileToken, line, file)) {
-        console_.Print(StringA("Error: Incorrect file name!"));
+        console_.PrintWrapped(StringA("Error: Incorrect file name!"));
         return;
     }
     if (quoted) {
@@ -326,7 +327,7 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
         file.Assign(file.CStr() + 1, closed ? length - 2 : length - 1);
     }
     if (file.IsEmpty()) {
-        console_.Print(StringA("Error: Incorrect file name!"));
+        console_.PrintWrapped(StringA("Error: Incorrect file name!"));
         return;
     }
 
@@ -335,19 +336,19 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
     // does not open is said, not swapped for another file of that name.
     const PathProbe there = ProbePath(path);
     if (there.holds == PathHolds::kNonFile) {
-        console_.Print(StringA("Error: Not a file (a folder, a pipe or a device)!"));
+        console_.PrintWrapped(StringA("Error: Not a file (a folder, a pipe or a device)!"));
         return;
     }
     if (there.holds == PathHolds::kUnreadable) {
         StringA message;
         message.Format("Error: File could not be read (%s)!", FileErrorText(there.reason).GetNarrow());
-        console_.Print(message);
+        console_.PrintWrapped(message);
         return;
     }
     if (there.holds == PathHolds::kNothing) {
         PathString found;
         if (!machine_ || !machine_->LocateFile(GetFileNamePart(path), found)) {
-            console_.Print(StringA("Error: File not found!"));
+            console_.PrintWrapped(StringA("Error: File not found!"));
             return;
         }
         path = found;
@@ -356,7 +357,7 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
     // in: a file that will not open is found first, and the drive keeps its image.
     FileStream probe;
     if (!probe.Open(path, false)) {
-        console_.Print(StringA("Error: Can not mount file to drive."));
+        console_.PrintWrapped(StringA("Error: Can not mount file to drive."));
         return;
     }
     probe.Close();
@@ -368,7 +369,7 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
         // Gone between the two opens: the old image goes back where it can.
         if (!previous.IsEmpty() && drive->InsertFile(previous))
             drive->SetLatch(previousLatch);
-        console_.Print(StringA("Error: Can not mount file to drive."));
+        console_.PrintWrapped(StringA("Error: Can not mount file to drive."));
         return;
     }
     // SetLatch tells the drive's owner before and after.
@@ -377,5 +378,5 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
     StringA message;
     message.Format("Done: File \"%s\" successfully mounted to drive %s", StringA(GetFileNamePart(path).GetNarrow()).CStr(),
                    driveName.CStr());
-    console_.Print(message);
+    console_.PrintWrapped(message);
 }

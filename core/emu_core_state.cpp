@@ -266,7 +266,7 @@ bool EmuCore::LoadStateLocked(StreamInterface& stream, const PathString* fileNam
         if (ok)
             ConsoleReport::PrintInfo(&console_, "State loaded from file \"%s\"", name.CStr());
         else
-            ReportLoadFailure(true, "[ERROR] Error while loading state from file \"%s\" (%s)", name.CStr(),
+            ReportLoadFailure(true, "Error while loading state from file \"%s\" (%s)", name.CStr(),
                               error.CStr());
     } else if (ok) {
         ConsoleReport::PrintInfo(&console_, "State loaded from file memory");
@@ -315,7 +315,7 @@ bool EmuCore::LoadStateFromFile(const PathString& folder, bool lockHeld)
         StringA reason(there.holds == PathHolds::kNonFile ? kNotAFile : "could not be read: ");
         if (there.holds == PathHolds::kUnreadable)
             reason.Append(FileErrorText(there.reason));
-        ReportLoadFailure(true, "[ERROR] Error while loading state from file \"%s\" (%s)", fileName.CStr(),
+        ReportLoadFailure(true, "Error while loading state from file \"%s\" (%s)", fileName.CStr(),
                           reason.CStr());
         return false;
     }
@@ -333,7 +333,7 @@ bool EmuCore::LoadStateFromFile(const PathString& folder, bool lockHeld)
     }
     FileStream file;
     if (!file.Open(path, false) || !file.CanRead()) {
-        ReportLoadFailure(true, "[ERROR] Error while loading state from file \"%s\" (%s)", fileName.CStr(),
+        ReportLoadFailure(true, "Error while loading state from file \"%s\" (%s)", fileName.CStr(),
                           kBadFormat);
         return false;
     }
@@ -350,7 +350,7 @@ void EmuCore::ReportLoadFailure(bool error, const char* format, ...)
     line.FormatV(format, args);
     va_end(args);
     if (error)
-        ConsoleReport::PrintError(&console_, "%s", line.CStr());
+        ConsoleReport::PrintError(&console_, "[ERROR] %s", line.CStr());
     else
         ConsoleReport::PrintInfo(&console_, "%s", line.CStr());
     stateLoadFailure_.Assign(line);

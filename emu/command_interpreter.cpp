@@ -64,10 +64,12 @@ void CommandInterpreter::SetCentred(bool centred)
 
 // --- output ----------------------------------------------------------------------------
 
-void CommandInterpreter::AddPendingLocked(const StringBase& text, u32 color)
+void CommandInterpreter::AddPendingLocked(const StringBase& text, u64 tag)
 {
     if (!pending_.empty() && !lineComplete_) {
-        pending_.back().text.Assign(text);
+        Line& last = pending_.back();
+        last.text.Assign(text);
+        last.tag = (last.tag & ~kWrapTag) | (tag & kWrapTag);
         return;
     }
     while (!pending_.empty() && static_cast<i32>(pending_.size()) >= capacity_)
@@ -86,7 +88,7 @@ void CommandInterpreter::AddPendingLocked(const StringBase& text, u32 color)
     }
     Line line;
     line.text.Assign(text);
-    line.tag = TagOf(color);
+    line.tag = tag;
     pending_.push_back(std::move(line));
 }
 
@@ -99,9 +101,17 @@ void CommandInterpreter::PrintColored(const StringBase& text, const u32* color, 
 {
     const u32 c = color ? *color : kDefaultColor;
     ScopedLock lock(pendingLock_);
-    AddPendingLocked(text, c);
+    AddPendingLocked(text, TagOf(c));
     RaiseRedraw();
     lineComplete_ = lineComplete;
+}
+
+void CommandInterpreter::PrintWrapped(const StringBase& text, u32 color)
+{
+    ScopedLock lock(pendingLock_);
+    AddPendingLocked(text, TagOf(color) | kWrapTag);
+    RaiseRedraw();
+    lineComplete_ = true;
 }
 
 void CommandInterpreter::PrintLines(ObjectList& strings)
@@ -111,7 +121,7 @@ void CommandInterpreter::PrintLines(ObjectList& strings)
     for (int i = 0; i < n; ++i) {
         const StringBase* s = strings.At(i);
         if (s)
-            AddPendingLocked(*s, kDefaultColor);
+            AddPendingLocked(*s, TagOf(kDefaultColor));
     }
     RaiseRedraw();
 }
@@ -126,23 +136,63 @@ void CommandInterpreter::Clear()
     RaiseRedraw();
 }
 
+void CommandInterpreter::AppendBroken(std::deque<Line>& out, Line&& line, i32 columns)
+{
+    const char* s = line.text.CStr();
+    const i32 length = line.text.GetLength();
+    if ((line.tag & kWrapTag) == 0 || columns <= 0) {
+        out.push_back(std::move(line));
+        return;
+    }
+    const u64 color = line.tag & ~kWrapTag;
+    auto row = [&](i32 start, i32 count) {
+        Line piece;
+        piece.text.Assign(s + start, count);
+        piece.tag = color;
+        out.push_back(std::move(piece));
+    };
+    i32 pos = 0;
+    while (length - pos > columns) {
+        // The last space within reach that ends a word: s[pos + columns] exists here, and
+        // a space there ends a row of exactly columns characters.
+        i32 cut = pos + columns;
+        while (cut > pos && !(s[cut] == ' ' && s[cut - 1] != ' '))
+            --cut;
+        if (cut == pos) {
+            row(pos, columns);
+            pos += columns;
+        } else {
+            row(pos, cut - pos);
+            pos = cut;
+        }
+        while (pos < length && s[pos] == ' ')
+            ++pos;
+    }
+    if (pos < length || pos == 0)
+        row(pos, length - pos);
+}
+
 void CommandInterpreter::FlushPending()
 {
     ScopedLock pending(pendingLock_);
     if (pending_.empty())
         return;
     ScopedLock buffer(bufferLock_);
-    const i64 p = static_cast<i64>(pending_.size());
+    std::deque<Line> incoming;
+    for (Line& line : pending_)
+        AppendBroken(incoming, std::move(line), wrapColumns_);
+    pending_.clear();
+    const i64 p = static_cast<i64>(incoming.size());
     const i64 l = static_cast<i64>(lines_.size());
     if (p >= capacity_) {
         lines_.clear();
+        incoming.erase(incoming.begin(), incoming.begin() + static_cast<std::ptrdiff_t>(p - capacity_));
     } else if (l + p >= static_cast<i64>(capacity_) + 1) {
         const i64 drop = std::min(l, l + p - capacity_);
         lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(drop));
     }
-    for (Line& line : pending_)
+    for (Line& line : incoming)
         lines_.push_back(std::move(line));
-    pending_.clear();
     // New output makes the view jump to the newest lines.
     topLine_ = -1;
     scrollDelta_ = 0;

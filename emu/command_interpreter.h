@@ -7,6 +7,13 @@
 // the emulation worker never waits for the drawing; the drawing thread moves the
 // pending lines over in one batch. Both lists hold at most kCapacity lines.
 //
+// Widths: a line is cut at the right edge when it is drawn, which suits the debugger's
+// own columns (disassembly, registers, trace and break lines). The program's notices are
+// printed wrapped instead: as they move into the buffer they are broken at spaces into
+// rows that fit beside the scroll bar, so they fit whether it shows or not. The width is
+// that of the Draw that flushes them (the last Draw's for a flush of the owner's or a
+// test's; before any Draw such a flush leaves them whole).
+//
 // Locks: the pending lock before the buffer lock. The owner calls SetKeyState and Draw
 // under its own core lock, so the command line, cursor, selection and scroll fields are
 // touched only there; the key lock is taken inside it. The command callback runs inside
@@ -83,10 +90,14 @@ public:
     // Every string of the list as one line in the default colour (walking the list
     // moves its cursor, hence the non-const list).
     void PrintLines(ObjectList& strings);
+    // A notice of the program's own (settings files, saved states, what a component
+    // found or refused), one complete line to be wrapped (see Widths above).
+    void PrintWrapped(const StringBase& text, u32 color = kDefaultColor);
     // Empties the buffer and the pending list.
     void Clear();
-    // Moves the pending lines into the buffer and makes the view follow the newest line.
-    // The drawing thread's first step; public for the owner and the tests.
+    // Moves the pending lines into the buffer, wrapped ones broken at the last Draw's
+    // width, and makes the view follow the newest line. The drawing thread's first step;
+    // public for the owner and the tests.
     void FlushPending();
 
     // --- keys, under the owner's core lock ---
@@ -149,13 +160,18 @@ public:
 protected:
     struct Line {
         StringA text;
-        u64 tag;  // low 32 bits: the ARGB colour
+        u64 tag;  // low 32 bits: the ARGB colour; kWrapTag: not yet broken to the width
     };
+    static constexpr u64 kWrapTag = u64{1} << 32;
+
+    // Appends line to out, a wrapped one as rows of at most columns characters broken at
+    // spaces (a longer word where the row ends); columns <= 0: whole.
+    static void AppendBroken(std::deque<Line>& out, Line&& line, i32 columns);
 
     // Raises the redraw flag; calls the redraw callback when the flag goes from clear to set.
     void RaiseRedraw();
     // Print steps 2 to 5 for one line; the pending lock is held.
-    void AddPendingLocked(const StringBase& text, u32 color);
+    void AddPendingLocked(const StringBase& text, u64 tag);
     // The selection's range [start, start + count) clipped to the line.
     void GetSelectionRange(i32* start, i32* count) const;
     // Deletes the selection (true) or nothing (false when there is none).
@@ -178,6 +194,7 @@ protected:
     i32 pageRows_ = 0;           // text rows of the last Draw (PageUp/PageDown step)
     i32 columns_ = 0;            // characters per row at the last Draw
     i32 visibleLines_ = 0;       // rows that fit at the last Draw
+    i32 wrapColumns_ = 0;        // what wrapped lines are broken to; 0 before the first Draw
     std::atomic<bool> redraw_{true};
     bool lineComplete_ = true;   // false: the next print replaces the newest pending line
     bool centred_ = false;

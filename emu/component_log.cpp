@@ -1,4 +1,4 @@
-// Log lines of a component, printed as one console line each.
+// Log lines of a component, printed as one console line each, wrapped to its width.
 #include "emu/command_interpreter.h"
 #include "emu/component.h"
 #include "emu/trace_report.h"
@@ -6,7 +6,7 @@
 void Component::PrintLogLine(const StringA& line, bool error) const
 {
     if (!error)
-        console_->Print(line, true);
+        console_->PrintWrapped(line);
     else if (!line.IsEmpty())
-        console_->PrintColored(line, ReportColor::kError, true);
+        console_->PrintWrapped(line, ReportColor::kError);
 }

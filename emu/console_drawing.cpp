@@ -117,6 +117,9 @@ bool CommandInterpreter::Draw(ImageHolder* image)
         return false;
 
     ClearRedraw();
+    // Wrapped lines are broken to the columns left beside the scroll bar: they fit
+    // whether it shows or not.
+    wrapColumns_ = std::max((width - kScrollBarWidth - 2 * kMargin) / 8, 0);
     FlushPending();
     ScopedLock lock(bufferLock_);
 

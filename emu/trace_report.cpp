@@ -91,7 +91,7 @@ void PrintPlain(CommandInterpreter* console, u32 color, const char* format, va_l
     StringA text;
     text.FormatV(format, args);
     if (!text.IsEmpty())
-        console->PrintColored(text, color, true);
+        console->PrintWrapped(text, color);
 }
 
 }  // namespace

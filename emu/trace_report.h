@@ -50,8 +50,8 @@ void ReportInfo(const Device* device, u8 enabled, const char* format, ...);
 }  // namespace TraceReport
 
 namespace ConsoleReport {
-// The message alone, in the information colour; an empty message prints nothing. The
-// messages carry their own "[INIT] " or "[ERROR] " prefix.
+// The message alone, in the information colour, wrapped to the console's width; an empty
+// message prints nothing. The messages carry their own "[INIT] " or "[ERROR] " prefix.
 void PrintInfo(const Component* component, const char* format, ...);
 void PrintInfo(CommandInterpreter* console, const char* format, ...);
 // The same in the error colour.

@@ -35,9 +35,10 @@ TEST(SettingsNotice, UnreadableMachineFileIsNamedAndKept)
     }
 }
 
-// The notice outlives the start screen: when a run starts or the first command is typed the
-// console is cleared, and the notice comes back as its first line, in the error colour. A
-// machine switch before that keeps it on the rebuilt start screen.
+// The notice outlives the start screen: when a run starts, the first command is typed or
+// F12 finds no state saved the console is cleared, and the notice comes back as its first
+// line, in the error colour. A machine switch keeps it on the rebuilt start screen, after
+// the description.
 TEST(SettingsNotice, StaysWhenTheStartScreenGoes)
 {
     struct Case {
@@ -48,6 +49,8 @@ TEST(SettingsNotice, StaysWhenTheStartScreenGoes)
     const Case cases[] = {
         {"a run starts", false, [](EmuCore& core) { ASSERT_TRUE(core.Start(false, false)); }},
         {"a first command", false, [](EmuCore& core) { core.ExecuteConsoleCommand(StringA("DASM")); }},
+        {"F12 with no state saved", false, [](EmuCore& core) { EXPECT_FALSE(core.LoadStateFromFile(PathString(), false)); }},
+        {"a machine switch", true, [](EmuCore&) {}},
         {"a machine switch, then a run", true, [](EmuCore& core) { ASSERT_TRUE(core.Start(false, false)); }},
     };
     for (const Case& c : cases) {
@@ -65,14 +68,41 @@ TEST(SettingsNotice, StaysWhenTheStartScreenGoes)
         c.leave(*core);
         CoreConsole& console = core->GetConsole();
         console.FlushPending();
-        EXPECT_FALSE(console.IsCentred());
+        const bool startScreen = console.IsCentred();
+        EXPECT_EQ(startScreen, c.switchFirst && !core->IsStarted());
         StringA line;
         u32 color = 0;
-        ASSERT_TRUE(console.GetLine(0, &line, &color));
+        ASSERT_TRUE(console.GetLine(startScreen ? console.GetLineCount() - 1 : 0, &line, &color));
         EXPECT_STREQ(line.CStr(), "Settings file \"test_pc.ini\" could not be read: kept as \"test_pc.ini.bad\", the "
                                   "defaults are used.");
         EXPECT_EQ(color, ReportColor::kError);
         core->Stop();
         core->Shutdown();
     }
+}
+
+// A file that stays damaged (a folder in its place: no save replaces it) tells the same at
+// every machine switch; the start screen, and the run after it, tell it once.
+TEST(SettingsNotice, ToldOnceOverMachineSwitches)
+{
+    ProgramTree tree;
+    ProgramTree::MakeFolder("user/settings/test_pc.ini");
+    FakeClock clock;
+    auto core = std::make_unique<EmuCore>(nullptr, nullptr, nullptr, nullptr, nullptr, &clock);
+    ASSERT_TRUE(core->Run());
+    for (int i = 0; i < 4; ++i) {
+        auto* machine = new TestMachine;
+        machine->id = "test_pc";
+        ASSERT_TRUE(core->SetMachine(machine));
+    }
+    ASSERT_TRUE(core->Start(false, false));
+    core->GetConsole().FlushPending();
+    i32 told = 0;
+    StringA line;
+    for (i32 i = 0; core->GetConsole().GetLine(i, &line, nullptr); ++i)
+        told += line.CompareNarrow("Settings file \"test_pc.ini\" could not be read: it is a folder, the defaults are "
+                                   "used.") == 0;
+    EXPECT_EQ(told, 1);
+    core->Stop();
+    core->Shutdown();
 }
