@@ -20,9 +20,10 @@
 #   which runs its cartridge (chosen through the icon's file dialog again), and back to
 #   the MSX-1, which runs.
 # Then a second start, on a damaged machine settings file ("settings/msx_1.ini" cut in
-# half) with an older "msx_1.ini.bad" beside it: the damaged bytes are kept as the .bad
-# file, and once the run that started at once is stopped through the Emulation menu, the
-# console opens with the notice in the error colour.
+# half) with an older "msx_1.ini.bad" beside it, and a damaged "kuvemu.ini": the damaged
+# bytes are kept as the .bad files, and once the run that started at once is stopped
+# through the Emulation menu, the console opens with both notices in the error colour,
+# the longer one broken into two lines that fit.
 #
 # run_e2e.sh <kuvemu.exe> <kuv_e2e_helper.exe> <reference.png> <bios.rom> <build tree>
 #            <coleco bios> <msx cartridge> <coleco cartridge>
@@ -270,26 +271,40 @@ ini="$work/prog/settings/msx_1.ini"
 head -c $(($(stat -c %s "$ini") / 2)) "$ini" > "$work/damaged.ini"
 cp "$work/damaged.ini" "$ini"
 printf 'an older damaged copy\n' > "$ini.bad"
+# kuvemu.ini cut within its ninth value (keys in byte order): auto-start and the values
+# before it are read, so its notice says they are used and is longer than a line.
+kini="$work/prog/kuvemu.ini"
+cut_at=$(grep -abo guiMaximizeOnStartup "$kini" | head -1 | cut -d: -f1)
+[ -n "$cut_at" ] || fail "kuvemu.ini holds no guiMaximizeOnStartup"
+head -c "$cut_at" "$kini" > "$work/damaged_kuvemu.ini"
+cp "$work/damaged_kuvemu.ini" "$kini"
 HOME="$work/home" "$tools/wine-run.sh" "$work/prog/kuvemu.exe" &
 pid=$!
 wait_for 60 running || fail "the second start does not run at once: \"$title\""
-# The notice (ReportColor::kError, #FF3C3C) among the console's first two text lines (8 by
-# 16 cells from pixel (3, 3)); no other line there is of that colour.
-red=0
+# The two notices (ReportColor::kError, #FF3C3C) as the console's first three text lines (8
+# by 16 cells from pixel (3, 3)): kuvemu.ini's, longer than the console is wide, goes on in
+# a line of its own instead of being cut. No other line there is of that colour.
+red=""
+red_in() {  # red pixels of the capture's 16 rows from $1
+  convert "$shot" -crop "x16+0+$1" +repage -fuzz 5% -fill black +opaque '#FF3C3C' -fill white \
+    -opaque '#FF3C3C' -format '%[fx:round(mean * w * h)]' info:
+}
 notice_shown() {
-  local geometry w h x y
+  local geometry w h x y line
   geometry=$(win screen "$key") || return 1
   read -r w h x y <<<"$geometry"
   raise
-  import -window root -crop "${w}x35+${x}+${y}" +repage "$shot" 2>/dev/null || return 1
-  red=$(convert "$shot" -fuzz 5% -fill black +opaque '#FF3C3C' -fill white -opaque '#FF3C3C' \
-        -format '%[fx:round(mean * w * h)]' info:) || return 1
-  [ "$red" -gt 100 ]
+  import -window root -crop "${w}x51+${x}+${y}" +repage "$shot" 2>/dev/null || return 1
+  red=""
+  for line in 3 19 35; do red="$red $(red_in "$line")" || return 1; done
+  for line in $red; do [ "$line" -gt 100 ] || return 1; done
 }
 pick "$emulation_x" 1
 wait_for 30 stopped || fail "the Emulation menu's Stop did not stop: \"$title\""
-wait_for 30 notice_shown || fail "the console does not show the settings notice once stopped ($red red pixels)"
-echo "the console shows the settings notice once stopped ($red red pixels)"
+wait_for 30 notice_shown ||
+  fail "the console does not show both settings notices in three lines once stopped (red pixels:$red)"
+echo "the console shows both settings notices in three lines once stopped (red pixels:$red)"
 cmp -s "$ini.bad" "$work/damaged.ini" || fail "settings/msx_1.ini.bad does not hold the damaged file"
-echo "the damaged settings file is kept as settings/msx_1.ini.bad"
+cmp -s "$kini.bad" "$work/damaged_kuvemu.ini" || fail "kuvemu.ini.bad does not hold the damaged file"
+echo "the damaged settings files are kept as settings/msx_1.ini.bad and kuvemu.ini.bad"
 close_program " after the second start"
