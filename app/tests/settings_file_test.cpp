@@ -179,7 +179,6 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
     const std::string kept = "Settings file \"kuv.ini\" could not be read: kept as \"kuv.ini.bad\", ";
     const std::string lost = "Settings file \"kuv.ini\" could not be read nor kept as \"kuv.ini.bad\" (";
     const std::string isFolder = FileErrorText(std::make_error_code(std::errc::is_a_directory)).GetNarrow();
-    const std::string barred = lost + isFolder + "): ";
     const std::string notAFile = lost + FileErrorText(NotAFileError()).GetNarrow() + "): ";
     const std::string folder = "Settings file \"kuv.ini\" could not be read: it is a folder, ";
     const std::string defaults = "the defaults are used.";
@@ -201,7 +200,7 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
         {"empty, program file beside", kWritten, {}, whole, kept + defaults, 1},
         {"cut after its values", kWritten, cut, {}, kept + before, 0},
         {"cut after values then refused", kWritten, refused, {}, kept + defaults, 1},
-        {"cut, copy refused", kCopyRefused, cut, {}, barred + before, 0},
+        {"cut, copy refused", kCopyRefused, cut, {}, lost + isFolder + "): " + before, 0},
         {"folder", kFolder, {}, {}, folder + defaults, 1},
         {"folder, program file", kFolder, {}, whole, folder + program, 0},
         {"no file", kNoFile, {}, {}, "", 1},
@@ -249,8 +248,7 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
             StringW failure;
             ASSERT_EQ(manager.SaveSettings(&failure), c.user != kFolder && c.user != kCopyRefused);
             if (c.user == kCopyRefused) {
-                // The damaged file is not written over until it is kept: the next save does.
-                EXPECT_EQ(ProgramTree::Read(kUserFile), c.bytes);
+                EXPECT_EQ(ProgramTree::Read(kUserFile), c.bytes) << "not written over until kept, at the next save";
                 EXPECT_EQ(std::string(failure.GetNarrow()),
                           "\"kuv.ini\" in folder \"" + ProgramTree::TextOf("user/") +
                               "\": not written, the damaged file could not be kept as \"kuv.ini.bad\": " + isFolder);
@@ -303,26 +301,23 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
     core->Stop();
 }
 
-// Folders are made from the deepest one that exists, so that no root is made: a program
-// folder given with the prefix that lifts the length limit (as the system gives a program
-// started through such a path, where "\\?\C:" is no folder to make) takes the state and
-// the machine's settings at a switch and at exit. Natively the plain path. The tree lies
-// under no "Program Files" here, so the data folder is the program's own.
+// Folders are made from the deepest one that exists, so that no root ("\\?\C:") is made: a
+// program folder given with the prefix that lifts the length limit, as the system gives it,
+// takes the state and the settings; outside the system's "Program Files", its data folder too.
 TEST(SettingsFileTest, FilesAreSavedUnderAPrefixedProgramFolder)
 {
 #ifdef _WIN32
-    const std::u16string prefix = u"\\\\?\\";
+    const std::string prefix = "\\\\?\\";
 #else
-    const std::u16string prefix;
+    const std::string prefix;
 #endif
     const auto prefixed = [&prefix](const std::string& rel) {
-        const std::filesystem::path where = std::filesystem::absolute(ProgramTree::Where(rel)).make_preferred();
-        return PathString(StringW(reinterpret_cast<const wchar16*>((prefix + where.u16string()).c_str())));
+        return ProgramTree::Native(prefix + std::filesystem::absolute(ProgramTree::Where(rel)).generic_string());
     };
     for (const std::string save : {"F11", "switch", "exit"}) {
         SCOPED_TRACE(save);
         ProgramTree tree;
-        BuildProgramFoldersFrom(prefixed("prog/kuv.exe"), prefixed("appdata"));
+        BuildProgramFoldersFrom(prefixed("prog/kuvemu.exe"), prefixed("appdata"));
         EmuManager manager(AddTestOutputs);
         EmuCore* core = MakeColecoCore(manager);
         ASSERT_NE(core, nullptr);
@@ -333,9 +328,10 @@ TEST(SettingsFileTest, FilesAreSavedUnderAPrefixedProgramFolder)
             ASSERT_TRUE(manager.SetCoreMachine(core, 0));
         } else {
             core->Shutdown();
+            EXPECT_TRUE(manager.SaveSettings());
+            EXPECT_TRUE(ProgramTree::Exists("prog/kuvemu.ini"));
         }
         EXPECT_STREQ(core->GetSettingsSaveFailure().GetNarrow(), "");
-        EXPECT_TRUE(std::filesystem::is_regular_file(
-            ProgramTree::Where(save == "F11" ? "prog/states/coleco_v.sav" : "prog/settings/coleco_v.ini")));
+        EXPECT_TRUE(ProgramTree::Exists(save == "F11" ? "prog/states/coleco_v.sav" : "prog/settings/coleco_v.ini"));
     }
 }

@@ -3,19 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "archive_buffer.h"
 #include "base/dictionary.h"
+#include "base/file_io.h"
 #include "base/object_list.h"
 #include "emu/computer.h"
 #include "emu/drive_bay.h"
 #include "emu/safe_file_write.h"
 #include "program_tree.h"
-// Last: <windows.h> names GetCurrentTime as a macro.
-#include "base/tests/unreadable_path.h"
 
 namespace {
 
@@ -122,11 +120,13 @@ TEST_F(MachineSettingsTest, MissingForeignOrDamagedFilesChangeNothingUnread)
 
 // The save at exit writes over a per-user file that could not be read (its last byte cut)
 // or leaves a folder in its place: the file is kept aside first (over an older copy), and
-// the notice names it and the settings in use.
+// the notice names it and the settings in use. Where the copy cannot go (a folder), the
+// file is left as it was and the save says why, until a later save can keep it.
 TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
 {
     const std::string bad = "\" could not be read: kept as \"";
     const std::string folder = "\" could not be read: it is a folder, ";
+    const std::string isFolder = FileErrorText(std::make_error_code(std::errc::is_a_directory)).GetNarrow();
     const struct {
         const char* file;  // under the per-user settings folder
         bool folder;       // a folder in its place
@@ -134,12 +134,17 @@ TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
         std::string notice;
         u8 period;         // the chip's setting in use
         bool cart;         // the drive file's image is in the drive
+        bool barred = false;  // a folder where the copy goes
     } cases[] = {
         {"msx_1.ini", false, false, "Settings file \"msx_1.ini" + bad +
              "msx_1.ini.bad\", the values read before the damage are used, the defaults for the rest.", 9, true},
         {"msx.drv", false, false, "Settings file \"msx.drv" + bad + "msx.drv.bad\", the defaults are used.", 9, false},
         {"msx_1.ini", true, false, "Settings file \"msx_1.ini" + folder + "the defaults are used.", 5, true},
         {"msx.drv", true, true, "Settings file \"msx.drv" + folder + "the program folder's settings are used.", 9, true},
+        {"msx_1.ini", false, false, "Settings file \"msx_1.ini\" could not be read nor kept as \"msx_1.ini.bad\" (" +
+             isFolder + "): the values read before the damage are used, the defaults for the rest.", 9, true, true},
+        {"msx.drv", false, false, "Settings file \"msx.drv\" could not be read nor kept as \"msx.drv.bad\" (" +
+             isFolder + "): the defaults are used.", 9, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.notice);
@@ -160,8 +165,11 @@ TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
             ProgramTree::MakeFolder(rel);
         } else {
             ProgramTree::WriteBytes(rel, damaged);
-            // A copy kept from an earlier damage gives way to this one.
-            ProgramTree::WriteBytes(rel + ".bad", {'o', 'l', 'd', 'e', 'r'});
+            // A copy kept from an earlier damage gives way to this one; a folder does not.
+            if (c.barred)
+                ProgramTree::MakeFolder(rel + ".bad");
+            else
+                ProgramTree::WriteBytes(rel + ".bad", {'o', 'l', 'd', 'e', 'r'});
         }
 
         SettingsMachine machine;
@@ -173,57 +181,20 @@ TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
         EXPECT_EQ(machine.Cart()->HasFile(), c.cart);
 
         // The next save neither loses the kept copy nor replaces a folder.
-        machine.SaveMachineSettings();
+        StringW failures;
+        EXPECT_EQ(machine.SaveMachineSettings(&failures), !c.folder && !c.barred);
+        if (c.barred) {
+            EXPECT_EQ(ProgramTree::Read(rel), damaged);
+            EXPECT_EQ(std::string(failures.GetNarrow()),
+                      "\"" + std::string(c.file) + "\" in folder \"" + ProgramTree::TextOf("user/settings/") +
+                          "\": not written, the damaged file could not be kept as \"" + c.file + ".bad\": " + isFolder);
+            ProgramTree::Remove(rel + ".bad");
+            EXPECT_TRUE(machine.SaveMachineSettings());
+        }
         EXPECT_EQ(std::filesystem::is_directory(ProgramTree::Where(rel)), c.folder);
         if (!c.folder) {
             EXPECT_EQ(ProgramTree::Read(rel + ".bad"), damaged);
         }
-    }
-}
-
-// A damaged file that cannot be kept (another program holds the older .bad; natively, what
-// stands where its copy goes does not open) is not written over: the notice and the save's
-// line say why. Once the .bad is free, the next save keeps it and writes the file.
-TEST_F(MachineSettingsTest, ADamagedFileThatCannotBeKeptIsLeftAsItWas)
-{
-#ifdef _WIN32
-    const std::string held = ".bad";
-    // What the replace of the held file meets.
-    const std::string reason =
-        FileErrorText(std::error_code(ERROR_ACCESS_DENIED, std::system_category())).GetNarrow();
-#else
-    const std::string held = ".bad.tmp";  // a link to itself in place of the .bad is replaced
-    const std::string reason = UnreadablePath::Reason();
-#endif
-    for (const std::string file : {"msx_1.ini", "msx.drv"}) {
-        SCOPED_TRACE(file);
-        ProgramTree rowTree;
-        ASSERT_TRUE(SettingsMachine().SaveMachineSettings());
-        const std::string rel = "user/settings/" + file;
-        std::vector<u8> damaged = ProgramTree::Read(rel);
-        damaged.pop_back();
-        ProgramTree::WriteBytes(rel, damaged);
-        auto holder = std::make_unique<UnreadablePath>(ProgramTree::Where(rel + held));
-        ASSERT_TRUE(holder->Made());
-
-        SettingsMachine machine;
-        ObjectList notices;
-        machine.LoadMachineSettings(&notices);
-        ASSERT_EQ(notices.Count(), 1);
-        EXPECT_EQ(notices.At(0)->GetNarrow(), "Settings file \"" + file + "\" could not be read nor kept as \"" + file +
-                                                  ".bad\" (" + reason + "): the defaults are used.");
-        StringW failures;
-        EXPECT_FALSE(machine.SaveMachineSettings(&failures));
-        EXPECT_EQ(ProgramTree::Read(rel), damaged);
-        EXPECT_EQ(std::string(failures.GetNarrow()),
-                  "\"" + file + "\" in folder \"" + ProgramTree::TextOf("user/settings/") +
-                      "\": not written, the damaged file could not be kept as \"" + file + ".bad\": " + reason);
-
-        holder.reset();
-        ProgramTree::Remove(rel + held);
-        EXPECT_TRUE(machine.SaveMachineSettings());
-        EXPECT_EQ(ProgramTree::Read(rel + ".bad"), damaged);
-        EXPECT_NE(ProgramTree::Read(rel), damaged);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_system.h"
 #include "base/memory_stream.h"
 #include "base/object_list.h"
 #include "base/path_text.h"
@@ -245,40 +246,28 @@ TEST(MsxDriveFiles, WhatStandsAndDoesNotOpenIsSaidNotSwapped)
     }
 }
 
-// An image the drive file names that does not open at the start (gone, held by another
-// program, no file) is told as a start notice with the system's reason; the slot stays
-// empty and the drive file's entry is kept as it was read.
+// An image the drive file names that does not open at the start (gone, or no file) is told
+// as a start notice with the open's reason; the slot stays empty and the drive file's entry
+// is kept as it was read.
 TEST(MsxDriveFiles, ARememberedImageThatDoesNotOpenIsTold)
 {
-#ifdef _WIN32
-    const std::string gone = FileErrorText(std::error_code(ERROR_FILE_NOT_FOUND, std::system_category())).GetNarrow();
-#else
-    const std::string gone = FileErrorText(std::make_error_code(std::errc::no_such_file_or_directory)).GetNarrow();
-#endif
-    const std::string reasons[] = {gone, UnreadablePath::Reason(), "not a file"};  // gone, held, a folder
-    for (i32 row = 0; row < 3; ++row) {
-        SCOPED_TRACE(reasons[row]);
+    for (const bool folder : {false, true}) {
+        SCOPED_TRACE(folder ? "a folder" : "gone");
         ProgramTree tree;
         MsxFilesCore run({{"media/other.rom", msx_test::TestCartridge()}});
-        DriveBay* bay = run.machine->GetDriveBay();
-        ProgramTree::MakeFolder("user/settings");
-        ASSERT_TRUE(bay->SaveSettingsFile(ProgramTree::PathOf("user/settings/msx.drv")));
+        ASSERT_TRUE(run.machine->SaveMachineSettings());
         const PathString image = run.Slot()->GetPath();
         run.Slot()->Eject();
         ProgramTree::Remove("media/other.rom");
-        std::unique_ptr<UnreadablePath> held;
-        if (row == 1)
-            held = std::make_unique<UnreadablePath>(ProgramTree::Where("media/other.rom"));
-        ASSERT_TRUE(row != 1 || held->Made());
-        if (row == 2)
+        if (folder)
             ProgramTree::MakeFolder("media/other.rom");
+        const std::string reason = folder ? "not a file" : FileErrorText(ProbePath(image).reason).GetNarrow();
         ObjectList notices;
-        run.machine->LoadMachineSettings(&notices);  // no .ini: false, no notice of its own
-        EXPECT_EQ(notices.Count(), 1);
-        EXPECT_EQ(std::string(notices.Count() > 0 ? notices.At(0)->GetNarrow() : ""),
-                  "Drive \"Cartridge 1\": image \"" + std::string(image.GetNarrow()) + "\" could not be opened (" +
-                      reasons[row] + "), the drive is left empty.");
+        EXPECT_TRUE(run.machine->LoadMachineSettings(&notices));
+        ASSERT_EQ(notices.Count(), 1);
+        EXPECT_EQ(notices.At(0)->GetNarrow(), "Drive \"Cartridge 1\": image \"" + std::string(image.GetNarrow()) +
+                                                  "\" could not be opened (" + reason + "), the drive is left empty.");
         EXPECT_FALSE(run.Slot()->HasFile());
-        EXPECT_EQ(bay->GetRecordedPath(DriveBay::kCartridge, 0).Compare(image), 0) << "the entry is kept as read";
+        EXPECT_EQ(run.machine->GetDriveBay()->GetRecordedPath(DriveBay::kCartridge, 0).Compare(image), 0);
     }
 }
