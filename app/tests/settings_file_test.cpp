@@ -301,9 +301,8 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
     core->Stop();
 }
 
-// Folders are made from the deepest one that exists, so that no root ("\\?\C:") is made: a
-// program folder given with the prefix that lifts the length limit, as the system gives it,
-// takes the state and the settings; outside the system's "Program Files", its data folder too.
+// Folders are made from the deepest one that exists, never a root ("\\?\C:"): a program folder
+// with the long-path prefix takes the state and the settings, its data folder's included.
 TEST(SettingsFileTest, FilesAreSavedUnderAPrefixedProgramFolder)
 {
 #ifdef _WIN32

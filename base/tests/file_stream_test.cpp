@@ -162,6 +162,7 @@ TEST_F(FileStreamTest, OnlyARegularFileOpens) {
 #else
     ASSERT_TRUE(pipe.Made());
     cases.push_back({"/dev/null", PathHolds::kNonFile});
+    cases.push_back({"/dev/tty", PathHolds::kNonFile});
 #endif
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -207,10 +208,21 @@ TEST_F(FileStreamTest, FoldersAreMadeOrTheReasonTold) {
 // A refused rename gives the system's own reason, as an open does, where the C++ library's
 // rename on Windows reads every refusal as access denied or an I/O error.
 TEST_F(FileStreamTest, ARefusedReplaceSaysTheSystemsReason) {
+    WriteFile("from", "f");
+#ifdef _WIN32
+    const UnreadablePath held(dir_ / "held");  // another program's open file
+    ASSERT_TRUE(held.Made());
+    const std::error_code refused(ERROR_ACCESS_DENIED, std::system_category());
+#else
+    std::filesystem::create_directories(dir_ / "held" / "inside");  // a folder with something in it
+    const std::error_code refused = std::make_error_code(std::errc::is_a_directory);
+#endif
     const StringA missing(Path("missing").c_str());
     std::error_code error;
     EXPECT_FALSE(ReplaceFilePath(missing, StringA(Path("to").c_str()), error));
     EXPECT_EQ(std::string(FileErrorText(error).GetNarrow()), FileErrorText(ProbePath(missing).reason).GetNarrow());
+    EXPECT_FALSE(ReplaceFilePath(StringA(Path("from").c_str()), StringA(Path("held").c_str()), error));
+    EXPECT_EQ(std::string(FileErrorText(error).GetNarrow()), FileErrorText(refused).GetNarrow());
 }
 
 }  // namespace

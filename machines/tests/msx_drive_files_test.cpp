@@ -246,22 +246,25 @@ TEST(MsxDriveFiles, WhatStandsAndDoesNotOpenIsSaidNotSwapped)
     }
 }
 
-// An image the drive file names that does not open at the start (gone, or no file) is told
-// as a start notice with the open's reason; the slot stays empty and the drive file's entry
-// is kept as it was read.
+// An image the drive file names that does not open at the start is told with the open's
+// reason; the slot stays empty and the drive file's entry is kept as it was read.
 TEST(MsxDriveFiles, ARememberedImageThatDoesNotOpenIsTold)
 {
-    for (const bool folder : {false, true}) {
-        SCOPED_TRACE(folder ? "a folder" : "gone");
+    for (const std::string row : {"gone", "held", "folder"}) {
+        SCOPED_TRACE(row);
         ProgramTree tree;
         MsxFilesCore run({{"media/other.rom", msx_test::TestCartridge()}});
         ASSERT_TRUE(run.machine->SaveMachineSettings());
         const PathString image = run.Slot()->GetPath();
         run.Slot()->Eject();
         ProgramTree::Remove("media/other.rom");
-        if (folder)
+        std::unique_ptr<UnreadablePath> held;
+        if (row == "held")
+            held = std::make_unique<UnreadablePath>(ProgramTree::Where("media/other.rom"));
+        ASSERT_TRUE(!held || held->Made());
+        if (row == "folder")
             ProgramTree::MakeFolder("media/other.rom");
-        const std::string reason = folder ? "not a file" : FileErrorText(ProbePath(image).reason).GetNarrow();
+        const std::string reason = row == "folder" ? "not a file" : FileErrorText(ProbePath(image).reason).GetNarrow();
         ObjectList notices;
         EXPECT_TRUE(run.machine->LoadMachineSettings(&notices));
         ASSERT_EQ(notices.Count(), 1);
