@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@
 #include "emu/drive_bay.h"
 #include "emu/safe_file_write.h"
 #include "program_tree.h"
+// Last: <windows.h> names GetCurrentTime as a macro.
+#include "base/tests/unreadable_path.h"
 
 namespace {
 
@@ -120,13 +123,20 @@ TEST_F(MachineSettingsTest, MissingForeignOrDamagedFilesChangeNothingUnread)
 
 // The save at exit writes over a per-user file that could not be read (its last byte cut)
 // or leaves a folder in its place: the file is kept aside first (over an older copy), and
-// the notice names it and the settings in use. Where the copy cannot go (a folder), the
-// file is left as it was and the save says why, until a later save can keep it.
+// the notice names it and the settings in use. Where the copy cannot go (another program
+// holds the older copy; natively, what stands where the copy is written first does not
+// open), the file is left as it was and the save says why, until a later save can keep it.
 TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
 {
     const std::string bad = "\" could not be read: kept as \"";
     const std::string folder = "\" could not be read: it is a folder, ";
-    const std::string isFolder = FileErrorText(std::make_error_code(std::errc::is_a_directory)).GetNarrow();
+#ifdef _WIN32
+    const std::string held = ".bad";
+    const std::string reason = FileErrorText(std::error_code(ERROR_ACCESS_DENIED, std::system_category())).GetNarrow();
+#else
+    const std::string held = ".bad.tmp";  // a link to itself in place of the .bad is replaced
+    const std::string reason = UnreadablePath::Reason();
+#endif
     const struct {
         const char* file;  // under the per-user settings folder
         bool folder;       // a folder in its place
@@ -134,7 +144,7 @@ TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
         std::string notice;
         u8 period;         // the chip's setting in use
         bool cart;         // the drive file's image is in the drive
-        bool barred = false;  // a folder where the copy goes
+        bool barred = false;  // the copy cannot be written
     } cases[] = {
         {"msx_1.ini", false, false, "Settings file \"msx_1.ini" + bad +
              "msx_1.ini.bad\", the values read before the damage are used, the defaults for the rest.", 9, true},
@@ -142,9 +152,9 @@ TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
         {"msx_1.ini", true, false, "Settings file \"msx_1.ini" + folder + "the defaults are used.", 5, true},
         {"msx.drv", true, true, "Settings file \"msx.drv" + folder + "the program folder's settings are used.", 9, true},
         {"msx_1.ini", false, false, "Settings file \"msx_1.ini\" could not be read nor kept as \"msx_1.ini.bad\" (" +
-             isFolder + "): the values read before the damage are used, the defaults for the rest.", 9, true, true},
+             reason + "): the values read before the damage are used, the defaults for the rest.", 9, true, true},
         {"msx.drv", false, false, "Settings file \"msx.drv\" could not be read nor kept as \"msx.drv.bad\" (" +
-             isFolder + "): the defaults are used.", 9, false, true},
+             reason + "): the defaults are used.", 9, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.notice);
@@ -165,11 +175,13 @@ TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
             ProgramTree::MakeFolder(rel);
         } else {
             ProgramTree::WriteBytes(rel, damaged);
-            // A copy kept from an earlier damage gives way to this one; a folder does not.
-            if (c.barred)
-                ProgramTree::MakeFolder(rel + ".bad");
-            else
-                ProgramTree::WriteBytes(rel + ".bad", {'o', 'l', 'd', 'e', 'r'});
+            // A copy kept from an earlier damage gives way to this one.
+            ProgramTree::WriteBytes(rel + ".bad", {'o', 'l', 'd', 'e', 'r'});
+        }
+        std::unique_ptr<UnreadablePath> holder;
+        if (c.barred) {
+            holder = std::make_unique<UnreadablePath>(ProgramTree::Where(rel + held));
+            ASSERT_TRUE(holder->Made());
         }
 
         SettingsMachine machine;
@@ -187,8 +199,9 @@ TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
             EXPECT_EQ(ProgramTree::Read(rel), damaged);
             EXPECT_EQ(std::string(failures.GetNarrow()),
                       "\"" + std::string(c.file) + "\" in folder \"" + ProgramTree::TextOf("user/settings/") +
-                          "\": not written, the damaged file could not be kept as \"" + c.file + ".bad\": " + isFolder);
-            ProgramTree::Remove(rel + ".bad");
+                          "\": not written, the damaged file could not be kept as \"" + c.file + ".bad\": " + reason);
+            holder.reset();
+            ProgramTree::Remove(rel + held);
             EXPECT_TRUE(machine.SaveMachineSettings());
         }
         EXPECT_EQ(std::filesystem::is_directory(ProgramTree::Where(rel)), c.folder);
