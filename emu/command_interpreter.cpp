@@ -178,21 +178,13 @@ void CommandInterpreter::FlushPending()
     if (pending_.empty())
         return;
     ScopedLock buffer(bufferLock_);
-    std::deque<Line> incoming;
     for (Line& line : pending_)
-        AppendBroken(incoming, std::move(line), wrapColumns_);
+        AppendBroken(lines_, std::move(line), wrapColumns_);
     pending_.clear();
-    const i64 p = static_cast<i64>(incoming.size());
-    const i64 l = static_cast<i64>(lines_.size());
-    if (p >= capacity_) {
-        lines_.clear();
-        incoming.erase(incoming.begin(), incoming.begin() + static_cast<std::ptrdiff_t>(p - capacity_));
-    } else if (l + p >= static_cast<i64>(capacity_) + 1) {
-        const i64 drop = std::min(l, l + p - capacity_);
-        lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(drop));
-    }
-    for (Line& line : incoming)
-        lines_.push_back(std::move(line));
+    // The oldest lines give way to the newest (a deque drops its front in place).
+    const size_t keep = static_cast<size_t>(std::max(capacity_, 0));
+    if (lines_.size() > keep)
+        lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(lines_.size() - keep));
     // New output makes the view jump to the newest lines.
     topLine_ = -1;
     scrollDelta_ = 0;

@@ -23,10 +23,9 @@
 
 namespace {
 
-// Writes count bytes to the temporary file; false when they were not all written.
-using SafeFilePut = std::function<bool(const void* data, size_t count)>;
-// Puts the whole content; false with the reason of the first failure.
-using SafeFileFiller = std::function<bool(const SafeFilePut& put, std::error_code& error)>;
+// Writes the whole content into the open temporary file; false at the first failed read
+// or write, whose reason the system then holds.
+using SafeFileFiller = std::function<bool(std::FILE* file)>;
 
 // The bytes must be on the disk before the rename makes them the file; otherwise a crash
 // right after the rename could leave an empty file under the target's name.
@@ -41,9 +40,9 @@ bool FlushToDisk(std::FILE* file)
 #endif
 }
 
-// Writes the temporary file by put; created tells whether it was made (and so is the
+// Writes the temporary file by fill; created tells whether it was made (and so is the
 // writer's own to remove).
-bool WriteTemporary(const PathString& path, const SafeFileFiller& put, std::error_code& error, bool& created)
+bool WriteTemporary(const PathString& path, const SafeFileFiller& fill, std::error_code& error, bool& created)
 {
     created = false;
     // Opened as every file is: a pipe there would hold the save until a reader came, and
@@ -57,9 +56,9 @@ bool WriteTemporary(const PathString& path, const SafeFileFiller& put, std::erro
     created = true;
     // The first failure is the reason; the calls after it may fail for the same cause.
     ClearFileError();  // an opening that worked may leave a code (the file existed)
-    bool ok = put([file](const void* data, size_t count) {
-        return count == 0 || std::fwrite(data, 1, count, file) == count;
-    }, error);
+    bool ok = fill(file);
+    if (!ok)
+        error = LastFileError();
     ClearFileError();
     if (!FlushToDisk(file) && ok) {
         error = LastFileError();
@@ -114,14 +113,9 @@ bool WriteFileSafely(const PathString& path, const void* data, u64 size, std::er
         out = std::make_error_code(std::errc::file_too_large);
         return false;
     }
+    const size_t count = static_cast<size_t>(size);
     return WriteSafely(
-        path,
-        [data, size](const SafeFilePut& put, std::error_code& failure) {
-            if (put(data, static_cast<size_t>(size)))
-                return true;
-            failure = LastFileError();
-            return false;
-        },
+        path, [data, count](std::FILE* file) { return count == 0 || std::fwrite(data, 1, count, file) == count; },
         out);
 }
 
@@ -136,21 +130,16 @@ bool CopyFileSafely(const PathString& from, const PathString& to, std::error_cod
         return false;
     const bool ok = WriteSafely(
         to,
-        [source](const SafeFilePut& put, std::error_code& failure) {
+        [source](std::FILE* file) {
             // In pieces: a file of any size goes through one bounded buffer, which a
             // 32-bit program's address space may not hold the whole file in.
             std::vector<u8> piece(kSafeCopyPiece);
             for (;;) {
                 ClearFileError();
                 const size_t got = std::fread(piece.data(), 1, piece.size(), source);
-                if (got < piece.size() && std::ferror(source)) {
-                    failure = LastFileError();
+                if ((got < piece.size() && std::ferror(source)) ||
+                    (got != 0 && std::fwrite(piece.data(), 1, got, file) != got))
                     return false;
-                }
-                if (!put(piece.data(), got)) {
-                    failure = LastFileError();
-                    return false;
-                }
                 if (got < piece.size())
                     return true;
             }
