@@ -184,7 +184,7 @@ void EmuCore::PrintDescription(bool closingLine)
             console_.PrintColored(*line, i == 0 ? CommandInterpreter::kDefaultColor : kDescriptionColor);
     }
     if (closingLine)
-        console_.PrintColored(StringA(kClosingLine), kClosingLineColor);
+        console_.PrintWrapped(StringA(kClosingLine), kClosingLineColor);
 }
 
 void EmuCore::InstallConsoleSurface()

@@ -463,8 +463,8 @@ private:
     StringW stateLoadFailure_;
     StringW settingsSaveFailure_;
     MemoryStream memoryState_;
-    // Notices of the start screen not yet shown in the plain console: the GUI thread's,
-    // under the core lock; the worker reads them while Start waits for the run.
+    // Notices of the start screen, kept until a run has opened its console with them: the
+    // GUI thread's, under the core lock; the worker reads them while Start waits for the run.
     std::vector<StringA> startNotices_;
 
     // --- debug stepping ---

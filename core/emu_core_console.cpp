@@ -207,7 +207,9 @@ void EmuCore::RunConsoleCommand(TokenList& tokens, const StringA& line, const St
 }
 
 // The start-up description goes when a run starts or the first command is typed; the
-// start screen's notices stay, as the first lines of the plain console.
+// start screen's notices stay, as the first lines of the plain console. They are kept
+// until a run has begun with them: F5, START and GO leave the start screen first, and the
+// run's console, cleared as it begins, must open with them all the same.
 void EmuCore::LeaveCentredView()
 {
     if (!console_.IsCentred())
@@ -215,7 +217,6 @@ void EmuCore::LeaveCentredView()
     console_.Clear();
     console_.SetCentred(false);
     PrintStartNotices();
-    startNotices_.clear();
     console_.MarkForRedraw();
 }
 

@@ -81,8 +81,14 @@ void CommandInterpreter::AddPendingLocked(const StringBase& text, u64 tag)
             if (text.Compare(pending_.back().text) == 0)
                 return;
         } else {
+            // The newest line may be the last row of a broken notice: the notice is
+            // compared whole, from its first row.
             ScopedLock buffer(bufferLock_);
-            if (!lines_.empty() && text.Compare(lines_.back().text) == 0)
+            auto newest = lines_.rbegin();
+            while (newest != lines_.rend() && (newest->tag & kContinuedTag) != 0)
+                ++newest;
+            if (newest != lines_.rend() &&
+                text.Compare((newest->tag & kWrapTag) != 0 ? newest->whole : newest->text) == 0)
                 return;
         }
     }
@@ -138,21 +144,22 @@ void CommandInterpreter::Clear()
 
 void CommandInterpreter::AppendBroken(std::deque<Line>& out, Line&& line, i32 columns)
 {
-    const char* s = line.text.CStr();
-    const i32 length = line.text.GetLength();
-    if ((line.tag & kWrapTag) == 0 || columns <= 0) {
+    if ((line.tag & kWrapTag) == 0) {
         out.push_back(std::move(line));
         return;
     }
-    const u64 color = line.tag & ~kWrapTag;
+    const char* s = line.text.CStr();
+    const i32 length = line.text.GetLength();
+    const size_t head = out.size();
+    const u64 tag = (line.tag & ~kContinuedTag);
     auto row = [&](i32 start, i32 count) {
         Line piece;
         piece.text.Assign(s + start, count);
-        piece.tag = color;
+        piece.tag = out.size() == head ? tag : tag | kContinuedTag;
         out.push_back(std::move(piece));
     };
     i32 pos = 0;
-    while (length - pos > columns) {
+    while (columns > 0 && length - pos > columns) {
         // The last space within reach that ends a word: s[pos + columns] exists here, and
         // a space there ends a row of exactly columns characters.
         i32 cut = pos + columns;
@@ -170,6 +177,17 @@ void CommandInterpreter::AppendBroken(std::deque<Line>& out, Line&& line, i32 co
     }
     if (pos < length || pos == 0)
         row(pos, length - pos);
+    out[head].whole = std::move(line.text);
+}
+
+void CommandInterpreter::DropOldest()
+{
+    // A deque drops its front in place.
+    const size_t keep = static_cast<size_t>(std::max(capacity_, 0));
+    size_t drop = lines_.size() > keep ? lines_.size() - keep : 0;
+    while (drop < lines_.size() && (lines_[drop].tag & kContinuedTag) != 0)
+        ++drop;
+    lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(drop));
 }
 
 void CommandInterpreter::FlushPending()
@@ -181,13 +199,41 @@ void CommandInterpreter::FlushPending()
     for (Line& line : pending_)
         AppendBroken(lines_, std::move(line), wrapColumns_);
     pending_.clear();
-    // The oldest lines give way to the newest (a deque drops its front in place).
-    const size_t keep = static_cast<size_t>(std::max(capacity_, 0));
-    if (lines_.size() > keep)
-        lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(lines_.size() - keep));
+    DropOldest();
     // New output makes the view jump to the newest lines.
     topLine_ = -1;
     scrollDelta_ = 0;
+}
+
+void CommandInterpreter::BreakAgain(i32 columns)
+{
+    ScopedLock pending(pendingLock_);
+    ScopedLock buffer(bufferLock_);
+    wrapColumns_ = columns;
+    if (std::none_of(lines_.begin(), lines_.end(), [](const Line& line) { return (line.tag & kWrapTag) != 0; }))
+        return;
+    std::deque<Line> rows;
+    i32 top = -1;
+    i32 head = 0;  // where the last line began among the new rows
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        Line& line = lines_[i];
+        const bool continued = (line.tag & kContinuedTag) != 0;
+        if (!continued)
+            head = static_cast<i32>(rows.size());
+        // A view scrolled into a notice stays on the notice's first row.
+        if (static_cast<i32>(i) == topLine_)
+            top = head;
+        if (continued)
+            continue;
+        if ((line.tag & kWrapTag) != 0)
+            line.text = std::move(line.whole);
+        AppendBroken(rows, std::move(line), columns);
+    }
+    lines_.swap(rows);
+    const size_t before = lines_.size();
+    DropOldest();
+    if (topLine_ != -1)
+        topLine_ = std::max(top - static_cast<i32>(before - lines_.size()), 0);
 }
 
 i32 CommandInterpreter::GetLineCount() const

@@ -12,7 +12,9 @@
 // printed wrapped instead: as they move into the buffer they are broken at spaces into
 // rows that fit beside the scroll bar, so they fit whether it shows or not. The width is
 // that of the Draw that flushes them (the last Draw's for a flush of the owner's or a
-// test's; before any Draw such a flush leaves them whole).
+// test's; before any Draw such a flush leaves them whole). A notice's first row keeps
+// its whole text: when a Draw finds the columns changed (the window was resized), every
+// notice in the buffer is broken again to the new width.
 //
 // Locks: the pending lock before the buffer lock. The owner calls SetKeyState and Draw
 // under its own core lock, so the command line, cursor, selection and scroll fields are
@@ -111,7 +113,7 @@ public:
     // --- owner settings ---
     void SetCommandCallback(CommandCallback callback, void* context);
     void SetRedrawCallback(RedrawCallback callback, void* context);
-    // Drop a printed line equal to the newest one.
+    // Drop a printed line equal to the newest one (a notice compared whole).
     void SetIgnoreDuplicates(bool on) { ignoreDuplicates_.store(on); }
     bool GetIgnoreDuplicates() const { return ignoreDuplicates_.load(); }
     // Draw short lines and short buffers centred.
@@ -160,13 +162,23 @@ public:
 protected:
     struct Line {
         StringA text;
-        u64 tag;  // low 32 bits: the ARGB colour; kWrapTag: not yet broken to the width
+        // Low 32 bits: the ARGB colour. kWrapTag: a notice, in the pending list whole, in
+        // the buffer one of its rows; kContinuedTag: a row after the notice's first.
+        u64 tag;
+        StringA whole;  // a notice's first row in the buffer: the notice's whole text
     };
     static constexpr u64 kWrapTag = u64{1} << 32;
+    static constexpr u64 kContinuedTag = u64{1} << 33;
 
-    // Appends line to out, a wrapped one as rows of at most columns characters broken at
-    // spaces (a longer word where the row ends); columns <= 0: whole.
+    // Appends line to out, a notice as rows of at most columns characters broken at
+    // spaces (a longer word where the row ends); columns <= 0: one row.
     static void AppendBroken(std::deque<Line>& out, Line&& line, i32 columns);
+    // Breaks every notice in the buffer again at columns, keeping the scrolled view on the
+    // line it showed first; both locks are taken.
+    void BreakAgain(i32 columns);
+    // Drops the oldest lines beyond the capacity, and rows left of a notice whose first
+    // row went; the buffer lock is held.
+    void DropOldest();
 
     // Raises the redraw flag; calls the redraw callback when the flag goes from clear to set.
     void RaiseRedraw();

@@ -117,9 +117,11 @@ bool CommandInterpreter::Draw(ImageHolder* image)
         return false;
 
     ClearRedraw();
-    // Wrapped lines are broken to the columns left beside the scroll bar: they fit
-    // whether it shows or not.
-    wrapColumns_ = std::max((width - kScrollBarWidth - 2 * kMargin) / 8, 0);
+    // Notices are broken to the columns left beside the scroll bar: they fit whether it
+    // shows or not. A new width breaks those in the buffer again.
+    const i32 wrap = std::max((width - kScrollBarWidth - 2 * kMargin) / 8, 0);
+    if (wrap != wrapColumns_)
+        BreakAgain(wrap);
     FlushPending();
     ScopedLock lock(bufferLock_);
 

@@ -8,6 +8,8 @@
 //                                    child window (the emulation screen), on the screen
 //   kuv_e2e_helper close <key>       posts WM_CLOSE to that window
 //   kuv_e2e_helper window <key>      prints "x y" of that window's top-left corner
+//   kuv_e2e_helper width <key> <w>   sizes that window to w pixels wide, as a drag of its
+//                                    side would (the window keeps to its smallest width)
 //   kuv_e2e_helper dialog <key> <title>
 //                                    succeeds while a visible window titled title of
 //                                    the same process is open (a dialog of the program)
@@ -18,6 +20,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 
@@ -130,6 +133,14 @@ int main()
         GetWindowThreadProcessId(window, &search.processId);
         EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
         return search.found ? 0 : 1;
+    }
+    if (argc == 4 && std::wstring(argv[1]) == L"width") {
+        HWND window = FindProgramWindow(argv[2]);
+        RECT r;
+        if (!window || !GetWindowRect(window, &r))
+            return 1;
+        const int width = _wtoi(argv[3]);
+        return SetWindowPos(window, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER) ? 0 : 1;
     }
     if (argc != 3)
         return 2;

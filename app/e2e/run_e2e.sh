@@ -23,7 +23,8 @@
 # half) with an older "msx_1.ini.bad" beside it, and a damaged "kuvemu.ini": the damaged
 # bytes are kept as the .bad files, and once the run that started at once is stopped
 # through the Emulation menu, the console opens with both notices in the error colour,
-# the longer one broken into two lines that fit.
+# the longer one broken into two lines that fit; they are broken again to fit when the
+# window is made narrower, and joined again when it is made wider.
 #
 # run_e2e.sh <kuvemu.exe> <kuv_e2e_helper.exe> <reference.png> <bios.rom> <build tree>
 #            <coleco bios> <msx cartridge> <coleco cartridge>
@@ -289,21 +290,36 @@ red_in() {  # red pixels of the capture's 16 rows from $1
   convert "$shot" -crop "x16+0+$1" +repage -fuzz 5% -fill black +opaque '#FF3C3C' -fill white \
     -opaque '#FF3C3C' -format '%[fx:round(mean * w * h)]' info:
 }
-notice_shown() {
+# notice_rows N: the first N text lines hold red, the one below them none.
+notice_rows() {
   local geometry w h x y line
   geometry=$(win screen "$key") || return 1
   read -r w h x y <<<"$geometry"
   raise
-  import -window root -crop "${w}x51+${x}+${y}" +repage "$shot" 2>/dev/null || return 1
+  import -window root -crop "${w}x$((16 * $1 + 19))+${x}+${y}" +repage "$shot" 2>/dev/null || return 1
   red=""
-  for line in 3 19 35; do red="$red $(red_in "$line")" || return 1; done
-  for line in $red; do [ "$line" -gt 100 ] || return 1; done
+  for line in $(seq 0 "$1"); do red="$red $(red_in $((16 * line + 3)))" || return 1; done
+  line=0
+  for count in $red; do
+    if [ "$line" -lt "$1" ]; then [ "$count" -gt 100 ] || return 1; else [ "$count" -eq 0 ] || return 1; fi
+    line=$((line + 1))
+  done
 }
 pick "$emulation_x" 1
 wait_for 30 stopped || fail "the Emulation menu's Stop did not stop: \"$title\""
-wait_for 30 notice_shown ||
+wait_for 30 notice_rows 3 ||
   fail "the console does not show both settings notices in three lines once stopped (red pixels:$red)"
 echo "the console shows both settings notices in three lines once stopped (red pixels:$red)"
+# Dragged to its narrowest, the window's console breaks both notices again into five lines
+# that fit, instead of cutting the three; wider than at first, they take three lines again.
+win width "$key" 200 || fail "the window could not be sized"
+wait_for 30 notice_rows 5 ||
+  fail "the narrowest console does not show both notices broken again in five lines (red pixels:$red)"
+echo "the narrowest console shows both notices broken again in five lines (red pixels:$red)"
+win width "$key" 1000 || fail "the window could not be sized"
+wait_for 30 notice_rows 3 ||
+  fail "a wider console does not show both notices joined again in three lines (red pixels:$red)"
+echo "a wider console shows both notices in three lines again (red pixels:$red)"
 cmp -s "$ini.bad" "$work/damaged.ini" || fail "settings/msx_1.ini.bad does not hold the damaged file"
 cmp -s "$kini.bad" "$work/damaged_kuvemu.ini" || fail "kuvemu.ini.bad does not hold the damaged file"
 echo "the damaged settings files are kept as settings/msx_1.ini.bad and kuvemu.ini.bad"

@@ -35,9 +35,9 @@ TEST(SettingsNotice, UnreadableMachineFileIsNamedAndKept)
     }
 }
 
-// The notice outlives the start screen: when a run starts, the first command is typed or
-// F12 finds no state saved the console is cleared, and the notice comes back as its first
-// line, in the error colour. A machine switch keeps it on the rebuilt start screen, after
+// The notice outlives the start screen: when a run starts (whichever way), the first
+// command is typed or F12 finds no state saved the console is cleared, and the notice
+// comes back as its first line, in the error colour. A machine switch keeps it on the rebuilt start screen, after
 // the description; a file that stays damaged (a folder in its place) tells it once.
 TEST(SettingsNotice, StaysWhenTheStartScreenGoes)
 {
@@ -47,7 +47,15 @@ TEST(SettingsNotice, StaysWhenTheStartScreenGoes)
         std::function<void(EmuCore&)> leave;
     };
     const Case cases[] = {
-        {"a run starts", false, [](EmuCore& core) { ASSERT_TRUE(core.Start(false, false)); }},
+        {"a run starts (toolbar, menu, auto-start)", false, [](EmuCore& core) { ASSERT_TRUE(core.Start(false, false)); }},
+        {"F5", false, [](EmuCore& core) { core.OnKey(DebugHotkeys::kKeyF5, true); }},
+        {"Ctrl+F5", false,
+         [](EmuCore& core) {
+             core.OnKey(CommandInterpreter::kKeyLeftCtrl, true);
+             core.OnKey(DebugHotkeys::kKeyF5, true);
+         }},
+        {"START typed", false, [](EmuCore& core) { core.ExecuteConsoleCommand(StringA("START")); }},
+        {"GO typed", false, [](EmuCore& core) { core.ExecuteConsoleCommand(StringA("GO")); }},
         {"a first command", false, [](EmuCore& core) { core.ExecuteConsoleCommand(StringA("DASM")); }},
         {"F12, no state saved", false, [](EmuCore& core) { EXPECT_FALSE(core.LoadStateFromFile({}, false)); }},
         {"a machine switch", true, [](EmuCore&) {}},
@@ -69,10 +77,13 @@ TEST(SettingsNotice, StaysWhenTheStartScreenGoes)
             ASSERT_TRUE(core->SetMachine(same));
         }
         c.leave(*core);
+        // What a run's console opened with is still there once it is stopped.
+        const bool ran = core->IsStarted();
+        core->Stop();
         CoreConsole& console = core->GetConsole();
         console.FlushPending();
         const bool startScreen = console.IsCentred();
-        EXPECT_EQ(startScreen, c.switchFirst && !core->IsStarted());
+        EXPECT_EQ(startScreen, c.switchFirst && !ran);
         StringA line;
         i32 told = 0;
         for (i32 i = 0; console.GetLine(i, &line, nullptr); ++i)
@@ -82,7 +93,6 @@ TEST(SettingsNotice, StaysWhenTheStartScreenGoes)
         ASSERT_TRUE(console.GetLine(startScreen ? console.GetLineCount() - 1 : 0, &line, &color));
         EXPECT_STREQ(line.CStr(), notice);
         EXPECT_EQ(color, ReportColor::kError);
-        core->Stop();
         core->Shutdown();
     }
 }

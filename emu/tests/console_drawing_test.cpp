@@ -174,6 +174,25 @@ TEST(ConsoleDraw, KnownLineInkAndPlace)
     EXPECT_EQ(image.Count(blue, 0, 35), 0);
 }
 
+// Ignoring duplicates takes a notice broken into rows as one line: the same notice again is
+// dropped, a line equal to its last row alone is not.
+TEST(ConsoleDraw, ABrokenNoticeIsComparedWhole)
+{
+    CommandInterpreter console;
+    console.SetIgnoreDuplicates(true);
+    const StringA notice("a notice of the program's own, longer than the console is wide");
+    console.PrintWrapped(notice);
+    TestImage image(200, 100);
+    ASSERT_TRUE(console.Draw(&image));
+    ASSERT_GT(console.GetLineCount(), 1);
+    console.PrintWrapped(notice);
+    EXPECT_EQ(console.GetPendingCount(), 0);
+    StringA last;
+    ASSERT_TRUE(console.GetLine(console.GetLineCount() - 1, &last, nullptr));
+    console.Print(last);
+    EXPECT_EQ(console.GetPendingCount(), 1);
+}
+
 TEST(ConsoleDraw, CentredShortBufferAndLines)
 {
     CommandInterpreter console;
