@@ -53,9 +53,13 @@ bool UnkeptSettingsFiles::KeepBeforeSave(const PathString& path, std::error_code
     for (auto it = paths_.begin(); it != paths_.end(); ++it) {
         if (it->Compare(path) != 0)
             continue;
-        // The program that held the older copy may have let go of it by now.
-        if (!CopyFileSafely(path, KeptPath(path), &error))
-            return false;
+        // The program that held the older copy may have let go of it by now. A file the
+        // user has deleted since (even during the copy) leaves nothing to lose.
+        if (!CopyFileSafely(path, KeptPath(path), &error)) {
+            if (ProbePath(path).holds != PathHolds::kNothing)
+                return false;
+            error.clear();
+        }
         paths_.erase(it);
         return true;
     }

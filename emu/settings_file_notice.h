@@ -11,6 +11,7 @@
 // A file that could not be kept (another program holds the older .bad) is remembered by
 // the owner of the file (UnkeptSettingsFiles); a save tries to keep it again first, and
 // where that still fails leaves it as it is and gives UnkeptFailureLine (safe_file_write.h) instead.
+// Once the user has deleted the file, nothing is left to keep and the save writes.
 #pragma once
 
 #include <system_error>
@@ -27,8 +28,8 @@ class UnkeptSettingsFiles {
 public:
     void Add(const PathString& path);
     // Before a save writes over path: true when path is not one of them, or when it has
-    // now been kept (and is forgotten); else false with the reason it still cannot be, and
-    // the save must not write.
+    // now been kept or is gone (and is forgotten); else false with the reason it still
+    // cannot be, and the save must not write.
     bool KeepBeforeSave(const PathString& path, std::error_code& error);
 
 private:

@@ -186,7 +186,7 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
     const std::string program = "the program folder's settings are used.";
     const std::string programBefore =
         "the program folder's settings read before the damage are used, the defaults for the rest.";
-    enum User { kWritten, kNoFile, kCopyRefused, kFolder, kUnopenable };
+    enum User { kWritten, kNoFile, kCopyRefused, kRefusedThenDeleted, kFolder, kUnopenable };
     const struct {
         const char* name;
         User user;
@@ -201,6 +201,7 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
         {"cut after its values", kWritten, cut, {}, kept + before, 0},
         {"cut after values then refused", kWritten, refused, {}, kept + defaults, 1},
         {"cut, copy refused", kCopyRefused, cut, {}, lost + isFolder + "): " + before, 0},
+        {"cut, copy refused, file deleted", kRefusedThenDeleted, cut, {}, lost + isFolder + "): " + before, 0},
         {"folder", kFolder, {}, {}, folder + defaults, 1},
         {"folder, program file", kFolder, {}, whole, folder + program, 0},
         {"no file", kNoFile, {}, {}, "", 1},
@@ -213,9 +214,10 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ProgramTree tree;
-        if (c.user == kWritten || c.user == kCopyRefused)
+        const bool refused = c.user == kCopyRefused || c.user == kRefusedThenDeleted;
+        if (c.user == kWritten || refused)
             ProgramTree::WriteBytes(kUserFile, c.bytes);
-        if (c.user == kCopyRefused)
+        if (refused)
             std::filesystem::create_directories(ProgramTree::Where("user/kuv.ini.bad"));
         if (c.user == kFolder)
             std::filesystem::create_directories(ProgramTree::Where(kUserFile));
@@ -246,13 +248,14 @@ TEST(SettingsFileTest, UnreadableFileIsKeptAsBadCopy)
             EXPECT_EQ(manager.GetSettingsNotice().CStr(), c.notice);
             EXPECT_EQ(manager.soundIndex, c.soundIndex);
             StringW failure;
-            ASSERT_EQ(manager.SaveSettings(&failure), c.user != kFolder && c.user != kCopyRefused);
-            if (c.user == kCopyRefused) {
+            ASSERT_EQ(manager.SaveSettings(&failure), c.user != kFolder && !refused);
+            if (refused) {
                 EXPECT_EQ(ProgramTree::Read(kUserFile), c.bytes) << "not written over until kept, at the next save";
                 EXPECT_EQ(std::string(failure.GetNarrow()),
                           "\"kuv.ini\" in folder \"" + ProgramTree::TextOf("user/") +
                               "\": not written, the damaged file could not be kept as \"kuv.ini.bad\": " + isFolder);
-                std::filesystem::remove(ProgramTree::Where("user/kuv.ini.bad"));
+                std::filesystem::remove(ProgramTree::Where(c.user == kCopyRefused ? "user/kuv.ini.bad" : kUserFile));
+                ASSERT_TRUE(manager.SaveSettings());
                 ASSERT_TRUE(manager.SaveSettings());
             }
         }

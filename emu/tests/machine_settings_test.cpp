@@ -125,7 +125,8 @@ TEST_F(MachineSettingsTest, MissingForeignOrDamagedFilesChangeNothingUnread)
 // or leaves a folder in its place: the file is kept aside first (over an older copy), and
 // the notice names it and the settings in use. Where the copy cannot go (another program
 // holds the older copy; natively, what stands where the copy is written first does not
-// open), the file is left as it was and the save says why, until a later save can keep it.
+// open), the file is left as it was and the save says why, until a later save can keep it
+// or the user has deleted it.
 TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
 {
     const std::string bad = "\" could not be read: kept as \"";
@@ -145,6 +146,7 @@ TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
         u8 period;         // the chip's setting in use
         bool cart;         // the drive file's image is in the drive
         bool barred = false;  // the copy cannot be written
+        bool deleted = false;  // then the user deletes the file, the copy still barred
     } cases[] = {
         {"msx_1.ini", false, false, "Settings file \"msx_1.ini" + bad +
              "msx_1.ini.bad\", the values read before the damage are used, the defaults for the rest.", 9, true},
@@ -155,6 +157,8 @@ TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
              reason + "): the values read before the damage are used, the defaults for the rest.", 9, true, true},
         {"msx.drv", false, false, "Settings file \"msx.drv\" could not be read nor kept as \"msx.drv.bad\" (" +
              reason + "): the defaults are used.", 9, false, true},
+        {"msx_1.ini", false, false, "Settings file \"msx_1.ini\" could not be read nor kept as \"msx_1.ini.bad\" (" +
+             reason + "): the values read before the damage are used, the defaults for the rest.", 9, true, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.notice);
@@ -200,12 +204,18 @@ TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
             EXPECT_EQ(std::string(failures.GetNarrow()),
                       "\"" + std::string(c.file) + "\" in folder \"" + ProgramTree::TextOf("user/settings/") +
                           "\": not written, the damaged file could not be kept as \"" + c.file + ".bad\": " + reason);
-            holder.reset();
-            ProgramTree::Remove(rel + held);
+            if (c.deleted) {
+                ProgramTree::Remove(rel);
+                EXPECT_TRUE(machine.SaveMachineSettings());
+                EXPECT_TRUE(ProgramTree::Exists(rel));
+            } else {
+                holder.reset();
+                ProgramTree::Remove(rel + held);
+            }
             EXPECT_TRUE(machine.SaveMachineSettings());
         }
         EXPECT_EQ(std::filesystem::is_directory(ProgramTree::Where(rel)), c.folder);
-        if (!c.folder) {
+        if (!c.folder && !c.deleted) {
             EXPECT_EQ(ProgramTree::Read(rel + ".bad"), damaged);
         }
     }

@@ -2,10 +2,13 @@
 // its folder and the system's reason.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "base/file_io.h"
@@ -18,6 +21,26 @@
 #endif
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// While watched, the largest block asked of operator new: the most a copy holds at once.
+std::atomic<bool> gWatchBlocks{false};
+std::atomic<size_t> gLargestBlock{0};
+
+} // namespace
+
+void* operator new(size_t size)
+{
+    if (gWatchBlocks && size > gLargestBlock)
+        gLargestBlock = size;
+    if (void* block = std::malloc(size ? size : 1))
+        return block;
+    throw std::bad_alloc();
+}
+// Not inlined: the optimiser would take the free() of a block from operator new for a mismatch.
+[[gnu::noinline]] void operator delete(void* block) noexcept { std::free(block); }
+[[gnu::noinline]] void operator delete(void* block, size_t) noexcept { std::free(block); }
 
 namespace {
 
@@ -113,7 +136,8 @@ TEST(SafeFileWriteTest, ASaveReplacesTheFileAndALeftTemporaryFile)
     }
 }
 
-// A copy goes in pieces: a file of two and a half of them arrives whole, over an older one.
+// A copy goes in pieces: a file of two and a half of them arrives whole, over an older one,
+// with no more than one piece held at once.
 TEST(SafeFileWriteTest, ACopyOfSeveralPiecesArrivesWhole)
 {
     TempFolder temp("kuv_save");
@@ -122,8 +146,12 @@ TEST(SafeFileWriteTest, ACopyOfSeveralPiecesArrivesWhole)
         bytes[i] = static_cast<char>(i * 7 + i / 251);
     std::ofstream(temp / "x.ini", std::ios::binary) << bytes;
     std::ofstream(temp / "x.ini.bad", std::ios::binary) << "older";
-    EXPECT_TRUE(CopyFileSafely(PathString((temp / "x.ini").string().c_str()),
-                               PathString((temp / "x.ini.bad").string().c_str())));
+    const PathString from((temp / "x.ini").string().c_str()), to((temp / "x.ini.bad").string().c_str());
+    gLargestBlock = 0;
+    gWatchBlocks = true;
+    EXPECT_TRUE(CopyFileSafely(from, to));
+    gWatchBlocks = false;
+    EXPECT_LE(gLargestBlock, kSafeCopyPiece);
     std::ifstream kept(temp / "x.ini.bad", std::ios::binary);
     EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>()) == bytes);
 }
