@@ -16,9 +16,11 @@
 #include "app/main_menu_bar.h"
 #include "app/main_window.h"
 #include "app/state_commands.h"
+#include "app/tests/manager_rig.h"
 #include "base/file_io.h"
 #include "core/emu_core.h"
 #include "emu/drive_image.h"
+#include "gui/button.h"
 #include "gui/panel.h"
 #include "gui/picture_control.h"
 #include "video/display_surface.h"
@@ -191,6 +193,45 @@ TEST_F(MainWindowTest, MenuBarAndRunEntriesFollowTheEmulation)
     ASSERT_TRUE(menu->soundMenu->GetChild(0)->DispatchCommand(-1));
     EXPECT_EQ(window->manager.soundName.CompareNarrow("No Sound"), 0);
     EXPECT_EQ(State(sound, 0) + State(sound, 1), "ece");
+}
+
+// A run started by the window, at once or later from its menu or toolbar, opens its console
+// with the start screen's notice, which a stopped run still shows as its first line.
+TEST(MainWindowStartTest, EveryRunOpensWithTheStartNotice)
+{
+    const struct {
+        const char* name;
+        bool autoStart;
+        void (*start)(MainWindow&);
+    } cases[] = {
+        {"auto-start", true, [](MainWindow&) {}},
+        {"menu", false, [](MainWindow& w) { w.GetMainMenu()->startItem->DispatchCommand(-1); }},
+        {"toolbar", false, [](MainWindow& w) { MainWindow::OnToolbarStart(w.startButton); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramTree tree;
+        {
+            EmuManager settings(AddTestOutputs);
+            settings.autoStartEmulation = c.autoStart;
+            ASSERT_TRUE(settings.SaveSettings());
+        }
+        ProgramTree::WriteBytes("user/settings/msx_1.ini", {'K', 'U', 'V', 'I', 'N', 'I', 0x01});
+        EmulatorApp app;
+        MainWindow* window = nullptr;
+        OpenMainWindow(app, window);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->core->IsStarted(), c.autoStart);
+        c.start(*window);
+        ASSERT_TRUE(window->core->IsStarted());
+        ASSERT_TRUE(window->GetMainMenu()->stopItem->DispatchCommand(-1));
+        StringA first;
+        window->core->GetConsole().FlushPending();
+        ASSERT_TRUE(window->core->GetConsole().GetLine(0, &first, nullptr));
+        EXPECT_STREQ(first.CStr(), "Settings file \"msx_1.ini\" could not be read: kept as \"msx_1.ini.bad\", the "
+                                   "defaults are used.");
+        app.Exit();
+    }
 }
 
 TEST_F(MainWindowTest, ClosingSavesTheSettingsAfterTheCoreIsGone)
