@@ -202,7 +202,7 @@ TEST_F(MachineSettingsTest, UnreadableFileIsKeptAndNamed)
         if (c.barred) {
             EXPECT_EQ(ProgramTree::Read(rel), damaged);
             EXPECT_EQ(std::string(failures.GetNarrow()),
-                      "\"" + std::string(c.file) + "\" in folder \"" + ProgramTree::TextOf("user/settings/") +
+                      std::string("\"") + c.file + "\" in folder \"" + ProgramTree::TextOf("user/settings/") +
                           "\": not written, the damaged file could not be kept as \"" + c.file + ".bad\": " + reason);
             if (c.deleted) {
                 ProgramTree::Remove(rel);
