@@ -161,6 +161,8 @@ TEST_F(FileStreamTest, OnlyARegularFileOpens) {
     cases.push_back({"NUL", PathHolds::kNonFile});
     cases.push_back({"CON", PathHolds::kNonFile});
     cases.push_back({Path("con.rom"), PathHolds::kNonFile});
+    for (const std::string& name : {std::string("CON:"), std::string("NUL:"), std::string("COM1:"), Path("CON:")})
+        cases.push_back({name, PathHolds::kNonFile});
 #else
     ASSERT_TRUE(pipe.Made());
     cases.push_back({"/dev/null", PathHolds::kNonFile});
