@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -22,6 +24,50 @@ namespace {
 bool IsFolder(const StringBase& path) {
     std::error_code ec;
     return fs::is_directory(NativePath(path), ec);
+}
+
+#ifdef _WIN32
+using PathText = std::wstring;
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// The end of the component that starts at from, and of the separator after it.
+size_t PastComponent(const PathText& text, size_t from) {
+    while (from < text.size() && !IsSeparator(text[from])) ++from;
+    return from < text.size() ? from + 1 : from;
+}
+
+// The length of the path's root, read from the text ("C:\", "C:", "\", "\\server\share\",
+// "\\?\C:\", "\\?\UNC\server\share\", "\\.\" as "\\?\"): the library's own parts take
+// "\\?\C:" for a level below a root.
+size_t RootLength(const PathText& text) {
+    if (text.size() >= 2 && text[1] == L':') return text.size() > 2 && IsSeparator(text[2]) ? 3 : 2;
+    if (text.empty() || !IsSeparator(text[0])) return 0;
+    if (text.size() < 2 || !IsSeparator(text[1])) return 1;
+    if (text.size() >= 4 && (text[2] == L'?' || text[2] == L'.') && IsSeparator(text[3])) {
+        const bool unc = text.size() >= 8 && _wcsnicmp(text.c_str() + 4, L"UNC", 3) == 0 && IsSeparator(text[7]);
+        if (!unc) return PastComponent(text, 4);  // the drive ("C:") or the volume
+        return PastComponent(text, PastComponent(text, 8));
+    }
+    return PastComponent(text, PastComponent(text, 2));
+}
+#else
+using PathText = std::string;
+
+bool IsSeparator(char c) { return c == '/'; }
+
+size_t RootLength(const PathText& text) { return !text.empty() && text[0] == '/' ? 1 : 0; }
+#endif
+
+bool IsFolderAt(const PathText& path) {
+#ifdef _WIN32
+    // The C library's stat behind the library's status takes no \\?\ path.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+#else
+    struct stat there;
+    return stat(path.c_str(), &there) == 0 && S_ISDIR(there.st_mode);
+#endif
 }
 
 }  // namespace
@@ -73,18 +119,21 @@ bool CreateFolders(const StringBase& path, std::error_code* error) {
         out = std::make_error_code(std::errc::invalid_argument);
         return false;
     }
-    const fs::path target = WithoutTrailingSeparators(NativePath(path));
-    std::error_code ec;
-    if (fs::is_directory(target, ec)) return true;
-    // The missing levels, from the deepest folder that exists down: a root of any form
-    // (C:\, \\?\C:\, \\server\share\, \\?\UNC\server\share\) is never made, where a level
-    // such as "\\?\C:" is refused as a name. Each is made by the system's own call, so
-    // that a refusal gives the system's reason (the library's own codes on Windows are
-    // coarse); a file in the place of a level gives the system's "already exists".
-    std::vector<fs::path> missing;
-    for (fs::path level = target; level.has_relative_path() && !fs::is_directory(level, ec);
-         level = level.parent_path()) {
+    // The missing levels, from the deepest folder that exists down. The root is never
+    // made, nor anything above it: the reason told is the system's for the first level
+    // that really is. Each is made by the system's own call, so that a refusal gives the
+    // system's reason (the library's own codes on Windows are coarse); a file in the
+    // place of a level gives the system's "already exists".
+    const PathText text = NativePath(path).native();
+    const size_t root = RootLength(text);
+    std::vector<PathText> missing;
+    for (size_t end = text.size(); end > root;) {
+        while (end > root && IsSeparator(text[end - 1])) --end;  // a trailing or doubled separator
+        if (end <= root) break;
+        const PathText level = text.substr(0, end);
+        if (IsFolderAt(level)) break;
         missing.push_back(level);
+        while (end > root && !IsSeparator(text[end - 1])) --end;
     }
     for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
         ClearFileError();
@@ -95,7 +144,7 @@ bool CreateFolders(const StringBase& path, std::error_code* error) {
 #endif
         if (!ok) {
             out = LastFileError();
-            if (!fs::is_directory(*level, ec)) return false;  // else made meanwhile by another
+            if (!IsFolderAt(*level)) return false;  // else made meanwhile by another
             out.clear();
         }
     }

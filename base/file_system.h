@@ -45,9 +45,9 @@ bool FolderExists(const StringBase& path);
 // Makes one folder level; true when made or already there.
 bool CreateFolder(const StringBase& path);
 
-// Makes the folder and every missing folder above it; true when the folder
-// exists afterwards, else error (when given) holds the system's reason the first
-// missing folder could not be made.
+// Makes the folder and every missing folder above it, below its root (C:\, \\?\C:\,
+// \\server\share\), which is never made; true when the folder exists afterwards, else
+// error (when given) holds the system's reason the first missing folder could not be made.
 bool CreateFolders(const StringBase& path, std::error_code* error = nullptr);
 
 // Renames the file from over the file to in one step, replacing it (MoveFileEx on

@@ -42,11 +42,13 @@ fs::path WithoutTrailingSeparators(fs::path path) {
 namespace {
 
 // Windows keeps these names for its devices in every folder, with any extension and
-// trailing spaces ("con.rom", "LPT1 "): an open of one reaches the device, or fails with
-// the device's own error (the console of a program without one is "Invalid handle"), and
-// never a file. They are refused by name, before the device is touched.
+// trailing spaces and colons ("con.rom", "LPT1 ", "C:\CON:"): an open of one reaches the
+// device, or fails with the device's own error (the console of a program without one is
+// "Invalid handle"), and never a file. They are refused by name, before the device is touched.
 bool IsDeviceName(const StringBase& path) {
-    const std::wstring text = NativePath(path).wstring();
+    std::wstring text = NativePath(path).wstring();
+    // Else the colon would be taken for a separator, and the name for empty.
+    while (!text.empty() && text.back() == L':') text.pop_back();
     const size_t separator = text.find_last_of(L"\\/:");
     const size_t start = separator == std::wstring::npos ? 0 : separator + 1;
     std::wstring name = text.substr(start, text.find_first_of(L".:", start) - start);

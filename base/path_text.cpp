@@ -1,5 +1,7 @@
 #include "base/path_text.h"
 
+#include <string>
+
 #include "base/program_folders.h"
 
 namespace {
@@ -75,4 +77,19 @@ bool ParentFolder(PathString& path) {
         path.Erase(q + 1, length - q - 1);
     }
     return true;
+}
+
+StringA MessageText(const StringBase& text) {
+    if (text.GetCharSize() == 1) return StringA(text.GetNarrow());
+    std::string bytes;
+    const int length = text.GetLength();
+    for (int i = 0; i < length; ++i) {
+        const wchar16 c = text.GetWideCharAt(i);
+        bytes += c <= 0xFF ? static_cast<char>(c) : '?';
+        // A character past U+FFFF is one, in two units.
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < length && text.GetWideCharAt(i + 1) >= 0xDC00 &&
+            text.GetWideCharAt(i + 1) < 0xE000)
+            ++i;
+    }
+    return StringA(bytes.c_str());
 }

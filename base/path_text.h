@@ -6,6 +6,7 @@
 // its base.
 #pragma once
 
+#include "base/string_a.h"
 #include "base/string_w.h"
 
 // base + (folder + separator when folder is not empty) + name
@@ -26,3 +27,8 @@ PathString PathComponent(const StringW& path, int index);
 // One folder up, in place: C:\a\b.txt -> C:\a\, C:\a\b\ -> C:\a\, C:\ -> "",
 // C:\a\..\ -> C:\a\..\..\. False when the path holds no separator.
 bool ParentFolder(PathString& path);
+
+// A file or folder name for a console line, a log line or a notice: every character up
+// to U+00FF as its byte, any other as "?". The low byte of such a character would end
+// the text at it (U+4E00) or stand for another (U+0141 as "A"); narrow text stays as it is.
+StringA MessageText(const StringBase& text);

@@ -377,7 +377,7 @@ void EmuCore::MountCommand(TokenList& tokens, const StringA& line, i32 parameter
     if (!drive->GetLatch())
         drive->SetLatch(true);
     StringA message;
-    message.Format("Done: File \"%s\" successfully mounted to drive %s", StringA(GetFileNamePart(path).GetNarrow()).CStr(),
+    message.Format("Done: File \"%s\" successfully mounted to drive %s", MessageText(GetFileNamePart(path)).CStr(),
                    driveName.CStr());
     console_.PrintWrapped(message);
 }

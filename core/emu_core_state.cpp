@@ -146,7 +146,7 @@ bool EmuCore::SaveStateToFile(const PathString& folder, bool lockHeld)
     const bool made = content.Allocate(0, -1) && SaveStateLocked(content);
     std::error_code error;
     const bool ok = made && !nowhere && WriteFileSafely(path, content.GetBuffer(), content.GetSize(), &error);
-    const StringA name(GetFileNamePart(path).GetNarrow());
+    const StringA name = MessageText(GetFileNamePart(path));
     if (ok) {
         ConsoleReport::PrintInfo(&console_, "State saved to file \"%s\"", name.CStr());
     } else {
@@ -156,7 +156,7 @@ bool EmuCore::SaveStateToFile(const PathString& folder, bool lockHeld)
             // Where and why, which the system knows when the file could not be written; a
             // folder that could not be made is the first reason.
             const StringW where = SaveFailureWhere(path, error, folderError);
-            ConsoleReport::PrintError(&console_, "%s", where.GetNarrow());
+            ConsoleReport::PrintError(&console_, "%s", MessageText(where).CStr());
             stateSaveFailure_.Append("\n");
             stateSaveFailure_.Append(where);
         }
@@ -262,7 +262,7 @@ bool EmuCore::LoadStateLocked(StreamInterface& stream, const PathString* fileNam
     }
 
     if (fileName) {
-        const StringA name(GetFileNamePart(*fileName).GetNarrow());
+        const StringA name = MessageText(GetFileNamePart(*fileName));
         if (ok)
             ConsoleReport::PrintInfo(&console_, "State loaded from file \"%s\"", name.CStr());
         else
@@ -310,7 +310,7 @@ bool EmuCore::LoadStateFromFile(const PathString& folder, bool lockHeld)
             there = shippedThere;
         }
     }
-    const StringA fileName(GetFileNamePart(path).GetNarrow());
+    const StringA fileName = MessageText(GetFileNamePart(path));
     if (there.holds == PathHolds::kNonFile || there.holds == PathHolds::kUnreadable) {
         StringA reason(there.holds == PathHolds::kNonFile ? kNotAFile : "could not be read: ");
         if (there.holds == PathHolds::kUnreadable)

@@ -51,10 +51,10 @@ bool TryCandidates(const Device& device, const PathString& base, const StringW& 
             return true;
         case PathHolds::kNonFile:
             device.LogColoredF("[ERROR] \"%s\" is not a file (a folder, a pipe or a device), passed over!",
-                               candidate.GetNarrow());
+                               MessageText(candidate).CStr());
             break;
         case PathHolds::kUnreadable:
-            device.LogColoredF("[ERROR] \"%s\" could not be read (%s), passed over!", candidate.GetNarrow(),
+            device.LogColoredF("[ERROR] \"%s\" could not be read (%s), passed over!", MessageText(candidate).CStr(),
                                FileErrorText(probe.reason).GetNarrow());
             break;
         case PathHolds::kNothing:
@@ -102,18 +102,18 @@ int Device::FindOneOf(FileStream& stream, const StringA& description, const Path
         // folders for that name.
         if (LocateFile(*names[i], found) && stream.Open(found, false) && stream.GetSize() != 0) {
             if (report)
-                LogF("[INIT] Loaded file \"%s\" (%s)", names[i]->GetNarrow(), description.GetNarrow());
+                LogF("[INIT] Loaded file \"%s\" (%s)", MessageText(*names[i]).CStr(), description.GetNarrow());
             return i + 1;
         }
         stream.Close();
     }
     if (tried == 1) {
-        LogColoredF("[ERROR] File \"%s\" (%s) not found!", name1.GetNarrow(), description.GetNarrow());
+        LogColoredF("[ERROR] File \"%s\" (%s) not found!", MessageText(name1).CStr(), description.GetNarrow());
         return 0;
     }
     LogColoredF("[ERROR] No one of files found (%s): ", description.GetNarrow());
     for (int i = 0; i < tried; ++i)
-        LogColoredF("   \"%s\"%s", names[i]->GetNarrow(), i + 1 < tried ? " or " : "");
+        LogColoredF("   \"%s\"%s", MessageText(*names[i]).CStr(), i + 1 < tried ? " or " : "");
     return 0;
 }
 
@@ -132,7 +132,8 @@ int Device::LoadFileToMemory(u32 position, u32 minSize, u32 maxSize, const Strin
 bool Device::LoadFoundToMemory(FileStream& stream, u32 position, u32 minSize, u32 maxSize,
                                const StringA& description, const PathString& fileName)
 {
-    const char* name = fileName.GetNarrow();
+    const StringA shown = MessageText(fileName);
+    const char* name = shown.CStr();
     const u64 size = stream.GetSize();
     if (minSize != 0 && size < minSize) {
         LogColoredF("[ERROR] File \"%s\" is too small to be loaded (<%lu)!", name, minSize);
@@ -185,8 +186,10 @@ bool Device::LoadFilePairToMemory(u32 position, const StringA& description, cons
 bool Device::LoadFoundPairToMemory(FileStream& even, FileStream& odd, u32 position, const StringA& description,
                                    const PathString& first, const PathString& second)
 {
-    const char* a = first.GetNarrow();
-    const char* b = second.GetNarrow();
+    const StringA shownFirst = MessageText(first);
+    const StringA shownSecond = MessageText(second);
+    const char* a = shownFirst.CStr();
+    const char* b = shownSecond.CStr();
     if (even.GetSize() != odd.GetSize()) {
         LogColoredF("[ERROR] Files \"%s\" and \"%s\" should have equal sizes!", a, b);
         return false;

@@ -5,6 +5,7 @@
 
 #include "base/archive.h"
 #include "base/file_stream.h"
+#include "base/path_text.h"
 #include "emu/drive_bay.h"
 #include "emu/state_block.h"
 
@@ -118,11 +119,11 @@ bool DriveBay::LoadKind(Archive& archive, i32 kind)
             !archive.ReadBool(&latch, Key(prefix, "LCH", i)) || !archive.ReadBool(&read, Key(prefix, "RDD", i)))
             return false;
         const auto cannotLoad = [&] {
-            LogColoredF("[%s_%ld ERROR] Can not load file \"%s\"!", tag, i, path.GetNarrow());
+            LogColoredF("[%s_%ld ERROR] Can not load file \"%s\"!", tag, i, MessageText(path).CStr());
             return false;
         };
         const auto wrongSize = [&] {
-            LogColoredF("[%s_%ld ERROR] Incorrect file \"%s\" size (need %llu)!", tag, i, path.GetNarrow(),
+            LogColoredF("[%s_%ld ERROR] Incorrect file \"%s\" size (need %llu)!", tag, i, MessageText(path).CStr(),
                         static_cast<unsigned long long>(size));
             return false;
         };

@@ -7,6 +7,7 @@
 #include "base/file_stream.h"
 #include "base/file_system.h"
 #include "base/object_list.h"
+#include "base/path_text.h"
 #include "base/program_folders.h"
 #include "emu/drive_bay.h"
 #include "emu/safe_file_write.h"
@@ -30,7 +31,7 @@ StringA ImageNotOpenedText(i32 kind, i32 index, const PathString& path)
     const StringW reason = probe.holds == PathHolds::kNonFile ? StringW("not a file") : FileErrorText(probe.reason);
     StringA text;
     text.Format("Drive \"%s %ld\": image \"%s\" could not be opened (%s), the drive is left empty.",
-                DriveBay::kKindCaptions[kind], index + 1, path.GetNarrow(), reason.GetNarrow());
+                DriveBay::kKindCaptions[kind], index + 1, MessageText(path).CStr(), reason.GetNarrow());
     return text;
 }
 

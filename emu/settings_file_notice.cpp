@@ -68,7 +68,7 @@ bool UnkeptSettingsFiles::KeepBeforeSave(const PathString& path, std::error_code
 
 StringA KeepUnreadableSettingsFile(const PathString& path, const char* used, UnkeptSettingsFiles* unkept)
 {
-    const StringA name(GetFileNamePart(path).GetNarrow());
+    const StringA name = MessageText(GetFileNamePart(path));
     StringA notice;
     if (FolderExists(path)) {
         notice.Format("Settings file \"%s\" could not be read: it is a folder, %s", name.CStr(), used);

@@ -199,7 +199,7 @@ bool MsxMapper::LoadRom(u32 slot, DriveImage* drive, u32 firstKB, u32 sizeKB, Ro
         ConsoleReport::PrintError(this,
                                   "[INIT] Cartridge file \"%s\" could not be read in full "
                                   "(%llu of %llu bytes; changed since it was mounted?)!",
-                                  StringA(GetFileNamePart(drive->GetPath()).GetNarrow()).CStr(),
+                                  MessageText(GetFileNamePart(drive->GetPath())).CStr(),
                                   static_cast<unsigned long long>(read), static_cast<unsigned long long>(length));
         return false;
     }

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/file_io.h"
@@ -159,6 +161,8 @@ TEST_F(FileStreamTest, OnlyARegularFileOpens) {
     cases.push_back({"NUL", PathHolds::kNonFile});
     cases.push_back({"CON", PathHolds::kNonFile});
     cases.push_back({Path("con.rom"), PathHolds::kNonFile});
+    for (const std::string& name : {std::string("CON:"), std::string("NUL:"), std::string("COM1:"), Path("CON:")})
+        cases.push_back({name, PathHolds::kNonFile});
 #else
     ASSERT_TRUE(pipe.Made());
     cases.push_back({"/dev/null", PathHolds::kNonFile});
@@ -192,17 +196,26 @@ TEST_F(FileStreamTest, OnlyARegularFileOpens) {
 TEST_F(FileStreamTest, FoldersAreMadeOrTheReasonTold) {
     WriteFile("plain", "p");
     std::filesystem::create_directories(dir_ / "there" / "deep");
-    const struct {
-        const char* rel;
-        bool made;
-    } cases[] = {{"there", true}, {"there/deep/er/est", true}, {"new/a/b", true}, {"plain", false}, {"plain/x", false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.rel);
+    std::vector<std::tuple<std::string, std::filesystem::path, bool>> cases;  // given, where it lands, made
+    for (const char* rel : {"there", "there/deep/er/est", "new/a/b"}) cases.emplace_back(Path(rel), dir_ / rel, true);
+    for (const char* rel : {"plain", "plain/x"}) cases.emplace_back(Path(rel), dir_ / rel, false);
+#ifdef _WIN32
+    // Right under the root of a \\?\ path, which is no level to make: a folder of this copy's own.
+    const std::string top = "C:\\kuv_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(std::random_device()());
+    cases.emplace_back("\\\\?\\" + top, top, true);
+    cases.emplace_back("\\\\?\\" + top + "\\a\\b", top + "\\a\\b", true);
+#endif
+    for (const auto& [given, where, made] : cases) {
+        SCOPED_TRACE(given);
         std::error_code error;
-        EXPECT_EQ(CreateFolders(StringA(Path(c.rel).c_str()), &error), c.made);
-        EXPECT_EQ(std::filesystem::is_directory(dir_ / c.rel), c.made);
-        EXPECT_EQ(!error, c.made) << FileErrorText(error).GetNarrow();
+        EXPECT_EQ(CreateFolders(StringA(given.c_str()), &error), made);
+        EXPECT_EQ(std::filesystem::is_directory(where), made);
+        EXPECT_EQ(!error, made) << FileErrorText(error).GetNarrow();
     }
+#ifdef _WIN32
+    std::error_code ignored;
+    std::filesystem::remove_all(top, ignored);
+#endif
 }
 
 // A refused rename gives the system's own reason, as an open does, where the C++ library's

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "base/file_io.h"
+#include "base/native_path.h"
 #include "core/tests/core_rig.h"
 #include "emu/tests/program_tree.h"
 
@@ -65,12 +67,25 @@ TEST(StateFile, AFailedSaveKeepsThePreviousFile)
     EXPECT_FALSE(core.SaveStateToFile(PathString(), false));
 #ifdef _WIN32
     const std::string reason = FileErrorText(std::error_code(183, std::system_category())).GetNarrow();
+    const std::string shown = ProgramTree::TextOf("appdata/?/KUVMorvuEmu/states/");
 #else
     const std::string reason = FileErrorText(std::make_error_code(std::errc::file_exists)).GetNarrow();
+    const std::string shown = ProgramTree::TextOf("appdata/\xE4\xB8\x80/KUVMorvuEmu/states/");
 #endif
     const std::string failure = core.GetStateSaveFailure().GetNarrow();
     const std::string notMade = "\", which could not be made: ";
     ASSERT_NE(failure.rfind(notMade), std::string::npos) << failure;
     EXPECT_EQ(failure.substr(failure.rfind(notMade) + notMade.size()), reason) << failure;
+
+    // F11 under a folder named past Latin-1: the console tells the folder whole, "?" in the
+    // character's place.
+    const std::filesystem::path root = ProgramTree::Where("appdata") / std::filesystem::path(u8"\u4E00");
+    std::filesystem::create_directories(root / "KUVMorvuEmu");
+    std::ofstream(root / "KUVMorvuEmu" / "states") << 'x';
+    BuildProgramFoldersFrom(ProgramTree::Native("tree/Program Files/KUV/kuv.exe"), FromNativePath(root));
+    EXPECT_FALSE(core.SaveStateToFile(PathString(), false));
+    core.GetConsole().FlushPending();
+    ASSERT_TRUE(core.GetConsole().GetLine(core.GetConsole().GetLineCount() - 1, &last, &color));
+    EXPECT_EQ(std::string(last.CStr()), "in folder \"" + shown + notMade + reason);
     core.Shutdown();
 }

@@ -11,6 +11,7 @@
 
 #include "base/file_system.h"
 #include "base/memory_stream.h"
+#include "base/native_path.h"
 #include "base/object_list.h"
 #include "base/path_text.h"
 #include "base/program_folders.h"
@@ -68,6 +69,12 @@ void MountOrLoad(MsxFilesCore& run, Place place, const std::string& rel)
         EXPECT_FALSE(run.core->IsStarted());
     }
 }
+
+#ifdef _WIN32
+constexpr const char* kWideShown = "media/?/other.rom";
+#else
+constexpr const char* kWideShown = "media/\xE4\xB8\x80/other.rom";  // as it is
+#endif
 
 constexpr const char* kPassedOver = "is not a file (a folder, a pipe or a device), passed over!";
 
@@ -250,14 +257,23 @@ TEST(MsxDriveFiles, WhatStandsAndDoesNotOpenIsSaidNotSwapped)
 // reason; the slot stays empty and the drive file's entry is kept as it was read.
 TEST(MsxDriveFiles, ARememberedImageThatDoesNotOpenIsTold)
 {
-    for (const std::string row : {"gone", "held", "folder"}) {
+    for (const std::string row : {"gone", "held", "folder", "gone from a folder named U+4E00"}) {
         SCOPED_TRACE(row);
         ProgramTree tree;
         MsxFilesCore run({{"media/other.rom", msx_test::TestCartridge()}});
+        const bool wide = row.ends_with("U+4E00");  // the notice names it "?" there, the rest after it
+        const std::filesystem::path there = ProgramTree::Where("media") / std::filesystem::path(u8"\u4E00") / "other.rom";
+        if (wide) {
+            std::filesystem::create_directories(there.parent_path());
+            std::filesystem::copy_file(ProgramTree::Where("media/other.rom"), there);
+            run.Slot()->Eject();
+            ASSERT_TRUE(run.Slot()->InsertFile(FromNativePath(there)));
+        }
         ASSERT_TRUE(run.machine->SaveMachineSettings());
         const PathString image = run.Slot()->GetPath();
         run.Slot()->Eject();
         ProgramTree::Remove("media/other.rom");
+        std::filesystem::remove(there);
         std::unique_ptr<UnreadablePath> held;
         if (row == "held")
             held = std::make_unique<UnreadablePath>(ProgramTree::Where("media/other.rom"));
@@ -268,7 +284,8 @@ TEST(MsxDriveFiles, ARememberedImageThatDoesNotOpenIsTold)
         ObjectList notices;
         EXPECT_TRUE(run.machine->LoadMachineSettings(&notices));
         ASSERT_EQ(notices.Count(), 1);
-        EXPECT_EQ(notices.At(0)->GetNarrow(), "Drive \"Cartridge 1\": image \"" + std::string(image.GetNarrow()) +
+        const std::string shown = ProgramTree::TextOf(wide ? kWideShown : "media/other.rom");
+        EXPECT_EQ(notices.At(0)->GetNarrow(), "Drive \"Cartridge 1\": image \"" + shown +
                                                   "\" could not be opened (" + reason + "), the drive is left empty.");
         EXPECT_FALSE(run.Slot()->HasFile());
         EXPECT_EQ(run.machine->GetDriveBay()->GetRecordedPath(DriveBay::kCartridge, 0).Compare(image), 0);
