@@ -88,7 +88,7 @@ void CommandInterpreter::AddPendingLocked(const StringBase& text, u64 tag)
             while (newest != lines_.rend() && (newest->tag & kContinuedTag) != 0)
                 ++newest;
             if (newest != lines_.rend() &&
-                text.Compare((newest->tag & kWrapTag) != 0 ? newest->whole : newest->text) == 0)
+                text.Compare(newest->whole ? *newest->whole : newest->text) == 0)
                 return;
         }
     }
@@ -177,7 +177,7 @@ void CommandInterpreter::AppendBroken(std::deque<Line>& out, Line&& line, i32 co
     }
     if (pos < length || pos == 0)
         row(pos, length - pos);
-    out[head].whole = std::move(line.text);
+    out[head].whole = std::make_unique<StringA>(std::move(line.text));
 }
 
 void CommandInterpreter::DropOldest()
@@ -225,8 +225,8 @@ void CommandInterpreter::BreakAgain(i32 columns)
             top = head;
         if (continued)
             continue;
-        if ((line.tag & kWrapTag) != 0)
-            line.text = std::move(line.whole);
+        if (line.whole)
+            line.text = std::move(*line.whole);
         AppendBroken(rows, std::move(line), columns);
     }
     lines_.swap(rows);

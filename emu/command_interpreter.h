@@ -27,6 +27,7 @@
 
 #include <atomic>
 #include <deque>
+#include <memory>
 
 #include "base/scoped_lock.h"
 #include "base/string_a.h"
@@ -165,7 +166,9 @@ protected:
         // Low 32 bits: the ARGB colour. kWrapTag: a notice, in the pending list whole, in
         // the buffer one of its rows; kContinuedTag: a row after the notice's first.
         u64 tag;
-        StringA whole;  // a notice's first row in the buffer: the notice's whole text
+        // A notice's first row in the buffer: the notice's whole text (a pointer, so that
+        // the many plain lines of a trace stay small).
+        std::unique_ptr<StringA> whole;
     };
     static constexpr u64 kWrapTag = u64{1} << 32;
     static constexpr u64 kContinuedTag = u64{1} << 33;
