@@ -21,11 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool IsFolder(const StringBase& path) {
-    std::error_code ec;
-    return fs::is_directory(NativePath(path), ec);
-}
-
 #ifdef _WIN32
 using PathText = std::wstring;
 
@@ -69,6 +64,8 @@ bool IsFolderAt(const PathText& path) {
     return stat(path.c_str(), &there) == 0 && S_ISDIR(there.st_mode);
 #endif
 }
+
+bool IsFolder(const StringBase& path) { return IsFolderAt(NativePath(path).native()); }
 
 }  // namespace
 
